@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+
+class QNetworkAccessManager;
+class QNetworkCookieJar;
+
+namespace tavimo {
+
+// What became of one DownloadFile call. The workflows go on whatever it is;
+// the command line counts them for its summary.
+enum class DownloadOutcome { Saved, AlreadyPresent, Failed, Cancelled };
+
+// The program's one network object: every page fetch and file download goes
+// through its QNetworkAccessManager, whose cookie jar is the store that the
+// embedded browser's sign-in is mirrored into.
+//
+// Waits run a local event loop, so other handlers (a second workflow
+// included) run inside them; they use no CPU while waiting and always end.
+class ModXmlHttp : public QObject {
+    Q_OBJECT
+public:
+    explicit ModXmlHttp(QObject *parent = nullptr);
+    ~ModXmlHttp() override;
+
+    QNetworkAccessManager *manager() const;
+    QNetworkCookieJar *cookieJar() const;
+
+    // One GET of a full address; the body decoded in the named character set,
+    // or the empty text when the fetch failed or brought no body.
+    QString GetHttpText(const QString &charset, const QString &url, const QString &body = QString());
+
+    // Fetches url into path unless a file is already there. The body is
+    // streamed into a temporary file beside path and renamed into place only
+    // when the transfer completed; falls back once from "_192k".
+    DownloadOutcome DownloadFile(const QString &url, const QString &path);
+
+    // A transfer that brings no byte for this long fails (default 30 s).
+    void setStallTimeout(int milliseconds);
+
+    // Ends every wait in progress as failed and refuses new requests; for
+    // closing a window or the program in the middle of a download.
+    void cancelAll();
+    bool isCancelled() const;
+
+signals:
+    // Per-file progress of DownloadFile (total is -1 when unknown).
+    void downloadProgress(const QString &path, qint64 received, qint64 total);
+
+private:
+    struct Private;
+    Private *d;
+};
+
+// Decodes bytes in a named character set (names match without regard to case).
+QString BytesToText(const QByteArray &bytes, const QString &charset);
+
+// Makes a title safe as one file or folder name (see file_names.cpp).
+QString CleanFileName(const QString &name);
+
+} // namespace tavimo
