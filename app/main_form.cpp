@@ -81,8 +81,8 @@ void MainForm::buildFrames()
     cmdDownHot = MakeButton(Frame[2], QStringLiteral("cmdDownHot"), QStringLiteral("进入下载"),
                             TwipsRect(5640, 240, 1575, 495), kHotColour);
 
-    setExamples(hosts_.catalogueAddress(QStringLiteral("/subject/1403307/")),
-                hosts_.catalogueAddress(QStringLiteral("/musician/104785/")), QStringLiteral("王菲"));
+    setExamples(hosts_.catalogueAddress(QStringLiteral("/subject/1400101/")),
+                hosts_.catalogueAddress(QStringLiteral("/musician/100001/")), QStringLiteral("晓月乐队"));
 }
 
 void MainForm::buildStatusLine()
@@ -101,6 +101,7 @@ void MainForm::connectButtons()
     connect(cmdDownLikedSongs, &QPushButton::clicked, this, &MainForm::likedSongsRequested);
     connect(cmdDownHot, &QPushButton::clicked, this, &MainForm::hotChannelsRequested);
     connect(cmdDown2, &QPushButton::clicked, this, [this] { workflows_->albumPage.cmdDown2_Click(); });
+    connect(cmdDown, &QPushButton::clicked, this, [this] { workflows_->playlistAlbum.cmdDown_Click(); });
     connect(cmdSinger, &QPushButton::clicked, this, [this] { workflows_->artist.cmdSinger_Click(); });
     connect(cmdSinger2, &QPushButton::clicked, this, [this] { workflows_->artistSearch.cmdSinger2_Click(); });
 }
