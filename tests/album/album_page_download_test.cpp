@@ -191,10 +191,11 @@ TEST_F(AlbumPageDownloadTest, ContentTypeOnPageFetchesOnly)
     for (const emu::RequestRecord &request : emulator.requestLog()) {
         const bool file = request.target.rfind("/view/", 0) == 0;
         (file ? files : pages)++;
-        if (file)
+        if (file) {
             EXPECT_FALSE(request.hasHeader("Content-Type")) << request.target;
-        else
+        } else {
             EXPECT_EQ(request.header("Content-Type"), "application/x-www-form-urlencoded") << request.target;
+        }
     }
     EXPECT_EQ(pages, 1);
     EXPECT_GT(files, 0);

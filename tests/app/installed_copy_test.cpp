@@ -1,5 +1,6 @@
 #include "emulator/emulator.h"
 #include "net/download_root.h"
+#include "net/mod_xml_http.h"
 #include "tests/support/temp_root.h"
 
 #include <QFile>

@@ -6,6 +6,7 @@
 #include "tests/support/recording_dialogs.h"
 #include "tests/support/temp_root.h"
 
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>

@@ -66,10 +66,12 @@ TEST_F(MainFormLayoutTest, ControlsCaptionsPositionsAndColours)
         ASSERT_NE(widget, nullptr);
         EXPECT_EQ(widget->parentWidget()->objectName(), QString::fromUtf8(row.parent));
         EXPECT_EQ(widget->geometry(), row.pixels);
-        if (row.text)
+        if (row.text) {
             EXPECT_EQ(TextOf(widget), QString::fromUtf8(row.text));
-        if (row.background.isValid())
+        }
+        if (row.background.isValid()) {
             EXPECT_TRUE(widget->styleSheet().contains(row.background.name())) << widget->styleSheet().toStdString();
+        }
     }
     for (QGroupBox *frame : form->Frame) {
         EXPECT_EQ(frame->palette().color(QPalette::WindowText), QColor(192, 64, 0));
