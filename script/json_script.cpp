@@ -138,7 +138,7 @@ QString cJSONScript::switchCases(const JsonObject &params)
 {
     const QString fallback = ExecCommand(params.Item(QStringLiteral("default")));
     const QString chosen = ExecCommand(params.Item(QStringLiteral("case"))).toLower();
-    const JsonValue &items = params.Item(QStringLiteral("items"));
+    const JsonValue items = params.Item(QStringLiteral("items"));
     if (!items.isArray())
         throw ScriptError("\"switch\" needs an array of items");
     for (const JsonValue &item : items.array()) {
