@@ -12,7 +12,7 @@ DownloadJobs::DownloadJobs(ModXmlHttp &net, int jobs)
     }
     auto parallel = std::make_unique<ParallelTrackDownloads>(
         [&net](const QString &url, const QString &path, std::function<void(DownloadOutcome)> done) {
-            done(net.DownloadFile(url, path));
+            net.StartDownloadFile(url, path, std::move(done));
         },
         jobs);
     parallel_ = parallel.get();
