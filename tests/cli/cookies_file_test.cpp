@@ -1,5 +1,7 @@
 #include "cli/cookies_file.h"
 
+#include <QDateTime>
+
 #include <gtest/gtest.h>
 
 namespace tavimo::cli {
