@@ -18,6 +18,10 @@ void RunMainWorkflow(const CliOptions &options, CommandSetup &setup, CliMainView
         view.setAlbumIdText(options.argument);
         workflows.albumPage.cmdDown2_Click();
         break;
+    case Command::AlbumPlaylist:
+        view.setAlbumIdText(options.argument);
+        workflows.playlistAlbum.cmdDown_Click();
+        break;
     case Command::ArtistPage:
         view.setSingerIdText(options.argument);
         workflows.artist.cmdSinger_Click();
@@ -38,6 +42,7 @@ void RunCommand(const CliOptions &options, CommandSetup &setup, RunVerdict &verd
     CliMainView view(setup.out, verdict);
     switch (options.command) {
     case Command::Album:
+    case Command::AlbumPlaylist:
     case Command::ArtistPage:
     case Command::ArtistName:
         RunMainWorkflow(options, setup, view);

@@ -5,7 +5,9 @@
 #include "cli/progress_meter.h"
 #include "cli/run_settings.h"
 #include "cli/stop_signals.h"
+#ifdef TAVIMO_WITH_DEMO
 #include "emulator/emulator.h"
+#endif
 #include "net/mod_xml_http.h"
 
 #include <QCoreApplication>
@@ -26,15 +28,28 @@ namespace {
 // How long a stop may take to unwind before the process ends regardless.
 constexpr int kStopGraceMs = 500;
 
+#ifdef TAVIMO_WITH_DEMO
 // The built-in host names, answered by the emulator through its proxy port.
-bool StartDemo(emu::Emulator &emulator, ModXmlHttp &net)
-{
-    if (!emulator.start())
-        return false;
-    net.manager()->setProxy(QNetworkProxy(QNetworkProxy::HttpProxy, QStringLiteral("127.0.0.1"),
-                                          static_cast<quint16>(emulator.proxyPort())));
-    return true;
-}
+class Demo {
+public:
+    bool start(ModXmlHttp &net)
+    {
+        if (!emulator_.start())
+            return false;
+        net.manager()->setProxy(QNetworkProxy(QNetworkProxy::HttpProxy, QStringLiteral("127.0.0.1"),
+                                              static_cast<quint16>(emulator_.proxyPort())));
+        return true;
+    }
+
+private:
+    emu::Emulator emulator_;
+};
+#else
+class Demo {
+public:
+    bool start(ModXmlHttp &) { return false; }
+};
+#endif
 
 int PauseSetting()
 {
@@ -62,8 +77,8 @@ int main(int argc, char **argv)
 
     ModXmlHttp net;
     ServiceHosts hosts = ServiceHosts::builtIn();
-    emu::Emulator emulator;
-    if (options.demo && !StartDemo(emulator, net)) {
+    Demo demo;
+    if (options.demo && !demo.start(net)) {
         out.error(QStringLiteral("the demo service could not start"));
         return kExitSomeFailed;
     }
