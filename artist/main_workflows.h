@@ -1,0 +1,24 @@
+#pragma once
+
+#include "album/album_page_download.h"
+#include "album/workflow_context.h"
+#include "artist/artist_download.h"
+#include "artist/artist_search.h"
+
+namespace tavimo {
+
+// The main window's four workflows on one context, with the track tables
+// they share for the life of the program.
+struct MainWorkflows {
+    explicit MainWorkflows(const WorkflowContext &context)
+        : albumPage(context, tables), artist(context, albumPage), artistSearch(context, artist)
+    {
+    }
+
+    TrackTables tables;
+    AlbumPageDownload albumPage;
+    ArtistDownload artist;
+    ArtistSearch artistSearch;
+};
+
+} // namespace tavimo
