@@ -40,6 +40,14 @@ public:
     // A transfer that brings no byte for this long fails (default 30 s).
     void setStallTimeout(int milliseconds);
 
+    // How much of a download is held in memory between the socket and the
+    // file (default 1 MB).
+    void setReadBufferSize(qint64 bytes);
+
+    // Whether DownloadFile continues from the bytes of an interrupted earlier
+    // attempt kept in path + ".part" (default on).
+    void setResumeEnabled(bool enabled);
+
     // Ends every wait in progress as failed and refuses new requests; for
     // closing a window or the program in the middle of a download.
     void cancelAll();
@@ -50,6 +58,10 @@ signals:
     void downloadProgress(const QString &path, qint64 received, qint64 total);
 
 private:
+    // One request of DownloadFile; missing tells whether the reply said the
+    // file does not exist.
+    DownloadOutcome fetchInto(const QString &url, const QString &path, bool &missing);
+
     struct Private;
     Private *d;
 };

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "net/mod_xml_http.h"
+#include "net/reply_wait.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QSet>
+#include <QString>
+
+class QNetworkReply;
+class QUrl;
+
+namespace tavimo {
+
+struct ModXmlHttp::Private {
+    QNetworkAccessManager *manager = nullptr;
+    int stallTimeoutMs = 30000;
+    qint64 readBufferSize = 1024 * 1024;
+    bool resumeEnabled = true;
+    bool cancelled = false;
+    QList<ReplyWait *> waits;
+    // Temporary files being written, so two downloads never share one.
+    QSet<QString> partsInUse;
+    // Reused by every download; a read fills it and is written out before
+    // any other handler can run, so nested downloads can share it.
+    QByteArray readBuffer;
+
+    // Waits for reply in a local event loop; cancelAll() can end the wait.
+    WaitEnd wait(QNetworkReply *reply);
+    QByteArray &buffer();
+};
+
+// Only http and https addresses are ever requested.
+bool isWebAddress(const QUrl &url);
+
+} // namespace tavimo

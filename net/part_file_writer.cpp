@@ -1,0 +1,196 @@
+#include "net/part_file_writer.h"
+
+#include "net/mod_xml_http.h"
+
+#include <QFileInfo>
+#include <QNetworkReply>
+#include <QRegularExpression>
+
+#include <optional>
+
+namespace tavimo {
+
+namespace {
+
+// Error pages are small; a body larger than this is never read as text.
+constexpr qint64 kErrorPageLimit = 64 * 1024;
+
+struct ContentRange {
+    qint64 first;
+    qint64 last;
+    qint64 total;
+};
+
+// "bytes first-last/total", the only form that places a body in a file.
+std::optional<ContentRange> parseContentRange(const QByteArray &header)
+{
+    static const QRegularExpression form(QStringLiteral("^\\s*bytes\\s+(\\d+)-(\\d+)/(\\d+)\\s*$"),
+                                         QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch match = form.match(QString::fromLatin1(header));
+    if (!match.hasMatch())
+        return std::nullopt;
+    bool ok[3];
+    const ContentRange range{match.captured(1).toLongLong(&ok[0]), match.captured(2).toLongLong(&ok[1]),
+                             match.captured(3).toLongLong(&ok[2])};
+    if (!ok[0] || !ok[1] || !ok[2] || range.first > range.last || range.last >= range.total)
+        return std::nullopt;
+    return range;
+}
+
+QString replyCharset(const QNetworkReply &reply)
+{
+    static const QRegularExpression charset(QStringLiteral("charset\\s*=\\s*\"?([^\";\\s]+)"),
+                                            QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch match = charset.match(reply.header(QNetworkRequest::ContentTypeHeader).toString());
+    return match.hasMatch() ? match.captured(1) : QStringLiteral("UTF-8");
+}
+
+bool transferBroke(const QNetworkReply &reply)
+{
+    const int code = reply.error();
+    return code > QNetworkReply::NoError && code < QNetworkReply::ContentAccessDenied;
+}
+
+} // namespace
+
+PartFileWriter::PartFileWriter(const QString &partPath, bool resume) : file_(partPath)
+{
+    const QFileInfo existing(partPath);
+    if (resume && existing.isFile())
+        kept_ = existing.size();
+}
+
+QByteArray PartFileWriter::rangeRequest() const
+{
+    return kept_ > 0 ? QByteArrayLiteral("bytes=") + QByteArray::number(kept_) + '-' : QByteArray();
+}
+
+void PartFileWriter::start(QNetworkReply &reply)
+{
+    status_ = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    if (status_ == 0)
+        return;
+    const QVariant length = reply.header(QNetworkRequest::ContentLengthHeader);
+    expected_ = length.isValid() ? length.toLongLong() : -1;
+    if (status_ < 200 || status_ >= 300) {
+        mode_ = Mode::DropBody;
+    } else if (status_ == 206) {
+        startPartial(reply.rawHeader("Content-Range"));
+    } else {
+        mode_ = Mode::FromStart;
+        total_ = expected_;
+    }
+}
+
+// Appends only the exact rest of the kept bytes; a whole file sent as a
+// range is written afresh; any other piece cannot make the file.
+void PartFileWriter::startPartial(const QByteArray &contentRange)
+{
+    const std::optional<ContentRange> range = parseContentRange(contentRange);
+    const qint64 size = range ? range->last - range->first + 1 : -1;
+    if (!range || range->last != range->total - 1 || (expected_ >= 0 && expected_ != size)) {
+        mode_ = Mode::Refuse;
+        return;
+    }
+    if (range->first == 0) {
+        mode_ = Mode::FromStart;
+    } else if (range->first == kept_) {
+        mode_ = Mode::Append;
+        base_ = kept_;
+    } else {
+        mode_ = Mode::Refuse;
+        return;
+    }
+    expected_ = size;
+    total_ = range->total;
+}
+
+void PartFileWriter::readFrom(QNetworkReply &reply, QByteArray &buffer)
+{
+    if (mode_ == Mode::Undecided)
+        start(reply);
+    if (mode_ == Mode::Refuse || writeFailed_) {
+        reply.abort();
+        return;
+    }
+    for (;;) {
+        const qint64 size = reply.read(buffer.data(), buffer.size());
+        if (size <= 0)
+            return;
+        keepPrefix(buffer.constData(), size);
+        bodyBytes_ += size;
+        if (mode_ == Mode::DropBody) {
+            if (bodyBytes_ > kErrorPageLimit)
+                return reply.abort();
+            continue;
+        }
+        if (!write(buffer.constData(), size)) {
+            writeFailed_ = true;
+            return reply.abort();
+        }
+    }
+}
+
+bool PartFileWriter::write(const char *data, qint64 size)
+{
+    if (!file_.isOpen()) {
+        const QIODevice::OpenMode append = mode_ == Mode::Append ? QIODevice::Append : QIODevice::Truncate;
+        opened_ = true;
+        if (!file_.open(QIODevice::WriteOnly | QIODevice::Unbuffered | append))
+            return false;
+    }
+    return file_.write(data, size) == size;
+}
+
+void PartFileWriter::keepPrefix(const char *data, qint64 size)
+{
+    if (prefix_.size() <= kErrorPageLimit)
+        prefix_.append(data, qMin(size, kErrorPageLimit + 1 - prefix_.size()));
+}
+
+bool PartFileWriter::bodyIsErrorPage(QNetworkReply &reply) const
+{
+    if (mode_ == Mode::Append || bodyBytes_ > kErrorPageLimit)
+        return false;
+    const QString text = BytesToText(prefix_, replyCharset(reply));
+    return text.contains(QLatin1String("404 Not Found"))
+        || text.contains(QStringLiteral("您所请求的网址（URL）无法获取"));
+}
+
+TransferVerdict PartFileWriter::judge(QNetworkReply &reply, WaitEnd end)
+{
+    if (end == WaitEnd::Cancelled)
+        return TransferVerdict::Cancelled;
+    if (mode_ == Mode::Undecided)
+        start(reply); // a reply without a body never announced itself
+    missing_ = status_ == 404 || bodyIsErrorPage(reply);
+    if (writeFailed_ || mode_ == Mode::DropBody || mode_ == Mode::Refuse)
+        return TransferVerdict::ErrorReply;
+    if (end == WaitEnd::Stalled || mode_ == Mode::Undecided || transferBroke(reply))
+        return TransferVerdict::Interrupted;
+    if (bodyBytes_ == 0)
+        return TransferVerdict::ErrorReply;
+    if (expected_ >= 0 && bodyBytes_ != expected_)
+        return TransferVerdict::Interrupted;
+    return missing_ ? TransferVerdict::ErrorReply : TransferVerdict::Complete;
+}
+
+bool PartFileWriter::commitTo(const QString &path)
+{
+    file_.close();
+    const bool written = file_.error() == QFileDevice::NoError;
+    if (written && !QFileInfo::exists(path) && QFile::rename(file_.fileName(), path))
+        return true;
+    file_.remove();
+    return false;
+}
+
+void PartFileWriter::keep() { file_.close(); }
+
+void PartFileWriter::discard()
+{
+    file_.close();
+    QFile::remove(file_.fileName());
+}
+
+} // namespace tavimo

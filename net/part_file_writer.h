@@ -1,0 +1,73 @@
+#pragma once
+
+#include "net/reply_wait.h"
+
+#include <QByteArray>
+#include <QFile>
+#include <QString>
+
+class QNetworkReply;
+
+namespace tavimo {
+
+// What one reply to a download request amounted to.
+enum class TransferVerdict {
+    Complete,    // the whole file is in the temporary file
+    Interrupted, // the transfer broke off; the bytes so far can be resumed
+    ErrorReply,  // the reply is not the file (error status, empty, error page)
+    Cancelled,
+};
+
+// Streams the body of one reply into a temporary file, continuing from the
+// bytes an interrupted earlier attempt left there when the server agrees to
+// send the rest. Only small bodies are also kept in memory, to be read as an
+// error page.
+class PartFileWriter {
+public:
+    PartFileWriter(const QString &partPath, bool resume);
+
+    // The Range header value that asks for the missing rest, or empty.
+    QByteArray rangeRequest() const;
+
+    // Moves everything the reply holds into the file through buffer; aborts
+    // the reply when its body is of no use.
+    void readFrom(QNetworkReply &reply, QByteArray &buffer);
+    TransferVerdict judge(QNetworkReply &reply, WaitEnd end);
+
+    // After an error reply: whether it said the file does not exist.
+    bool saysMissing() const { return missing_; }
+    // Whether this reply's body went into the temporary file.
+    bool wroteBody() const { return opened_; }
+    qint64 received() const { return base_ + bodyBytes_; }
+    qint64 total() const { return total_; }
+
+    // Closes the file and moves it to path unless a file is already there
+    // (then the temporary file goes); false when nothing was moved.
+    bool commitTo(const QString &path);
+    void keep();
+    void discard();
+
+private:
+    enum class Mode { Undecided, FromStart, Append, DropBody, Refuse };
+
+    void start(QNetworkReply &reply);
+    void startPartial(const QByteArray &contentRange);
+    bool write(const char *data, qint64 size);
+    void keepPrefix(const char *data, qint64 size);
+    bool bodyIsErrorPage(QNetworkReply &reply) const;
+
+    QFile file_;
+    qint64 kept_ = 0;
+    Mode mode_ = Mode::Undecided;
+    int status_ = 0;
+    qint64 base_ = 0;
+    qint64 expected_ = -1;
+    qint64 total_ = -1;
+    qint64 bodyBytes_ = 0;
+    QByteArray prefix_;
+    bool opened_ = false;
+    bool writeFailed_ = false;
+    bool missing_ = false;
+};
+
+} // namespace tavimo

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QEventLoop>
+#include <QObject>
+#include <QPointer>
+#include <QTimer>
+
+#include <optional>
+
+class QNetworkReply;
+
+namespace tavimo {
+
+// How a wait for one reply ended.
+enum class WaitEnd { Finished, Stalled, Cancelled };
+
+// Waits for one reply in a local event loop: other handlers run meanwhile, no
+// CPU is used, and the wait always ends, at the latest when no byte has come
+// for the stall time-out.
+class ReplyWait : public QObject {
+    Q_OBJECT
+public:
+    ReplyWait(QNetworkReply *reply, int stallTimeoutMs);
+
+    WaitEnd run();
+    void cancel();
+
+private:
+    void end(WaitEnd how);
+
+    QPointer<QNetworkReply> reply_;
+    QEventLoop loop_;
+    QTimer stall_;
+    std::optional<WaitEnd> end_;
+};
+
+} // namespace tavimo

@@ -1,0 +1,118 @@
+#include "net_fixture.h"
+
+namespace tavimo::test {
+namespace {
+
+using DownloadResumeTest = NetTest;
+
+constexpr size_t kTrackSize = 700 * 1024;
+constexpr size_t kKept = 250 * 1024;
+
+Resource track(const std::string &body, RangeAnswer range = RangeAnswer::Honour)
+{
+    Resource resource;
+    resource.body = body;
+    resource.range = range;
+    return resource;
+}
+
+// Kept bytes are continued with a range request when the server agrees (206),
+// and thrown away when it sends the whole file (200); both give the same file.
+TEST_F(DownloadResumeTest, ResumedFileIsIdenticalToAWholeOne)
+{
+    const std::string body = trackBytes(kTrackSize);
+    struct Row {
+        const char *name;
+        RangeAnswer answer;
+        QByteArray kept;
+    };
+    const Row rows[] = {
+        {"206 continues", RangeAnswer::Honour, bytes(body.substr(0, kKept))},
+        // Wrong kept bytes show that a whole-file answer replaces them.
+        {"200 replaces", RangeAnswer::Ignore, QByteArray(kKept, 'x')},
+    };
+    for (const Row &row : rows) {
+        TempRoot folder;
+        server.put("/t.mp3", track(body, row.answer));
+        folder.write("t.mp3.part", row.kept);
+        EXPECT_EQ(http.DownloadFile(server.url("/t.mp3"), folder.file("t.mp3")), DownloadOutcome::Saved) << row.name;
+        EXPECT_EQ(folder.read("t.mp3"), bytes(body)) << row.name;
+        EXPECT_EQ(folder.allFiles(), QStringList{"t.mp3"}) << row.name;
+        EXPECT_EQ(server.requests().back().header("Range"), "bytes=" + std::to_string(kKept) + "-") << row.name;
+    }
+}
+
+// A transfer that breaks off is finished by the next call from where it stopped.
+TEST_F(DownloadResumeTest, InterruptedDownloadResumesOnTheNextCall)
+{
+    const std::string body = trackBytes(kTrackSize, 3);
+    Resource cut = track(body);
+    cut.dropAfter = 3 * 64 * 1024;
+    server.put("/t.mp3", cut);
+    qint64 firstReported = -1;
+    EXPECT_EQ(http.DownloadFile(server.url("/t.mp3"), root.file("t.mp3")), DownloadOutcome::Failed);
+    EXPECT_EQ(root.allFiles(), QStringList{"t.mp3.part"});
+
+    server.put("/t.mp3", track(body));
+    QObject::connect(&http, &ModXmlHttp::downloadProgress, [&](const QString &, qint64 received, qint64 total) {
+        if (firstReported < 0)
+            firstReported = received;
+        EXPECT_EQ(total, qint64(body.size()));
+    });
+    EXPECT_EQ(http.DownloadFile(server.url("/t.mp3"), root.file("t.mp3")), DownloadOutcome::Saved);
+    EXPECT_EQ(root.read("t.mp3"), bytes(body));
+    EXPECT_EQ(root.allFiles(), QStringList{"t.mp3"});
+    EXPECT_EQ(server.requests().back().header("Range"), "bytes=" + std::to_string(cut.dropAfter) + "-");
+    EXPECT_GT(firstReported, qint64(cut.dropAfter));
+}
+
+// A range answer that does not continue the kept bytes cannot make the file.
+TEST_F(DownloadResumeTest, MismatchedRangeIsRefused)
+{
+    server.put("/t.mp3", track(trackBytes(kTrackSize), RangeAnswer::WrongStart));
+    root.write("t.mp3.part", bytes(trackBytes(kKept)));
+    EXPECT_EQ(http.DownloadFile(server.url("/t.mp3"), root.file("t.mp3")), DownloadOutcome::Failed);
+    EXPECT_TRUE(root.allFiles().isEmpty());
+}
+
+// Kept bytes of a track that now answers with an error are removed.
+TEST_F(DownloadResumeTest, ErrorReplyRemovesKeptBytes)
+{
+    Resource gone;
+    gone.status = 410;
+    gone.body = "Gone";
+    server.put("/t.mp3", gone);
+    root.write("t.mp3.part", "partial");
+    EXPECT_EQ(http.DownloadFile(server.url("/t.mp3"), root.file("t.mp3")), DownloadOutcome::Failed);
+    EXPECT_TRUE(root.allFiles().isEmpty());
+}
+
+// Kept bytes wait through the fallback and are continued at the ordinary address.
+TEST_F(DownloadResumeTest, FallbackContinuesKeptBytes)
+{
+    const std::string body = trackBytes(kTrackSize, 5);
+    Resource missing;
+    missing.status = 404;
+    missing.body = "404 Not Found";
+    server.put("/p9_192k.mp3", missing);
+    server.put("/p9.mp3", track(body));
+    root.write("t.mp3.part", bytes(body.substr(0, kKept)));
+    EXPECT_EQ(http.DownloadFile(server.url("/p9_192k.mp3"), root.file("t.mp3")), DownloadOutcome::Saved);
+    EXPECT_EQ(root.read("t.mp3"), bytes(body));
+    EXPECT_EQ(server.requests().back().header("Range"), "bytes=" + std::to_string(kKept) + "-");
+}
+
+// With resuming switched off the kept bytes are ignored and overwritten.
+TEST_F(DownloadResumeTest, ResumeCanBeSwitchedOff)
+{
+    const std::string body = trackBytes(kTrackSize);
+    server.put("/t.mp3", track(body));
+    root.write("t.mp3.part", QByteArray(kKept, 'x'));
+    http.setResumeEnabled(false);
+    EXPECT_EQ(http.DownloadFile(server.url("/t.mp3"), root.file("t.mp3")), DownloadOutcome::Saved);
+    EXPECT_FALSE(server.requests().back().hasHeader("Range"));
+    EXPECT_EQ(root.read("t.mp3"), bytes(body));
+}
+
+} // namespace
+} // namespace tavimo::test

@@ -1,0 +1,165 @@
+#include "net_fixture.h"
+
+#include <QElapsedTimer>
+#include <QTcpServer>
+#include <QTimer>
+
+#include <sys/resource.h>
+
+#include <map>
+#include <optional>
+
+namespace tavimo::test {
+namespace {
+
+using NetworkWaitTest = NetTest;
+
+// A loopback port that nothing listens on.
+int closedPort()
+{
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost);
+    return probe.serverPort();
+}
+
+double cpuSeconds()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec)
+        + double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+Resource stalling(size_t size = 100 * 1024)
+{
+    Resource resource;
+    resource.body = std::string(size, 'a');
+    resource.stallAfterFirstBytes = true;
+    return resource;
+}
+
+// Sets environment variables for one test and puts the old values back.
+class EnvironmentOverride {
+public:
+    void set(const char *name, const QByteArray &value)
+    {
+        if (!saved_.count(name))
+            saved_[name] = qEnvironmentVariableIsSet(name) ? std::optional(qgetenv(name)) : std::nullopt;
+        value.isNull() ? qunsetenv(name) : qputenv(name, value);
+    }
+    ~EnvironmentOverride()
+    {
+        for (const auto &[name, value] : saved_)
+            value ? qputenv(name.c_str(), *value) : qunsetenv(name.c_str());
+    }
+
+private:
+    std::map<std::string, std::optional<QByteArray>> saved_;
+};
+
+// A refused connection ends the wait as failed: empty text, no file, no temporary file.
+TEST_F(NetworkWaitTest, RefusedConnectionFails)
+{
+    const QString base = QStringLiteral("http://127.0.0.1:%1").arg(closedPort());
+    EXPECT_TRUE(http.GetHttpText("UTF-8", base + "/page").isEmpty());
+    EXPECT_EQ(http.DownloadFile(base + "/p1_192k.mp3", root.file("t.mp3")), DownloadOutcome::Failed);
+    EXPECT_TRUE(root.allFiles().isEmpty());
+}
+
+// A reply that stops bringing bytes ends the wait after the stall time-out.
+TEST_F(NetworkWaitTest, StalledTransferFails)
+{
+    server.put("/stall", stalling());
+    http.setStallTimeout(300);
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_TRUE(http.GetHttpText("UTF-8", server.url("/stall")).isEmpty());
+    EXPECT_EQ(http.DownloadFile(server.url("/stall"), root.file("t.mp3")), DownloadOutcome::Failed);
+    EXPECT_LT(clock.elapsed(), 5000);
+    // The bytes that came stay for a later resume; there is no file under the name.
+    EXPECT_EQ(root.allFiles(), QStringList{"t.mp3.part"});
+}
+
+// Waiting for a silent server uses next to no CPU time.
+TEST_F(NetworkWaitTest, WaitingUsesNoCpu)
+{
+    server.put("/stall", stalling());
+    http.setStallTimeout(3000);
+    const double before = cpuSeconds();
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_EQ(http.DownloadFile(server.url("/stall"), root.file("t.mp3")), DownloadOutcome::Failed);
+    EXPECT_GE(clock.elapsed(), 2500);
+    EXPECT_LT(cpuSeconds() - before, 0.3);
+}
+
+// cancelAll ends a download in progress and every later request at once.
+TEST_F(NetworkWaitTest, CancelAllEndsWaitsAndLaterCalls)
+{
+    Resource slow;
+    slow.body = trackBytes(2 * 1024 * 1024);
+    slow.chunkDelay = std::chrono::milliseconds(50);
+    server.put("/t.mp3", slow);
+    server.put("/page", Resource{});
+    QString innerText = QStringLiteral("not run");
+    QTimer::singleShot(300, &http, [&] {
+        http.cancelAll();
+        innerText = http.GetHttpText("UTF-8", server.url("/page"));
+    });
+    EXPECT_EQ(http.DownloadFile(server.url("/t.mp3"), root.file("t.mp3")), DownloadOutcome::Cancelled);
+    EXPECT_TRUE(http.isCancelled());
+    EXPECT_TRUE(innerText.isEmpty());
+    EXPECT_EQ(http.DownloadFile(server.url("/t.mp3"), root.file("u.mp3")), DownloadOutcome::Cancelled);
+    EXPECT_EQ(server.requestCount("/page"), 0);
+    EXPECT_EQ(server.requestCount("/t.mp3"), 1);
+    EXPECT_FALSE(root.allFiles().contains("t.mp3"));
+    EXPECT_FALSE(root.allFiles().contains("u.mp3"));
+}
+
+// cancelAll ends nested waits too, the inner first.
+TEST_F(NetworkWaitTest, CancelAllEndsNestedWaits)
+{
+    server.put("/stall", stalling());
+    QStringList ended;
+    QTimer::singleShot(0, &http, [&] {
+        QTimer::singleShot(200, &http, [&] { http.cancelAll(); });
+        http.GetHttpText("UTF-8", server.url("/stall"));
+        ended.append("inner");
+    });
+    http.DownloadFile(server.url("/stall"), root.file("t.mp3"));
+    ended.append("outer");
+    EXPECT_EQ(ended, (QStringList{"inner", "outer"}));
+}
+
+// Loopback addresses are reached directly even with a proxy in the environment;
+// other hosts go through it.
+TEST_F(NetworkWaitTest, ProxyFromTheEnvironment)
+{
+    server.put("/page", [] {
+        Resource page;
+        page.body = "direct";
+        return page;
+    }());
+    EnvironmentOverride environment;
+    const QByteArray deadProxy = QStringLiteral("http://127.0.0.1:%1").arg(closedPort()).toUtf8();
+    for (const char *name : {"http_proxy", "HTTP_PROXY"})
+        environment.set(name, deadProxy);
+    for (const QByteArray &noProxy : {QByteArray("localhost,127.0.0.1"), QByteArray()}) {
+        environment.set("no_proxy", noProxy);
+        environment.set("NO_PROXY", noProxy);
+        ModXmlHttp fresh;
+        EXPECT_EQ(fresh.GetHttpText("UTF-8", server.url("/page")), QStringLiteral("direct")) << noProxy.constData();
+    }
+
+    const QByteArray liveProxy = QStringLiteral("http://127.0.0.1:%1").arg(server.port()).toUtf8();
+    for (const char *name : {"http_proxy", "HTTP_PROXY"})
+        environment.set(name, liveProxy);
+    ModXmlHttp proxied;
+    proxied.setStallTimeout(5000);
+    proxied.GetHttpText("UTF-8", QStringLiteral("http://music.tavimo.invalid/subject/1/"));
+    ASSERT_FALSE(server.requests().empty());
+    EXPECT_NE(server.requests().back().path.find("/subject/1/"), std::string::npos);
+}
+
+} // namespace
+} // namespace tavimo::test
