@@ -1,5 +1,7 @@
 #include "app/browser_profile.h"
 
+#include "net/cookies_file.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QNetworkCookie>
@@ -59,20 +61,38 @@ QWebEngineProfile *BrowserProfile::profile()
     QWebEngineCookieStore *store = profile_->cookieStore();
     connect(store, &QWebEngineCookieStore::cookieAdded, this, &BrowserProfile::mirrorAdded);
     connect(store, &QWebEngineCookieStore::cookieRemoved, this, &BrowserProfile::mirrorRemoved);
-    // Cookies kept from an earlier run arrive through cookieAdded as well.
+    // The engine does not report the cookies it loads from disk, so the
+    // sign-in of an earlier run comes from the kept copy.
+    for (const QNetworkCookie &cookie : ReadCookiesFile(cookiesFile()))
+        mirrorAdded(cookie);
     store->loadAllCookies();
     return profile_;
+}
+
+QString BrowserProfile::cookiesFile() const
+{
+    return storagePath_ + QStringLiteral("/cookies.txt");
 }
 
 void BrowserProfile::mirrorAdded(const QNetworkCookie &cookie)
 {
     if (!jar_->updateCookie(cookie))
         jar_->insertCookie(cookie);
+    kept_.removeIf([&](const QNetworkCookie &kept) { return kept.hasSameIdentifier(cookie); });
+    kept_.append(cookie);
+    keepCookies();
 }
 
 void BrowserProfile::mirrorRemoved(const QNetworkCookie &cookie)
 {
     jar_->deleteCookie(cookie);
+    kept_.removeIf([&](const QNetworkCookie &kept) { return kept.hasSameIdentifier(cookie); });
+    keepCookies();
+}
+
+void BrowserProfile::keepCookies()
+{
+    WriteCookiesFile(cookiesFile(), kept_);
 }
 
 } // namespace tavimo

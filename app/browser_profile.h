@@ -1,9 +1,10 @@
 #pragma once
 
+#include <QList>
+#include <QNetworkCookie>
 #include <QObject>
 #include <QString>
 
-class QNetworkCookie;
 class QNetworkCookieJar;
 class QWebEngineProfile;
 
@@ -32,14 +33,21 @@ public:
     QWebEngineProfile *profile();
     bool isStarted() const { return profile_ != nullptr; }
     QString storagePath() const { return storagePath_; }
+    // The file in the storage folder that keeps the browser's cookies.
+    QString cookiesFile() const;
 
 private:
     void mirrorAdded(const QNetworkCookie &cookie);
     void mirrorRemoved(const QNetworkCookie &cookie);
 
+    void keepCookies();
+
     QNetworkCookieJar *jar_;
     QString storagePath_;
     QWebEngineProfile *profile_ = nullptr;
+    // The browser's cookies as last mirrored, kept in the storage folder so
+    // that a later run's requests carry them before the browser reports any.
+    QList<QNetworkCookie> kept_;
 };
 
 } // namespace tavimo
