@@ -1,6 +1,8 @@
 // The main window against the built-in service emulator, downloading into a
 // fresh folder. With --auto it presses the album and artist buttons itself,
 // lists the files it downloaded and ends.
+#include "app/browser_profile.h"
+#include "app/browser_windows.h"
 #include "app/main_form.h"
 #include "app/start_up.h"
 #include "app/widget_dialogs.h"
@@ -46,6 +48,7 @@ void PrintDownloadedFiles(const QString &root)
 
 int main(int argc, char **argv)
 {
+    tavimo::BrowserProfile::PrepareEnvironment();
     QApplication app(argc, argv);
     const bool automatic = app.arguments().contains(QStringLiteral("--auto"));
 
@@ -65,6 +68,10 @@ int main(int argc, char **argv)
     tavimo::ModXmlHttp net;
     tavimo::MainForm form(emulator.hosts(), net, dialogs, root);
     dialogs.setParent(&form);
+    // A browser profile of its own, so the demo starts signed out and leaves
+    // the real program's sign-in alone.
+    QTemporaryDir browserStorage(QDir::tempPath() + QStringLiteral("/tavimo-demo-browser-XXXXXX"));
+    tavimo::BrowserWindows windows(form, emulator.hosts(), net, root, browserStorage.path());
     const auto &catalogue = emulator.catalogue();
     const tavimo::emu::Artist &artist = catalogue.artist(tavimo::emu::ArtistCase::Plain);
     form.setExamples(CatalogueAddress(emulator.hosts(), QStringLiteral("/subject/"),

@@ -1,3 +1,5 @@
+#include "app/browser_profile.h"
+#include "app/browser_windows.h"
 #include "app/main_form.h"
 #include "app/start_up.h"
 #include "app/widget_dialogs.h"
@@ -10,6 +12,7 @@
 
 int main(int argc, char **argv)
 {
+    tavimo::BrowserProfile::PrepareEnvironment();
     QApplication app(argc, argv);
     QNetworkProxyFactory::setUseSystemConfiguration(true);
 
@@ -24,6 +27,7 @@ int main(int argc, char **argv)
     tavimo::ModXmlHttp net;
     tavimo::MainForm form(tavimo::ServiceHosts::builtIn(), net, dialogs, root);
     dialogs.setParent(&form);
+    tavimo::BrowserWindows windows(form, tavimo::ServiceHosts::builtIn(), net, root);
     tavimo::EndProgramWhenClosed(form);
     tavimo::ArmAutoClick(form);
     form.show();

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "album/workflow_context.h"
+#include "app/browser_profile.h"
+#include "hot/hot_context.h"
+#include "hot/hot_form.h"
+#include "liked/liked_songs_form.h"
+#include "net/track_downloads.h"
+
+#include <QObject>
+#include <QPointer>
+
+namespace tavimo {
+
+class MainForm;
+
+// The main window's hand-over to the two browser windows: its button hides
+// it and shows the window, closing the window shows it again, and closing
+// the main window closes both. Owns the program's browser profile, which is
+// started only when one of these windows first opens.
+class BrowserWindows : public QObject {
+    Q_OBJECT
+public:
+    BrowserWindows(MainForm &main, const ServiceHosts &hosts, ModXmlHttp &net, const QString &downloadRoot,
+                   const QString &browserStorage = BrowserProfile::defaultStoragePath());
+    ~BrowserWindows() override;
+
+    hotForm *openHot();
+    likedSongsForm *openLiked();
+
+    // The open windows, or null.
+    hotForm *hot() const { return hot_; }
+    likedSongsForm *liked() const { return liked_; }
+    BrowserProfile &profile() { return profile_; }
+
+    // Pauses of the channel workflows for windows opened from now on.
+    HotPauses hotPauses;
+
+private:
+    void closeAll();
+    template <typename Form>
+    void handOver(Form *form);
+
+    MainForm &main_;
+    SequentialTrackDownloads downloads_;
+    WorkflowContext context_;
+    BrowserProfile profile_;
+    QPointer<hotForm> hot_;
+    QPointer<likedSongsForm> liked_;
+    // Every window opened, including closed ones still finishing a workflow.
+    QList<QPointer<QWidget>> forms_;
+};
+
+} // namespace tavimo

@@ -1,0 +1,91 @@
+#pragma once
+
+#include "app/browser_windows.h"
+#include "app/main_form.h"
+#include "emulator/emulator.h"
+#include "net/mod_xml_http.h"
+#include "tests/support/browser_storage.h"
+#include "tests/support/recording_dialogs.h"
+#include "tests/support/temp_root.h"
+
+#include <gtest/gtest.h>
+
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QEventLoop>
+#include <QTimer>
+
+#include <functional>
+#include <memory>
+
+namespace tavimo::test {
+
+// Runs the event loop until the condition holds or the time is up.
+inline bool WaitUntil(const std::function<bool()> &condition, int milliseconds = 60000)
+{
+    QDeadlineTimer deadline(milliseconds);
+    while (!condition()) {
+        if (deadline.hasExpired())
+            return false;
+        QEventLoop loop;
+        QTimer::singleShot(20, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+    return true;
+}
+
+// The program as the user starts it, against the emulator: the main window,
+// its hand-over to the browser windows, and a download root of its own.
+class BrowserWindowsTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(emulator.start());
+        hosts = emulator.hosts();
+        storage = FreshBrowserStorage();
+        startProgram();
+    }
+    void TearDown() override { endProgram(); }
+
+    void startProgram()
+    {
+        net = std::make_unique<ModXmlHttp>();
+        main = std::make_unique<MainForm>(hosts, *net, dialogs, root.path());
+        windows = std::make_unique<BrowserWindows>(*main, hosts, *net, root.path(), storage);
+        windows->hotPauses = {50, 50};
+        main->show();
+    }
+    void endProgram()
+    {
+        windows.reset();
+        main.reset();
+        net.reset();
+    }
+
+    // Requests whose target starts with the prefix, in arrival order.
+    std::vector<emu::RequestRecord> requests(const std::string &prefix) const
+    {
+        std::vector<emu::RequestRecord> found;
+        for (const emu::RequestRecord &record : emulator.requestLog()) {
+            if (record.target.rfind(prefix, 0) == 0)
+                found.push_back(record);
+        }
+        return found;
+    }
+
+    QStringList filesIn(const QString &folder) const
+    {
+        return QDir(root.file(folder)).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+    }
+
+    emu::Emulator emulator;
+    ServiceHosts hosts;
+    TempRoot root;
+    RecordingDialogs dialogs;
+    QString storage;
+    std::unique_ptr<ModXmlHttp> net;
+    std::unique_ptr<MainForm> main;
+    std::unique_ptr<BrowserWindows> windows;
+};
+
+} // namespace tavimo::test
