@@ -1,3 +1,4 @@
+#include "net/file_names.h"
 #include "net/mod_xml_http.h"
 #include "net/mod_xml_http_private.h"
 #include "net/part_file_writer.h"
@@ -14,9 +15,6 @@ namespace tavimo {
 
 namespace {
 
-// Same name as the finished file plus this, in the same folder, so the final
-// rename never crosses file systems.
-const QString kPartSuffix = QStringLiteral(".part");
 const QString kHighBitRate = QStringLiteral("_192k");
 constexpr qint64 kProgressIntervalMs = 100;
 
@@ -74,7 +72,8 @@ DownloadOutcome settle(PartFileWriter &writer, TransferVerdict verdict, const QS
 DownloadOutcome ModXmlHttp::fetchInto(const QString &url, const QString &path, bool &missing)
 {
     const QUrl address(url);
-    const QString partPath = path + kPartSuffix;
+    // Beside the finished file, so the final rename never crosses file systems.
+    const QString partPath = path + QLatin1String(kPartialSuffix);
     const PartClaim claim(d->partsInUse, partPath);
     if (!isWebAddress(address) || !claim.held())
         return DownloadOutcome::Failed;
