@@ -1,6 +1,7 @@
 #pragma once
 
 #include "album/album_page_download.h"
+#include "album/playlist_album_download.h"
 #include "album/workflow_context.h"
 #include "artist/artist_download.h"
 #include "artist/artist_search.h"
@@ -11,12 +12,13 @@ namespace tavimo {
 // they share for the life of the program.
 struct MainWorkflows {
     explicit MainWorkflows(const WorkflowContext &context)
-        : albumPage(context, tables), artist(context, albumPage), artistSearch(context, artist)
+        : albumPage(context, tables), playlistAlbum(context, tables), artist(context, albumPage), artistSearch(context, artist)
     {
     }
 
     TrackTables tables;
     AlbumPageDownload albumPage;
+    PlaylistAlbumDownload playlistAlbum;
     ArtistDownload artist;
     ArtistSearch artistSearch;
 };

@@ -1,0 +1,87 @@
+// The main window against the built-in service emulator, downloading into a
+// fresh folder. With --auto it presses the album and artist buttons itself,
+// lists the files it downloaded and ends.
+#include "app/main_form.h"
+#include "app/start_up.h"
+#include "app/widget_dialogs.h"
+#include "emulator/emulator.h"
+#include "net/mod_xml_http.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QDirIterator>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <cstdio>
+
+namespace {
+
+void Print(const QString &line)
+{
+    std::printf("%s\n", line.toUtf8().constData());
+    std::fflush(stdout);
+}
+
+QString CatalogueAddress(const tavimo::ServiceHosts &hosts, const QString &path, const std::string &id)
+{
+    return hosts.catalogueAddress(path + QString::fromStdString(id) + u'/');
+}
+
+void PrintDownloadedFiles(const QString &root)
+{
+    QStringList files;
+    QDirIterator it(root, QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        files.append(QDir(root).relativeFilePath(it.next()));
+    files.sort();
+    Print(QStringLiteral("downloaded %1 files:").arg(files.size()));
+    for (const QString &file : files)
+        Print(QStringLiteral("  ") + file);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    const bool automatic = app.arguments().contains(QStringLiteral("--auto"));
+
+    tavimo::emu::Emulator emulator;
+    if (!emulator.start()) {
+        Print(QStringLiteral("the service emulator could not start"));
+        return 1;
+    }
+    QTemporaryDir folder(QDir::tempPath() + QStringLiteral("/tavimo-demo-XXXXXX"));
+    folder.setAutoRemove(false);
+    const QString root = folder.path();
+    Print(QStringLiteral("service emulator: radio %1, catalogue %2, files %3")
+              .arg(emulator.hosts().radio, emulator.hosts().catalogue, emulator.hosts().audio));
+    Print(QStringLiteral("downloading into: ") + root);
+
+    tavimo::WidgetDialogs dialogs;
+    tavimo::ModXmlHttp net;
+    tavimo::MainForm form(emulator.hosts(), net, dialogs, root);
+    dialogs.setParent(&form);
+    const auto &catalogue = emulator.catalogue();
+    const tavimo::emu::Artist &artist = catalogue.artist(tavimo::emu::ArtistCase::Plain);
+    form.setExamples(CatalogueAddress(emulator.hosts(), QStringLiteral("/subject/"),
+                                      catalogue.album(tavimo::emu::AlbumCase::Plain).number),
+                     CatalogueAddress(emulator.hosts(), QStringLiteral("/musician/"), artist.id),
+                     QString::fromStdString(artist.name).section(u' ', 0, 0));
+    QObject::connect(&form, &tavimo::MainForm::statusChanged, [](const QString &text) { Print(text); });
+    tavimo::EndProgramWhenClosed(form);
+    form.show();
+
+    if (automatic) {
+        QTimer::singleShot(0, &form, [&form, root] {
+            form.cmdDown2->click();
+            form.cmdSinger->click();
+            PrintDownloadedFiles(root);
+            QCoreApplication::exit(0);
+        });
+    }
+    return app.exec();
+}

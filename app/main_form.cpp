@@ -1,0 +1,166 @@
+#include "app/main_form.h"
+
+#include "app/form_controls.h"
+#include "net/download_root.h"
+#include "net/mod_xml_http.h"
+#include "script/dialogs.h"
+
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace tavimo {
+
+const QString MainForm::kCaption = QStringLiteral("Rellan Tavimo音乐 TavimoFM 下载工具 v3.5");
+
+namespace {
+
+const QColor kLikedColour(255, 192, 255);
+const QColor kAlbumColour(192, 255, 255);
+const QColor kArtistColour(192, 192, 255);
+const QColor kHotColour(255, 255, 192);
+
+} // namespace
+
+MainForm::MainForm(const ServiceHosts &hosts, ModXmlHttp &net, Dialogs &dialogs, const QString &downloadRoot,
+                   QWidget *parent)
+    : QWidget(parent), hosts_(hosts), net_(net), dialogs_(dialogs), downloadRoot_(downloadRoot), downloads_(net)
+{
+    setWindowTitle(kCaption);
+    setFixedSize(Px(7785), Px(7770));
+    setAutoFillBackground(true);
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::Window, Qt::white);
+    setPalette(palette);
+    buildFrames();
+    buildStatusLine();
+    connectButtons();
+    Form_Load();
+}
+
+MainForm::~MainForm() = default;
+
+void MainForm::Form_Load()
+{
+    PrepareLikedFolder(downloadRoot_);
+    workflows_ = std::make_unique<MainWorkflows>(WorkflowContext{hosts_, net_, downloads_, downloadRoot_, *this});
+}
+
+void MainForm::buildFrames()
+{
+    Frame[1] = MakeFrame(this, QStringLiteral("Frame(1)"), QStringLiteral(" 下载红心曲目  "), 120, 975);
+    Frame[0] = MakeFrame(this, QStringLiteral("Frame(0)"), QStringLiteral(" 下载指定专辑  "), 1200, 975);
+    Frame[3] = MakeFrame(this, QStringLiteral("Frame(3)"), QStringLiteral(" 下载指定歌手  "), 2280, 1575);
+    Frame[2] = MakeFrame(this, QStringLiteral("Frame(2)"), QStringLiteral(" 下载热门兆赫 "), 3960, 975);
+
+    cmdDownLikedSongs = MakeButton(Frame[1], QStringLiteral("cmdDownLikedSongs"), QStringLiteral("进入下载"),
+                                   TwipsRect(5640, 240, 1575, 495), kLikedColour);
+    Label[1] = MakeLabel(Frame[1], QStringLiteral("Label(1)"), QStringLiteral("登陆TavimoFM，开始下载加心曲目"),
+                         TwipsRect(240, 480, 4935, 255));
+
+    txtAlbumID = MakeTextBox(Frame[0], QStringLiteral("txtAlbumID"), QString(), TwipsRect(240, 360, 4935, 375));
+    cmdDown2 = MakeButton(Frame[0], QStringLiteral("cmdDown2"), QStringLiteral("开始下载"),
+                          TwipsRect(5640, 240, 1575, 495), kAlbumColour);
+    // Below the group's visible area: the playlist method stays out of view.
+    cmdDown = MakeButton(Frame[0], QStringLiteral("cmdDown"), QStringLiteral("旧方法下载"),
+                         TwipsRect(5640, 960, 1575, 495), kAlbumColour);
+
+    txtSingerID = MakeTextBox(Frame[3], QStringLiteral("txtSingerID"), QString(), TwipsRect(240, 360, 4935, 375));
+    cmdSinger = MakeButton(Frame[3], QStringLiteral("cmdSinger"), QStringLiteral("开始下载"),
+                           TwipsRect(5640, 240, 1575, 495), kArtistColour);
+    Label[2] = MakeLabel(Frame[3], QStringLiteral("Label(2)"), QStringLiteral("歌手(组合)名字:"),
+                         TwipsRect(240, 1080, 2415, 255));
+    txtSingerName = MakeTextBox(Frame[3], QStringLiteral("txtSingerName"), QString(), TwipsRect(1920, 960, 3255, 375));
+    cmdSinger2 = MakeButton(Frame[3], QStringLiteral("cmdSinger2"), QStringLiteral("开始下载"),
+                            TwipsRect(5640, 840, 1575, 495), kArtistColour);
+
+    Label[0] = MakeLabel(Frame[2], QStringLiteral("Label(0)"), QStringLiteral("TavimoFM最热门的400个兆赫(频道)"),
+                         TwipsRect(240, 480, 3615, 255));
+    cmdDownHot = MakeButton(Frame[2], QStringLiteral("cmdDownHot"), QStringLiteral("进入下载"),
+                            TwipsRect(5640, 240, 1575, 495), kHotColour);
+
+    setExamples(hosts_.catalogueAddress(QStringLiteral("/subject/1400101/")),
+                hosts_.catalogueAddress(QStringLiteral("/musician/100001/")), QStringLiteral("晓月乐队"));
+}
+
+void MainForm::buildStatusLine()
+{
+    // Wider than the window on purpose: the rest is cut off at its edge.
+    lblStatus = MakeLabel(this, QStringLiteral("lblStatus"), QStringLiteral("已就绪... ... "),
+                          TwipsRect(120, 7440, 12375, 255));
+    lblStatus->setFont(CaptionFont());
+    QPalette palette = lblStatus->palette();
+    palette.setColor(QPalette::WindowText, QColor(255, 0, 0));
+    lblStatus->setPalette(palette);
+}
+
+void MainForm::connectButtons()
+{
+    connect(cmdDownLikedSongs, &QPushButton::clicked, this, &MainForm::likedSongsRequested);
+    connect(cmdDownHot, &QPushButton::clicked, this, &MainForm::hotChannelsRequested);
+    connect(cmdDown2, &QPushButton::clicked, this, [this] { workflows_->albumPage.cmdDown2_Click(); });
+    connect(cmdDown, &QPushButton::clicked, this, [this] { workflows_->playlistAlbum.cmdDown_Click(); });
+    connect(cmdSinger, &QPushButton::clicked, this, [this] { workflows_->artist.cmdSinger_Click(); });
+    connect(cmdSinger2, &QPushButton::clicked, this, [this] { workflows_->artistSearch.cmdSinger2_Click(); });
+}
+
+void MainForm::setExamples(const QString &albumAddress, const QString &artistAddress, const QString &artistName)
+{
+    txtAlbumID->setText(albumAddress);
+    txtSingerID->setText(artistAddress);
+    txtSingerName->setText(artistName);
+}
+
+QString MainForm::statusText() const { return lblStatus->text(); }
+
+void MainForm::setStatus(const QString &text)
+{
+    if (closing_)
+        return;
+    lblStatus->setText(text);
+    emit statusChanged(text);
+}
+
+void MainForm::showMessage(const QString &text, DialogIcon icon)
+{
+    if (!closing_)
+        dialogs_.messageBox(text, kCaption, icon);
+}
+
+QPushButton *MainForm::button(MainButton which) const
+{
+    switch (which) {
+    case MainButton::cmdDown2:
+        return cmdDown2;
+    case MainButton::cmdDown:
+        return cmdDown;
+    case MainButton::cmdSinger:
+        return cmdSinger;
+    case MainButton::cmdSinger2:
+        break;
+    }
+    return cmdSinger2;
+}
+
+bool MainForm::isButtonEnabled(MainButton which) const { return button(which)->isEnabled(); }
+void MainForm::setButtonEnabled(MainButton which, bool enabled) { button(which)->setEnabled(enabled); }
+QString MainForm::albumIdText() const { return txtAlbumID->text(); }
+QString MainForm::singerIdText() const { return txtSingerID->text(); }
+void MainForm::setSingerIdText(const QString &text) { txtSingerID->setText(text); }
+QString MainForm::singerNameText() const { return txtSingerName->text(); }
+
+void MainForm::closeEvent(QCloseEvent *event)
+{
+    // Every wait in progress ends at once; the workflows see it and return
+    // without writing anything more.
+    event->accept();
+    if (closing_)
+        return;
+    closing_ = true;
+    net_.cancelAll();
+    emit closed();
+}
+
+} // namespace tavimo

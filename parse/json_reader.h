@@ -1,0 +1,74 @@
+#pragma once
+
+#include "parse/json_value.h"
+#include "parse/string_builder.h"
+
+#include <QString>
+#include <QStringView>
+
+#include <initializer_list>
+
+namespace tavimo {
+
+// One pass of the lenient JSON reader over a text. The cursor is a 1-based
+// index of UTF-16 code units; every reading step leaves it just after what
+// it has read. Errors are appended to the caller's error text.
+class JsonReader {
+public:
+    // Objects and arrays nested deeper than this end the parse.
+    static constexpr int kMaxDepth = 1000;
+
+    JsonReader(QStringView text, QString &errors);
+
+    // The top-level object or array, or the empty value ("Invalid JSON").
+    JsonValue ReadDocument();
+
+private:
+    void SkipBlanks();
+    JsonValue ReadValue();
+    JsonValue ReadObject();
+    JsonValue ReadArray();
+    JsonValue ReadString();
+    JsonValue ReadNumber();
+    JsonValue ReadBoolean();
+    JsonValue ReadNull();
+    QString ReadKey();
+
+    void readEscape();
+    // Opens an object or array (the cursor is on its bracket); false when
+    // nesting too deep ends the parse.
+    bool enterNesting();
+    void finishNesting();
+    // Skips to the next member or element; false when the object or array
+    // is complete (its closing character, or the end of the text).
+    bool nextMember(char16_t closing, QStringView missingClosing);
+    bool closingKeyQuoteMisplaced(const QString &key);
+
+    bool atEnd() const { return cursor_ > length_; }
+    // Only valid when !atEnd().
+    char16_t current() const { return text_[cursor_ - 1]; }
+    bool at(char16_t c) const { return !atEnd() && current() == c; }
+    bool literalAtCursor(QStringView word) const;
+    QStringView restOfText() const;
+    // Appends the pieces as one error line.
+    void recordLine(std::initializer_list<QStringView> pieces);
+    void recordLiteralError(QStringView what);
+    void failValue(QStringView description);
+
+    const char16_t *text_;
+    qint64 length_;
+    qint64 cursor_ = 1;
+    QString &errors_;
+    // One builder serves every string of the pass; it is emptied per string.
+    cStringBuilder builder_;
+    int depth_ = 0;
+    // A member or element failure that ends each enclosing level in turn.
+    bool pending_ = false;
+    QString pendingDescription_;
+    // The value just read failed and is not stored.
+    bool valueFailed_ = false;
+    // Nesting went too deep: every level returns what it holds, silently.
+    bool stopped_ = false;
+};
+
+} // namespace tavimo

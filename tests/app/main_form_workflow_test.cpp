@@ -1,0 +1,118 @@
+#include "tests/app/main_form_fixture.h"
+
+#include <QFileInfo>
+#include <QTimer>
+
+namespace tavimo {
+namespace {
+
+using emu::AlbumCase;
+using emu::ArtistCase;
+using emu::Fault;
+using emu::FaultKind;
+using test::MainFormFixture;
+
+class MainFormWorkflowTest : public MainFormFixture {
+protected:
+    const emu::Album &plainAlbum() const { return emulator.catalogue().album(AlbumCase::Plain); }
+    QString albumDone() const { return QStringLiteral("《") + q(plainAlbum().title) + QStringLiteral("》下载完毕!"); }
+    QString firstTrackFile() const
+    {
+        return root.file(q(plainAlbum().title) + u'/' + CleanFileName(q(plainAlbum().tracks.front().title)) +
+                         QStringLiteral(".mp3"));
+    }
+    // Runs action once, from inside the first wait after a status starting with prefix.
+    void onFirstStatus(const QString &prefix, std::function<void()> action)
+    {
+        auto fired = std::make_shared<bool>(false);
+        QObject::connect(form.get(), &MainForm::statusChanged, form.get(), [this, fired, prefix, action](const QString &text) {
+            if (*fired || !text.startsWith(prefix))
+                return;
+            *fired = true;
+            QTimer::singleShot(0, form.get(), action);
+        });
+    }
+};
+
+// The album button downloads the album and leaves its closing text in the status line.
+TEST_F(MainFormWorkflowTest, AlbumButtonDownloadsTheAlbum)
+{
+    form->txtAlbumID->setText(albumAddress(plainAlbum()));
+    click(form->cmdDown2);
+    EXPECT_EQ(form->lblStatus->text(), albumDone());
+    EXPECT_TRUE(QFileInfo::exists(firstTrackFile()));
+    EXPECT_TRUE(dialogs.boxes.isEmpty());
+    EXPECT_TRUE(form->cmdDown2->isEnabled());
+}
+
+// A rejected album address shows the box titled with the caption and frees the button at once.
+TEST_F(MainFormWorkflowTest, RejectedAddressFreesTheButtonAtOnce)
+{
+    form->txtAlbumID->setText(QStringLiteral("https://example.com/subject/1/"));
+    click(form->cmdDown2);
+    ASSERT_EQ(dialogs.boxes.size(), 1);
+    EXPECT_EQ(dialogs.boxes.front().text, QStringLiteral("专辑地址无法识别"));
+    EXPECT_EQ(dialogs.boxes.front().title, MainForm::kCaption);
+    EXPECT_EQ(dialogs.boxes.front().icon, DialogIcon::Critical);
+    EXPECT_TRUE(form->cmdDown2->isEnabled());
+    EXPECT_TRUE(emulator.requestLog().empty());
+}
+
+// An artist download started while the album waits runs to its end first; the album then finishes.
+TEST_F(MainFormWorkflowTest, ArtistStartedDuringAnAlbumCompletesFirst)
+{
+    const emu::Artist &artist = emulator.catalogue().artist(ArtistCase::EntityName);
+    form->txtAlbumID->setText(albumAddress(plainAlbum()));
+    form->txtSingerID->setText(artistAddress(artist));
+    emulator.setFault("/view/song/small/p" + plainAlbum().tracks.front().songId, Fault::of(FaultKind::Delay, 300));
+    onFirstStatus(QStringLiteral("正在下载:  《"), [this] {
+        EXPECT_FALSE(form->cmdDown2->isEnabled());
+        click(form->cmdSinger);
+    });
+    click(form->cmdDown2);
+
+    const qsizetype artistDone = statuses.indexOf(QStringLiteral("歌手[") + q(artist.name) + QStringLiteral("]下载完毕! "));
+    const qsizetype albumDoneAt = statuses.indexOf(albumDone());
+    ASSERT_GE(artistDone, 0);
+    ASSERT_GE(albumDoneAt, 0);
+    EXPECT_LT(artistDone, albumDoneAt);
+    EXPECT_EQ(statuses.last(), albumDone());
+    EXPECT_TRUE(QFileInfo::exists(firstTrackFile()));
+    EXPECT_TRUE(QFileInfo(root.file(QStringLiteral("歌手 - ") + CleanFileName(q(artist.name)))).isDir());
+    EXPECT_TRUE(form->cmdDown2->isEnabled());
+    EXPECT_TRUE(form->cmdSinger->isEnabled());
+}
+
+// The search button refuses to start while an artist download runs.
+TEST_F(MainFormWorkflowTest, SearchWaitsForTheRunningArtistDownload)
+{
+    form->txtSingerID->setText(artistAddress(emulator.catalogue().artist(ArtistCase::Plain)));
+    emulator.setFault("/view/", Fault::of(FaultKind::Delay, 100, 1));
+    onFirstStatus(QStringLiteral("正在下载:  《"), [this] { click(form->cmdSinger2); });
+    click(form->cmdSinger);
+    ASSERT_EQ(dialogs.boxes.size(), 1);
+    EXPECT_EQ(dialogs.boxes.front().text, QStringLiteral("请先等待上一个操作完成"));
+    EXPECT_EQ(dialogs.boxes.front().icon, DialogIcon::Information);
+    EXPECT_EQ(requestsTo("/subject_search"), 0);
+    EXPECT_TRUE(form->cmdSinger2->isEnabled());
+}
+
+// Closing the window while a track downloads ends the run: no closing text, no file under its final name.
+TEST_F(MainFormWorkflowTest, ClosingDuringADownloadEndsSilently)
+{
+    bool closed = false;
+    QObject::connect(form.get(), &MainForm::closed, [&] { closed = true; });
+    form->txtAlbumID->setText(albumAddress(plainAlbum()));
+    emulator.setFault("/view/", Fault::of(FaultKind::Stall, 5000));
+    onFirstStatus(QStringLiteral("正在下载:  《"), [this] { QTimer::singleShot(200, form.get(), [this] { form->close(); }); });
+    click(form->cmdDown2);
+    EXPECT_TRUE(closed);
+    EXPECT_FALSE(statuses.contains(albumDone()));
+    EXPECT_EQ(statuses.size(), 1);
+    EXPECT_FALSE(QFileInfo::exists(firstTrackFile()));
+    EXPECT_TRUE(dialogs.boxes.isEmpty());
+    EXPECT_EQ(requestsTo("/view/"), 1);
+}
+
+} // namespace
+} // namespace tavimo

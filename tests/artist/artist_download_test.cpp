@@ -1,0 +1,119 @@
+#include "tests/support/workflow_fixture.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QRegularExpression>
+
+namespace tavimo {
+namespace {
+
+using emu::ArtistCase;
+using emu::Fault;
+
+class ArtistDownloadTest : public test::WorkflowFixture {
+protected:
+    void runArtist(const QString &typed)
+    {
+        view.singerId = typed;
+        workflows->artist.cmdSinger_Click();
+    }
+    QString artistFolder(const emu::Artist &artist) const
+    {
+        return QStringLiteral("歌手 - ") + CleanFileName(q(artist.name));
+    }
+    QString closing(const emu::Artist &artist) const
+    {
+        return QStringLiteral("歌手[") + q(artist.name) + QStringLiteral("]下载完毕! ");
+    }
+};
+
+// Every album of the listing pages lands once in its own folder inside the artist folder.
+TEST_F(ArtistDownloadTest, DownloadsEveryListedAlbumOnce)
+{
+    const emu::Artist &artist = emulator.catalogue().artist(ArtistCase::Prolific);
+    emulator.setMp3Size(2000);
+    runArtist(artistAddress(artist));
+    const QDir folder(root.file(artistFolder(artist)));
+    EXPECT_EQ(folder.entryList(QDir::Dirs | QDir::NoDotAndDotDot).size(), qsizetype(artist.albumNumbers.size()));
+    for (int offset : {0, 10, 20, 30})
+        EXPECT_EQ(requestsTo("/musician/" + artist.id + "/albums?start=" + std::to_string(offset) + "&"), 1) << offset;
+    for (const std::string &number : artist.albumNumbers)
+        EXPECT_EQ(requestsTo("/subject/" + number + "/"), 1) << number;
+    EXPECT_EQ(view.lastStatus(), closing(artist));
+    EXPECT_TRUE(view.isButtonEnabled(MainButton::cmdSinger));
+}
+
+// A listing that fails three times is asked again, a pause apart, each attempt timed in the status line.
+TEST_F(ArtistDownloadTest, ListingRetriedUntilItAnswers)
+{
+    const emu::Artist &artist = emulator.catalogue().artist(ArtistCase::Plain);
+    emulator.setFault("/musician/" + artist.id + "/albums?start=0", Fault::failFirst(3));
+    workflows->artist.setListingRetryPause(1000);
+    QElapsedTimer elapsed;
+    elapsed.start();
+    runArtist(artistAddress(artist));
+    EXPECT_GE(elapsed.elapsed(), 2900);
+    const QRegularExpression retry(QStringLiteral("^获取专辑列表失败,重试...\\d{4}/\\d{1,2}/\\d{1,2} \\d{1,2}:\\d{2}:\\d{2}$"));
+    EXPECT_EQ(view.statuses.filter(retry).size(), 3) << view.statuses.join(u'|').toStdString();
+    EXPECT_EQ(requestsTo("/musician/" + artist.id + "/albums?start=0&"), 4);
+    EXPECT_EQ(view.lastStatus(), closing(artist));
+}
+
+// Inputs that do not reduce to a number are refused before any request.
+TEST_F(ArtistDownloadTest, RejectsUnusableAddresses)
+{
+    const emu::Artist &artist = emulator.catalogue().artist(ArtistCase::Plain);
+    const QString address = artistAddress(artist);
+    const QString rejected[] = {QString(), QString(address).replace(QStringLiteral("http:"), QStringLiteral("https:")),
+                                address + QStringLiteral("?x=1"),
+                                albumAddress(emulator.catalogue().album(emu::AlbumCase::Plain))};
+    for (const QString &typed : rejected) {
+        view.messages.clear();
+        runArtist(typed);
+        EXPECT_EQ(view.messageTexts(), QStringList{QStringLiteral("歌手地址输入有误")}) << typed.toStdString();
+    }
+    EXPECT_TRUE(emulator.requestLog().empty());
+    // Bare identifiers and addresses without the closing "/" or with blanks around pass.
+    for (const QString &typed : {q(artist.id), address.chopped(1), QStringLiteral("  ") + address + QStringLiteral("  ")}) {
+        view.messages.clear();
+        runArtist(typed);
+        EXPECT_TRUE(view.messages.isEmpty()) << typed.toStdString();
+        EXPECT_EQ(view.lastStatus(), closing(artist));
+    }
+}
+
+// An unknown artist is reported and leaves no folder behind.
+TEST_F(ArtistDownloadTest, UnknownArtistLeavesNoFolder)
+{
+    runArtist(QStringLiteral("999999"));
+    EXPECT_EQ(view.messageTexts(), QStringList{QStringLiteral("对应歌手不存在! 请再次检查输入.")});
+    EXPECT_EQ(view.messages.front().icon, DialogIcon::Critical);
+    EXPECT_TRUE(QDir(root.path()).isEmpty());
+    EXPECT_TRUE(view.isButtonEnabled(MainButton::cmdSinger));
+}
+
+// An artist without albums keeps its empty folder and still closes with its name.
+TEST_F(ArtistDownloadTest, ArtistWithoutAlbums)
+{
+    const emu::Artist &artist = emulator.catalogue().artist(ArtistCase::NoAlbums);
+    runArtist(artistAddress(artist));
+    EXPECT_TRUE(QDir(root.file(artistFolder(artist))).isEmpty());
+    EXPECT_EQ(view.lastStatus(), closing(artist));
+}
+
+// The closing text keeps the name as the page shows it; the folder takes the cleaned name, inside the root.
+TEST_F(ArtistDownloadTest, NamesShownAsReadAndCleanedForFolders)
+{
+    for (ArtistCase which : {ArtistCase::EntityName, ArtistCase::CleanedName}) {
+        const emu::Artist &artist = emulator.catalogue().artist(which);
+        runArtist(artistAddress(artist));
+        EXPECT_EQ(view.lastStatus(), closing(artist));
+        EXPECT_TRUE(QFileInfo(root.file(artistFolder(artist))).isDir()) << artist.name;
+    }
+    for (const QString &file : root.allFiles())
+        EXPECT_TRUE(file.startsWith(QStringLiteral("歌手 - "))) << file.toStdString();
+}
+
+} // namespace
+} // namespace tavimo

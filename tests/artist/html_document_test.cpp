@@ -1,0 +1,64 @@
+#include "artist/html_document.h"
+
+#include <gtest/gtest.h>
+
+namespace tavimo {
+namespace {
+
+// The name is the text of the first H1 without markup, entities decoded,
+// blanks kept as the page has them.
+TEST(HtmlDocument, FirstHeadingTextWithoutMarkup)
+{
+    HtmlDocument document;
+    document.Write(QStringLiteral("<html><body><div><H1> 王菲 <span>&amp; <b>Faye</b></span> </H1></div>"
+                                  "<h1>second</h1></body></html>"));
+    EXPECT_EQ(document.firstH1Text(), QStringLiteral(" 王菲 & Faye "));
+}
+
+// Links come in document order, <area> included, anchors without href left out.
+TEST(HtmlDocument, LinksInDocumentOrder)
+{
+    HtmlDocument document;
+    document.Write(QStringLiteral("<p><a href='http://h/subject/1/'>a</a><a name='x'>no</a>"
+                                  "<div><a HREF=\"http://h/subject/2/?x=1&amp;y=2\">b</a></div>"
+                                  "<map><area href=\"/subject/3/\"></map><a href=''>empty</a></p>"));
+    EXPECT_EQ(document.linkHrefs(), (QStringList{QStringLiteral("http://h/subject/1/"),
+                                                 QStringLiteral("http://h/subject/2/?x=1&y=2"),
+                                                 QStringLiteral("/subject/3/"), QString()}));
+}
+
+// Writing a new page replaces what the document held.
+TEST(HtmlDocument, WriteReplacesThePreviousPage)
+{
+    HtmlDocument document;
+    document.Write(QStringLiteral("<h1>one</h1><a href='x'>x</a>"));
+    document.Write(QStringLiteral("<p>nothing here</p>"));
+    EXPECT_EQ(document.firstH1Text(), QString());
+    EXPECT_TRUE(document.linkHrefs().isEmpty());
+}
+
+// Empty, truncated, binary and hostile pages give what can be read, never a crash.
+TEST(HtmlDocument, HostileInput)
+{
+    const QString pages[] = {
+        QString(),
+        QStringLiteral("<h1>cut off"),
+        QStringLiteral("<a href=\"http://h/subject/1/"),
+        QString::fromLatin1("\x01\x02<h1\xff>\x00", 7),
+        QStringLiteral("<div>").repeated(3000) + QStringLiteral("<h1>deep</h1><a href='d'>"),
+    };
+    for (const QString &page : pages) {
+        HtmlDocument document;
+        document.Write(page);
+    }
+    HtmlDocument cut;
+    cut.Write(pages[1]);
+    EXPECT_EQ(cut.firstH1Text(), QStringLiteral("cut off"));
+    HtmlDocument deep;
+    deep.Write(pages[4]);
+    EXPECT_EQ(deep.firstH1Text(), QStringLiteral("deep"));
+    EXPECT_EQ(deep.linkHrefs(), QStringList{QStringLiteral("d")});
+}
+
+} // namespace
+} // namespace tavimo

@@ -1,0 +1,144 @@
+#include "json_describe.h"
+#include "parse/json.h"
+
+#include <gtest/gtest.h>
+
+using tavimo::JsonValue;
+using tavimo::LastJsonErrors;
+using tavimo::ParseJson;
+using tavimo::testing::describe;
+
+namespace {
+
+struct ParseCase {
+    const char16_t *text;
+    const char16_t *value;  // describe() of the result
+    const char16_t *errors; // LastJsonErrors() afterwards
+};
+
+void PrintTo(const ParseCase &row, std::ostream *out)
+{
+    *out << QString::fromUtf16(row.text).toStdString();
+}
+
+class ParseJsonCases : public ::testing::TestWithParam<ParseCase> {};
+
+// Each text reads as the given tree with exactly the given error lines.
+TEST_P(ParseJsonCases, ReadsTreeAndErrors)
+{
+    const ParseCase &row = GetParam();
+    const JsonValue value = ParseJson(QString::fromUtf16(row.text));
+    EXPECT_EQ(describe(value), QString::fromUtf16(row.value));
+    EXPECT_EQ(LastJsonErrors(), QString::fromUtf16(row.errors));
+}
+
+// The lenient forms: parentheses, bare and single-quoted keys, blanks dropped
+// from keys, missing commas, comments.
+INSTANTIATE_TEST_SUITE_P(Lenient, ParseJsonCases, ::testing::Values(
+    ParseCase{u"( {'a':1} )", u"{a:1}", u""},
+    ParseCase{u"( {'a':1} ) trailing junk", u"{a:1}", u""},
+    ParseCase{u"{a:1}", u"{a:1}", u""},
+    ParseCase{u"{'a':1}", u"{a:1}", u""},
+    ParseCase{u"{\"a\":1}", u"{a:1}", u""},
+    ParseCase{u"{'first name':1}", u"{firstname:1}", u""},
+    ParseCase{u"{ \"a\tb\" \n: 'x' }", u"{ab:'x'}", u""},
+    ParseCase{u"{'a':1 'b':2}", u"{a:1,b:2}", u""},
+    ParseCase{u"[1 2,3]", u"[1,2,3]", u""},
+    ParseCase{u"[1 2,,3]", u"[1,2]", u"Invalid number: ,3]\r\n"},
+    ParseCase{u"{,'a':1}", u"{a:1}", u""},
+    ParseCase{u"{'A':1,'a':2}", u"{A:1,a:2}", u""},
+    ParseCase{u"// note\n{'a':true}", u"{a:true}", u""},
+    ParseCase{u"/* note */{'a':true}", u"{a:true}", u""},
+    ParseCase{u"{/* c */'a' /**/ : // line\n true}", u"{a:true}", u""},
+    ParseCase{u"[null, true, false, 'x', \"y\", 1.5, {}, []]", u"[null,true,false,'x','y',1.5,{},[]]", u""},
+    ParseCase{u"{'歌名':'兆赫'}", u"{歌名:'兆赫'}", u""}));
+
+// Comment rules as the blank skipper applies them: a "/" inside a line
+// comment ends it, and a "*" inside a block comment keeps it from closing.
+INSTANTIATE_TEST_SUITE_P(Comments, ParseJsonCases, ::testing::Values(
+    ParseCase{u"// a/b\n{'a':1}", u"<empty>", u"Invalid JSON"},
+    ParseCase{u"/* a*b */{'a':1}", u"<empty>", u"Invalid JSON"},
+    ParseCase{u"* {'a':1}", u"{a:1}", u""},
+    ParseCase{u"* / {'a':1}", u"<empty>", u"Invalid JSON"},
+    ParseCase{u"/ * {'a':1}", u"<empty>", u"Invalid JSON"},
+    ParseCase{u"/*\n*/[1]", u"[1]", u""}));
+
+// Strings: escapes, the other quote inside, unknown escapes dropping the
+// backslash, and texts cut off by the end.
+INSTANTIATE_TEST_SUITE_P(Strings, ParseJsonCases, ::testing::Values(
+    ParseCase{u"{'s':'\\u00e9\\n'}", u"{s:'é\n'}", u""},
+    ParseCase{u"{'s':'a\\qb'}", u"{s:'aqb'}", u""},
+    ParseCase{u"['\\\"\\\\\\/\\'\\b\\f\\r\\t']", u"['\"\\/'\b\f\r\t']", u""},
+    ParseCase{u"['it\"s', \"it's\"]", u"['it\"s','it's']", u""},
+    ParseCase{u"['\\u004a\\u004B']", u"['JK']", u""},
+    ParseCase{u"['\\u4gxx', 1]", u"['\u0004',1]", u""},
+    ParseCase{u"['abc", u"['abc']", u"Missing ']': ['abc\r\n"},
+    ParseCase{u"['abc\\", u"['abc']", u"Missing ']': ['abc\\\r\n"},
+    ParseCase{u"['\\u12", u"['\u0012']", u"Missing ']': ['\\u12\r\n"}));
+
+// Numbers are exact decimals; one cut off by the end reads as empty.
+INSTANTIATE_TEST_SUITE_P(Numbers, ParseJsonCases, ::testing::Values(
+    ParseCase{u"[0.1]", u"[0.1]", u""},
+    ParseCase{u"[12.50, -3, 1E3, +7, 2.5e-2]", u"[12.50,-3,1000,7,0.025]", u""},
+    ParseCase{u"[79228162514264337593543950335]", u"[79228162514264337593543950335]", u""},
+    ParseCase{u"[-79228162514264337593543950335]", u"[-79228162514264337593543950335]", u""},
+    ParseCase{u"[0.0000000000000000000000000001]", u"[0.0000000000000000000000000001]", u""},
+    ParseCase{u"[1,2,3", u"[1,2,<empty>]", u"Missing ']': [1,2,3\r\n"},
+    ParseCase{u"{'a':", u"{a:<empty>}", u"Missing '}': {'a':\r\n"}));
+
+// Texts that hold no object or array at the top level.
+INSTANTIATE_TEST_SUITE_P(NotJson, ParseJsonCases, ::testing::Values(
+    ParseCase{u"12.50", u"<empty>", u"Invalid JSON"},
+    ParseCase{u"hello", u"<empty>", u"Invalid JSON"},
+    ParseCase{u"", u"<empty>", u"Invalid JSON"},
+    ParseCase{u"  /* only a comment */ ", u"<empty>", u"Invalid JSON"},
+    ParseCase{u"'text'", u"<empty>", u"Invalid JSON"}));
+
+// Recorded errors: the line, the 1-based position, and how reading goes on.
+INSTANTIATE_TEST_SUITE_P(RecordedErrors, ParseJsonCases, ::testing::Values(
+    ParseCase{u"{'b':tru}", u"{b:false,tru}:<empty>}",
+              u"Invalid Boolean at position 6 : tru}\r\nMissing '}': {'b':tru}\r\n"},
+    ParseCase{u"{'b':nul,'c':1}", u"{b:<empty>,nul,c:1}",
+              u"Invalid null value at position 6 : nul,'c':1}\r\n"},
+    ParseCase{u"{'a' 1}", u"{a:1}", u"Invalid Key at position 6 : a\r\n"},
+    ParseCase{u"{\"a'b\":1,'c':2}", u"{}",
+              u"Invalid Key at position 11 : ab:1,\r\nInvalid number: ab:1,\r\n"},
+    ParseCase{u"{'a':{'b':1}", u"{a:{b:1}}", u"Missing '}': {'a':{'b':1}\r\n"},
+    ParseCase{u"[\"0123456789012345678901234\"", u"['0123456789012345678901234']",
+              u"Missing ']': 6789012345678901234\"\r\n"},
+    // An invalid literal in an array ends that array after one line.
+    ParseCase{u"[tru, 1]", u"[false]", u"Invalid Boolean at position 2 : tru, 1]\r\n"},
+    ParseCase{u"[1, nul]", u"[1,<empty>]", u"Invalid null value at position 5 : nul]\r\n"},
+    ParseCase{u"{'a':[fals],'b':2}", u"{a:[false],fals],b:2}", u"Invalid Boolean at position 7 : fals],'b':2}\r\n"}));
+
+// A duplicate key or an unconvertible number ends every enclosing level,
+// innermost first, each adding its own line.
+INSTANTIATE_TEST_SUITE_P(PendingFailures, ParseJsonCases, ::testing::Values(
+    ParseCase{u"{'a':1,'a':2}", u"{a:1}", u"Duplicate key: a\r\n"},
+    ParseCase{u"{'o':{'x':}}", u"{o:{}}", u"Invalid number: x\r\nInvalid number: o\r\n"},
+    ParseCase{u"[1,1-2,3]", u"[1]", u"Invalid number: ,3]\r\n"},
+    ParseCase{u"{'a':[{'b':1e99}],'c':1}", u"{a:[{}]}",
+              u"Number too large: b\r\nNumber too large: }],'c':1}\r\nNumber too large: a\r\n"},
+    ParseCase{u"[[1,x],2]", u"[[1]]", u"Invalid number: x],2]\r\nInvalid number: x],2]\r\n"},
+    ParseCase{u"[{'k':{'k':1,'k':2}}]", u"[{k:{k:1}}]",
+              u"Duplicate key: k\r\nDuplicate key: k\r\nDuplicate key: }}]\r\n"},
+    ParseCase{u"[1234567890123456789012345678901234567890]", u"[]",
+              u"Number too large: ]\r\n"}));
+
+// Each parse starts with no errors and no pending failure.
+TEST(ParseJson, ResetsErrorsAndPendingStateEachCall)
+{
+    ParseJson(u"{'a':1,'a':2}"_qs);
+    ASSERT_FALSE(LastJsonErrors().isEmpty());
+    EXPECT_EQ(describe(ParseJson(u"{'a':1,'b':2}"_qs)), u"{a:1,b:2}"_qs);
+    EXPECT_EQ(LastJsonErrors(), QString());
+}
+
+// Bytes from the network decode as UTF-8 before reading.
+TEST(ParseJson, DecodesUtf8Bytes)
+{
+    const JsonValue value = tavimo::ParseJsonUtf8(QByteArray("{\"title\":\"\xE5\x85\x86\xE8\xB5\xAB\"}"));
+    EXPECT_EQ(value.Item(u"title"_qs).text(), u"兆赫"_qs);
+}
+
+} // namespace

@@ -1,0 +1,64 @@
+#pragma once
+
+#include "album/workflow_context.h"
+#include "artist/main_workflows.h"
+#include "emulator/emulator.h"
+#include "net/mod_xml_http.h"
+#include "net/track_downloads.h"
+#include "tests/support/recording_main_view.h"
+#include "tests/support/temp_root.h"
+
+#include <QString>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+
+namespace tavimo::test {
+
+// The main window's workflows without a window, against the emulator over
+// real HTTP, downloading into a fresh temporary root.
+class WorkflowFixture : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(emulator.start());
+        hosts = emulator.hosts();
+        workflows = std::make_unique<MainWorkflows>(WorkflowContext{hosts, net, downloads, root.path(), view});
+        workflows->artist.setListingRetryPause(50);
+    }
+
+    static QString q(const std::string &text) { return QString::fromStdString(text); }
+
+    QString albumAddress(const emu::Album &album) const
+    {
+        return hosts.catalogueAddress(QStringLiteral("/subject/") + q(album.number) + u'/');
+    }
+    QString artistAddress(const emu::Artist &artist) const
+    {
+        return hosts.catalogueAddress(QStringLiteral("/musician/") + q(artist.id) + u'/');
+    }
+
+    // Requests whose path and query begin with prefix.
+    int requestsTo(const std::string &prefix) const
+    {
+        const auto log = emulator.requestLog();
+        return int(std::count_if(log.begin(), log.end(),
+                                 [&](const emu::RequestRecord &r) { return r.target.rfind(prefix, 0) == 0; }));
+    }
+    QByteArray expectedMp3(const std::string &songId, bool highBitRate) const
+    {
+        return QByteArray::fromStdString(emulator.expectedMp3(songId, highBitRate));
+    }
+
+    emu::Emulator emulator;
+    ServiceHosts hosts;
+    TempRoot root;
+    ModXmlHttp net;
+    SequentialTrackDownloads downloads{net};
+    RecordingMainView view;
+    std::unique_ptr<MainWorkflows> workflows;
+};
+
+} // namespace tavimo::test
