@@ -4,6 +4,8 @@
 #include <QObject>
 #include <QString>
 
+#include <functional>
+
 class QNetworkAccessManager;
 class QNetworkCookieJar;
 
@@ -12,6 +14,10 @@ namespace tavimo {
 // What became of one DownloadFile call. The workflows go on whatever it is;
 // the command line counts them for its summary.
 enum class DownloadOutcome { Saved, AlreadyPresent, Failed, Cancelled };
+
+using DownloadDone = std::function<void(DownloadOutcome)>;
+
+class FileTransfer;
 
 // The program's one network object: every page fetch and file download goes
 // through its QNetworkAccessManager, whose cookie jar is the store that the
@@ -39,6 +45,11 @@ public:
     // when the transfer completed; falls back once from "_192k".
     DownloadOutcome DownloadFile(const QString &url, const QString &path);
 
+    // DownloadFile without the wait, so several run at once on one event
+    // loop: returns at once, and done is called exactly once with the
+    // outcome (at once when nothing needs fetching). cancelAll() ends it.
+    void StartDownloadFile(const QString &url, const QString &path, DownloadDone done);
+
     // A transfer that brings no byte for this long fails (default 30 s).
     void setStallTimeout(int milliseconds);
 
@@ -60,10 +71,9 @@ signals:
     void downloadProgress(const QString &path, qint64 received, qint64 total);
 
 private:
-    // One request of DownloadFile; missing tells whether the reply said the
-    // file does not exist.
-    DownloadOutcome fetchInto(const QString &url, const QString &path, bool &missing);
+    FileTransfer *startTransfer(const QString &url, const QString &path, DownloadDone done);
 
+    friend class FileTransfer;
     struct Private;
     Private *d;
 };

@@ -16,20 +16,28 @@ ReplyWait::ReplyWait(QNetworkReply *reply, int stallTimeoutMs) : reply_(reply)
     connect(reply, &QNetworkReply::metaDataChanged, &stall_, qOverload<>(&QTimer::start));
     // The reply going away with its manager ends the wait without touching it.
     connect(reply, &QObject::destroyed, this, [this] {
+        const bool first = !end_;
         end_ = end_.value_or(WaitEnd::Cancelled);
         stall_.stop();
         loop_.quit();
+        if (first)
+            emit ended(*end_);
     });
+}
+
+void ReplyWait::watch()
+{
+    if (!end_ && reply_ && reply_->isFinished())
+        end(WaitEnd::Finished);
+    else if (!end_)
+        stall_.start();
 }
 
 WaitEnd ReplyWait::run()
 {
-    if (!end_ && reply_ && reply_->isFinished())
-        end_ = WaitEnd::Finished;
-    if (!end_) {
-        stall_.start();
+    watch();
+    if (!end_)
         loop_.exec();
-    }
     // The loop also ends when the application quits; the request ends with it.
     if (!end_)
         end(WaitEnd::Cancelled);
@@ -47,6 +55,7 @@ void ReplyWait::end(WaitEnd how)
     if (how != WaitEnd::Finished && reply_)
         reply_->abort();
     loop_.quit();
+    emit ended(how);
 }
 
 } // namespace tavimo

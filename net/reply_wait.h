@@ -22,8 +22,14 @@ class ReplyWait : public QObject {
 public:
     ReplyWait(QNetworkReply *reply, int stallTimeoutMs);
 
+    // Watches the reply without waiting; ended() tells how it ended.
+    void watch();
+    // Watches and waits in a local event loop until the reply ended.
     WaitEnd run();
     void cancel();
+
+signals:
+    void ended(tavimo::WaitEnd how);
 
 private:
     void end(WaitEnd how);

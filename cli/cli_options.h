@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace tavimo::cli {
+
+// The workflow a run of tavimo-dl drives.
+enum class Command { None, Album, AlbumPlaylist, ArtistPage, ArtistName, Channels, Channel, Liked };
+
+// Everything the command line asked for. error is set (and command is None)
+// when the arguments cannot be used; helpText when --help was given.
+struct CliOptions {
+    Command command = Command::None;
+    QString argument; // the address, name or channel identifier
+    QString cookiesFile;
+    QString root;
+    bool demo = false;
+    bool quiet = false;
+    int jobs = 1;
+    bool helpRequested = false;
+    QString helpText;
+    QString error;
+};
+
+// Reads the arguments (argv[0] included). Never prints and never exits.
+CliOptions ParseCliOptions(const QStringList &arguments);
+
+} // namespace tavimo::cli

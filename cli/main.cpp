@@ -1,0 +1,118 @@
+#include "cli/cli_options.h"
+#include "cli/command_run.h"
+#include "cli/console_output.h"
+#include "cli/download_jobs.h"
+#include "cli/progress_meter.h"
+#include "cli/run_settings.h"
+#include "cli/stop_signals.h"
+#ifdef TAVIMO_WITH_DEMO
+#include "emulator/emulator.h"
+#endif
+#include "net/mod_xml_http.h"
+
+#include <QCoreApplication>
+#include <QNetworkAccessManager>
+#include <QNetworkProxy>
+#include <QTimer>
+
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <unistd.h>
+
+using namespace tavimo;
+using namespace tavimo::cli;
+
+namespace {
+
+// How long a stop may take to unwind before the process ends regardless.
+constexpr int kStopGraceMs = 500;
+
+#ifdef TAVIMO_WITH_DEMO
+// The built-in host names, answered by the emulator through its proxy port.
+class Demo {
+public:
+    bool start(ModXmlHttp &net)
+    {
+        if (!emulator_.start())
+            return false;
+        net.manager()->setProxy(QNetworkProxy(QNetworkProxy::HttpProxy, QStringLiteral("127.0.0.1"),
+                                              static_cast<quint16>(emulator_.proxyPort())));
+        return true;
+    }
+
+private:
+    emu::Emulator emulator_;
+};
+#else
+class Demo {
+public:
+    bool start(ModXmlHttp &) { return false; }
+};
+#endif
+
+int PauseSetting()
+{
+    bool isNumber = false;
+    const int value = qEnvironmentVariableIntValue("TAVIMO_PAUSE_MS", &isNumber);
+    return isNumber && value >= 0 ? value : -1;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    app.setApplicationName(QStringLiteral("tavimo-dl"));
+    const CliOptions options = ParseCliOptions(app.arguments());
+    if (options.helpRequested) {
+        std::fputs(options.helpText.toLocal8Bit().constData(), stdout);
+        return kExitComplete;
+    }
+    ConsoleOutput out(stderr, ::isatty(::fileno(stderr)) == 1, options.quiet);
+    if (!options.error.isEmpty()) {
+        out.error(options.error);
+        return kExitRejected;
+    }
+
+    ModXmlHttp net;
+    ServiceHosts hosts = ServiceHosts::builtIn();
+    Demo demo;
+    if (options.demo && !demo.start(net)) {
+        out.error(QStringLiteral("the demo service could not start"));
+        return kExitSomeFailed;
+    }
+    if (const auto testHosts = HostsFromSetting(qEnvironmentVariable("TAVIMO_HOSTS")); testHosts && !options.demo)
+        hosts = *testHosts;
+    const QString root = ChooseDownloadRoot(options.root);
+    if (root.isEmpty()) {
+        out.error(QStringLiteral("no usable download folder: ") + options.root);
+        return kExitRejected;
+    }
+
+    DownloadJobs jobs(net, options.jobs);
+    ProgressMeter meter(out);
+    QObject::connect(&net, &ModXmlHttp::downloadProgress, &net,
+                     [&meter](const QString &path, qint64 received, qint64 total) { meter.report(path, received, total); });
+
+    RunVerdict verdict;
+    StopSignals stops;
+    QObject::connect(&stops, &StopSignals::stopRequested, &net, [&](int) {
+        verdict.interrupted = true;
+        net.cancelAll();
+        jobs.abandon();
+        // A workflow in one of its pauses sees the stop only when the pause ends.
+        QTimer::singleShot(kStopGraceMs, [&out] {
+            out.error(QStringLiteral("已中断"));
+            std::_Exit(kExitInterrupted);
+        });
+    });
+
+    CommandSetup setup{hosts, root, net, jobs.downloads(), out, PauseSetting()};
+    RunCommand(options, setup, verdict);
+    if (verdict.interrupted)
+        out.error(QStringLiteral("已中断"));
+    if (options.command != Command::Channels)
+        out.always(SummaryLine(jobs.downloads().counts()));
+    return verdict.exitStatus(jobs.downloads().counts());
+}

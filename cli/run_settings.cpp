@@ -1,0 +1,33 @@
+#include "cli/run_settings.h"
+
+#include "net/download_root.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QStringList>
+
+namespace tavimo::cli {
+
+std::optional<ServiceHosts> HostsFromSetting(const QString &setting)
+{
+    const QStringList parts = setting.split(u',');
+    if (parts.size() != 3)
+        return std::nullopt;
+    for (const QString &part : parts) {
+        if (part.trimmed().isEmpty() || part.contains(u'/'))
+            return std::nullopt;
+    }
+    return ServiceHosts{parts.at(0).trimmed(), parts.at(1).trimmed(), parts.at(2).trimmed()};
+}
+
+QString ChooseDownloadRoot(const QString &requested)
+{
+    if (requested.isEmpty())
+        return DefaultDownloadRoot();
+    const QString root = QDir::cleanPath(QDir(requested).absolutePath());
+    if (!QDir().mkpath(root) || !QFileInfo(root).isWritable())
+        return QString();
+    return root;
+}
+
+} // namespace tavimo::cli

@@ -1,0 +1,19 @@
+#pragma once
+
+#include "net/service_hosts.h"
+
+#include <QString>
+
+#include <optional>
+
+namespace tavimo::cli {
+
+// "radio,catalogue,audio" (three host values, as after "http://") from the
+// hidden TAVIMO_HOSTS setting that points a test at its own emulator.
+std::optional<ServiceHosts> HostsFromSetting(const QString &setting);
+
+// The download root a run uses: the given folder (created when missing),
+// else the program's usual rule. Empty when none can be used.
+QString ChooseDownloadRoot(const QString &requested);
+
+} // namespace tavimo::cli

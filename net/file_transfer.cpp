@@ -1,0 +1,168 @@
+#include "net/file_transfer.h"
+
+#include "net/file_names.h"
+#include "net/part_file_writer.h"
+
+#include <QFileInfo>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QUrl>
+
+namespace tavimo {
+
+namespace {
+
+const QString kHighBitRate = QStringLiteral("_192k");
+constexpr qint64 kProgressIntervalMs = 100;
+
+DownloadOutcome settle(PartFileWriter &writer, TransferVerdict verdict, const QString &path, bool fallbackFollows)
+{
+    switch (verdict) {
+    case TransferVerdict::Complete:
+        if (writer.commitTo(path))
+            return DownloadOutcome::Saved;
+        return QFileInfo::exists(path) ? DownloadOutcome::AlreadyPresent : DownloadOutcome::Failed;
+    case TransferVerdict::Cancelled:
+        writer.keep();
+        return DownloadOutcome::Cancelled;
+    case TransferVerdict::Interrupted:
+        writer.keep();
+        return DownloadOutcome::Failed;
+    case TransferVerdict::ErrorReply:
+        // Bytes kept from an earlier attempt wait for the address the fallback
+        // asks next, unless this reply already wrote over them.
+        if (fallbackFollows && !writer.wroteBody())
+            writer.keep();
+        else
+            writer.discard();
+        return DownloadOutcome::Failed;
+    }
+    return DownloadOutcome::Failed;
+}
+
+} // namespace
+
+// Marks a temporary file as being written for as long as it lives.
+class PartClaim {
+public:
+    PartClaim(QSet<QString> &inUse, const QString &partPath) : inUse_(inUse), path_(partPath)
+    {
+        held_ = !inUse_.contains(path_);
+        if (held_)
+            inUse_.insert(path_);
+    }
+    ~PartClaim()
+    {
+        if (held_)
+            inUse_.remove(path_);
+    }
+    PartClaim(const PartClaim &) = delete;
+    PartClaim &operator=(const PartClaim &) = delete;
+    bool held() const { return held_; }
+
+private:
+    QSet<QString> &inUse_;
+    QString path_;
+    bool held_ = false;
+};
+
+FileTransfer::FileTransfer(ModXmlHttp &net, ModXmlHttp::Private &d, const QString &url, const QString &path,
+                           DownloadDone done)
+    : QObject(&net), net_(net), d_(d), address_(url), path_(path), done_(std::move(done))
+{
+}
+
+FileTransfer::~FileTransfer()
+{
+    if (wait_ != nullptr)
+        d_.waits.removeOne(wait_);
+}
+
+void FileTransfer::start() { attempt(); }
+
+void FileTransfer::cancel()
+{
+    if (wait_ != nullptr)
+        wait_->cancel();
+}
+
+void FileTransfer::attempt()
+{
+    if (d_.cancelled)
+        return finish(DownloadOutcome::Cancelled);
+    if (QFileInfo::exists(path_))
+        return finish(DownloadOutcome::AlreadyPresent);
+    const QUrl address(address_);
+    // Beside the finished file, so the final rename never crosses file systems.
+    const QString partPath = path_ + QLatin1String(kPartialSuffix);
+    claim_ = std::make_unique<PartClaim>(d_.partsInUse, partPath);
+    if (!isWebAddress(address) || !claim_->held())
+        return finish(DownloadOutcome::Failed);
+
+    writer_ = std::make_unique<PartFileWriter>(partPath, d_.resumeEnabled);
+    QNetworkRequest request(address);
+    if (!writer_->rangeRequest().isEmpty())
+        request.setRawHeader("Range", writer_->rangeRequest());
+    reply_ = d_.manager->get(request);
+    reply_->setReadBufferSize(d_.readBufferSize);
+    sinceProgress_.start();
+    connect(reply_, &QNetworkReply::readyRead, this, &FileTransfer::readAvailable);
+    wait_ = new ReplyWait(reply_, d_.stallTimeoutMs);
+    wait_->setParent(this);
+    d_.waits.append(wait_);
+    // Queued: the end can be signalled from inside readAvailable (a useless
+    // body is aborted there), and the writer must outlive that call.
+    connect(wait_, &ReplyWait::ended, this, &FileTransfer::requestEnded, Qt::QueuedConnection);
+    wait_->watch();
+}
+
+void FileTransfer::readAvailable()
+{
+    writer_->readFrom(*reply_, d_.buffer());
+    if (sinceProgress_.elapsed() >= kProgressIntervalMs) {
+        sinceProgress_.restart();
+        emit net_.downloadProgress(path_, writer_->received(), writer_->total());
+    }
+}
+
+void FileTransfer::requestEnded(WaitEnd end)
+{
+    d_.waits.removeOne(wait_);
+    wait_->disconnect(this);
+    wait_->deleteLater();
+    wait_ = nullptr;
+    if (!reply_)
+        return finish(DownloadOutcome::Cancelled);
+    reply_->disconnect(this);
+    if (end == WaitEnd::Finished && reply_->isOpen())
+        writer_->readFrom(*reply_, d_.buffer()); // whatever arrived with the end
+    const TransferVerdict verdict = writer_->judge(*reply_, end);
+    reply_->deleteLater();
+    const bool missing = verdict == TransferVerdict::ErrorReply && writer_->saysMissing();
+    if (verdict == TransferVerdict::Complete)
+        emit net_.downloadProgress(path_, writer_->received(), writer_->total());
+    const bool fallbackFollows = missing && address_.contains(kHighBitRate);
+    const DownloadOutcome outcome = settle(*writer_, verdict, path_, fallbackFollows);
+    writer_.reset();
+    claim_.reset();
+    // Once "_192k" is gone this cannot happen again: one fallback at most.
+    if (fallbackFollows) {
+        address_.remove(kHighBitRate);
+        return attempt();
+    }
+    finish(outcome);
+}
+
+void FileTransfer::finish(DownloadOutcome outcome)
+{
+    writer_.reset();
+    claim_.reset();
+    DownloadDone done = std::move(done_);
+    done_ = nullptr;
+    deleteLater();
+    if (done)
+        done(outcome);
+}
+
+} // namespace tavimo

@@ -1,0 +1,53 @@
+#pragma once
+
+#include "net/mod_xml_http.h"
+#include "net/mod_xml_http_private.h"
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QPointer>
+
+#include <memory>
+
+class QNetworkReply;
+
+namespace tavimo {
+
+class PartClaim;
+class PartFileWriter;
+
+// One DownloadFile, driven by the event loop instead of a wait: the
+// skip-if-present rule, the body streamed into path + ".part" and renamed
+// into place when complete, and the one fallback from "_192k". Ends exactly
+// once through done and then deletes itself.
+class FileTransfer : public QObject {
+    Q_OBJECT
+public:
+    FileTransfer(ModXmlHttp &net, ModXmlHttp::Private &d, const QString &url, const QString &path,
+                 DownloadDone done);
+    ~FileTransfer() override;
+
+    // May end at once (file present, cancelled, unusable address).
+    void start();
+    // Ends the request in flight as cancelled.
+    void cancel();
+
+private:
+    void attempt();
+    void readAvailable();
+    void requestEnded(WaitEnd end);
+    void finish(DownloadOutcome outcome);
+
+    ModXmlHttp &net_;
+    ModXmlHttp::Private &d_;
+    QString address_;
+    QString path_;
+    DownloadDone done_;
+    std::unique_ptr<PartClaim> claim_;
+    std::unique_ptr<PartFileWriter> writer_;
+    QPointer<QNetworkReply> reply_;
+    ReplyWait *wait_ = nullptr;
+    QElapsedTimer sinceProgress_;
+};
+
+} // namespace tavimo

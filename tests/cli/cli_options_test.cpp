@@ -1,0 +1,95 @@
+#include "cli/cli_options.h"
+
+#include <gtest/gtest.h>
+
+namespace tavimo::cli {
+namespace {
+
+CliOptions Parse(QStringList words)
+{
+    words.prepend(QStringLiteral("tavimo-dl"));
+    return ParseCliOptions(words);
+}
+
+struct CommandRow {
+    QStringList words;
+    Command command;
+    QString argument;
+};
+
+// Each subcommand form selects its workflow and takes its one argument.
+TEST(CliOptions, SubcommandsSelectTheirWorkflow)
+{
+    const QList<CommandRow> rows = {
+        {{"album", "http://music.tavimo.com/subject/1/"}, Command::Album, "http://music.tavimo.com/subject/1/"},
+        {{"album", "--playlist", "http://x/subject/2/"}, Command::AlbumPlaylist, "http://x/subject/2/"},
+        {{"artist", "100001"}, Command::ArtistPage, "100001"},
+        {{"artist", "--name", "Moon Band"}, Command::ArtistName, "Moon Band"},
+        {{"channels"}, Command::Channels, ""},
+        {{"channel", "17"}, Command::Channel, "17"},
+        {{"liked"}, Command::Liked, ""},
+        {{"liked", "--cookies", "c.txt"}, Command::Liked, ""},
+    };
+    for (const CommandRow &row : rows) {
+        const CliOptions options = Parse(row.words);
+        EXPECT_TRUE(options.error.isEmpty()) << row.words.join(' ').toStdString() << ": " << options.error.toStdString();
+        EXPECT_EQ(options.command, row.command) << row.words.join(' ').toStdString();
+        EXPECT_EQ(options.argument, row.argument) << row.words.join(' ').toStdString();
+    }
+}
+
+// The general options are read wherever they stand.
+TEST(CliOptions, GeneralOptions)
+{
+    const CliOptions options =
+        Parse({"--root", "/tmp/x", "--jobs", "4", "liked", "--quiet", "--demo", "--cookies", "c.txt"});
+    ASSERT_TRUE(options.error.isEmpty()) << options.error.toStdString();
+    EXPECT_EQ(options.root, "/tmp/x");
+    EXPECT_EQ(options.jobs, 4);
+    EXPECT_TRUE(options.quiet);
+    EXPECT_TRUE(options.demo);
+    EXPECT_EQ(options.cookiesFile, "c.txt");
+    EXPECT_EQ(Parse({"channels"}).jobs, 1);
+}
+
+// Unusable command lines give an error and no command.
+TEST(CliOptions, UnusableArgumentsAreRefused)
+{
+    const QList<QStringList> rows = {
+        {},
+        {"download"},
+        {"album"},
+        {"album", "a", "b"},
+        {"album", "url", "--playlist", "url2"},
+        {"artist"},
+        {"channel"},
+        {"channels", "extra"},
+        {"liked", "extra"},
+        {"album", "url", "--cookies", "c.txt"},
+        {"channel", "1", "--name", "x"},
+        {"album", "--name", "x"},
+        {"album", "url", "--jobs", "0"},
+        {"album", "url", "--jobs", "17"},
+        {"album", "url", "--jobs", "two"},
+        {"album", "url", "--bogus"},
+        {"album", "url", "--root"},
+    };
+    for (const QStringList &words : rows) {
+        const CliOptions options = Parse(words);
+        EXPECT_FALSE(options.error.isEmpty()) << words.join(' ').toStdString();
+        EXPECT_EQ(options.command, Command::None) << words.join(' ').toStdString();
+    }
+}
+
+// --help names every command and option.
+TEST(CliOptions, HelpDescribesEverything)
+{
+    const CliOptions options = Parse({"--help"});
+    ASSERT_TRUE(options.helpRequested);
+    for (const char *word : {"album", "--playlist", "artist", "--name", "channels", "channel", "liked", "--cookies",
+                             "--root", "--demo", "--jobs", "--quiet", "Exit status"})
+        EXPECT_TRUE(options.helpText.contains(QLatin1String(word))) << word;
+}
+
+} // namespace
+} // namespace tavimo::cli

@@ -1,0 +1,111 @@
+#include "cli/parallel_track_downloads.h"
+
+#include <QFileInfo>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include "support/temp_root.h"
+
+namespace tavimo::cli {
+namespace {
+
+// A downloader that writes the file after a delay, like a transfer would,
+// and applies the skip-if-present rule when it starts.
+class FakeStarter {
+public:
+    explicit FakeStarter(int delayMs) : delayMs_(delayMs) {}
+
+    StartDownload starter()
+    {
+        return [this](const QString &url, const QString &path, std::function<void(DownloadOutcome)> done) {
+            started.append(url);
+            if (QFileInfo::exists(path)) {
+                done(DownloadOutcome::AlreadyPresent);
+                return;
+            }
+            ++inFlight;
+            maxInFlight = std::max(maxInFlight, inFlight);
+            QTimer::singleShot(delayMs_, [this, url, path, done] {
+                --inFlight;
+                if (url.contains(QLatin1String("bad"))) {
+                    done(DownloadOutcome::Failed);
+                    return;
+                }
+                QFile file(path);
+                EXPECT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) << "written twice: " << path.toStdString();
+                file.write(url.toUtf8());
+                done(DownloadOutcome::Saved);
+            });
+        };
+    }
+
+    QStringList started;
+    int inFlight = 0;
+    int maxInFlight = 0;
+
+private:
+    int delayMs_;
+};
+
+// Up to N at once, never more; every track counted once.
+TEST(ParallelTrackDownloads, RunsUpToJobsAtOnce)
+{
+    test::TempRoot root;
+    FakeStarter fake(20);
+    ParallelTrackDownloads downloads(fake.starter(), 3);
+    for (int i = 0; i < 8; ++i)
+        downloads.download(QStringLiteral("u%1").arg(i), root.file(QStringLiteral("t%1.mp3").arg(i)));
+    downloads.finish();
+    EXPECT_EQ(fake.maxInFlight, 3);
+    EXPECT_EQ(downloads.counts().saved, 8);
+    EXPECT_EQ(root.allFiles().size(), 8);
+}
+
+// Two tracks for one path: the first writes it, the second waits and is
+// skipped as present, exactly as one job would do it.
+TEST(ParallelTrackDownloads, OnePathIsNeverWrittenTwice)
+{
+    test::TempRoot root;
+    FakeStarter fake(20);
+    ParallelTrackDownloads downloads(fake.starter(), 4);
+    downloads.download(QStringLiteral("first"), root.file(QStringLiteral("same.mp3")));
+    downloads.download(QStringLiteral("second"), root.file(QStringLiteral("same.mp3")));
+    downloads.download(QStringLiteral("other"), root.file(QStringLiteral("other.mp3")));
+    downloads.finish();
+    EXPECT_EQ(root.read(QStringLiteral("same.mp3")), "first");
+    EXPECT_EQ(downloads.counts().saved, 2);
+    EXPECT_EQ(downloads.counts().alreadyPresent, 1);
+}
+
+// When the first track for a path fails, the second one gets its chance.
+TEST(ParallelTrackDownloads, AFailedPathIsTriedByTheNextTrack)
+{
+    test::TempRoot root;
+    FakeStarter fake(10);
+    ParallelTrackDownloads downloads(fake.starter(), 2);
+    downloads.download(QStringLiteral("bad"), root.file(QStringLiteral("same.mp3")));
+    downloads.download(QStringLiteral("good"), root.file(QStringLiteral("same.mp3")));
+    downloads.finish();
+    EXPECT_EQ(root.read(QStringLiteral("same.mp3")), "good");
+    EXPECT_EQ(downloads.counts().failed, 1);
+    EXPECT_EQ(downloads.counts().saved, 1);
+}
+
+// After abandon, nothing new starts and waiting tracks count as failed.
+TEST(ParallelTrackDownloads, AbandonStopsTakingTracks)
+{
+    test::TempRoot root;
+    FakeStarter fake(30);
+    ParallelTrackDownloads downloads(fake.starter(), 1);
+    downloads.download(QStringLiteral("a"), root.file(QStringLiteral("a.mp3")));
+    QTimer::singleShot(5, [&downloads] { downloads.abandon(); });
+    downloads.download(QStringLiteral("b"), root.file(QStringLiteral("b.mp3")));
+    downloads.download(QStringLiteral("c"), root.file(QStringLiteral("c.mp3")));
+    downloads.finish();
+    EXPECT_EQ(fake.started, QStringList{QStringLiteral("a")});
+    EXPECT_EQ(downloads.counts().failed, 2);
+}
+
+} // namespace
+} // namespace tavimo::cli

@@ -1,0 +1,129 @@
+#include "net/mod_xml_http.h"
+#include "tavimo_dl_runner.h"
+
+#include <QDir>
+
+namespace tavimo::cli::test {
+namespace {
+
+using emu::AlbumCase;
+using emu::ArtistCase;
+
+// Every track of the album ends up complete in the album folder; the run
+// prints the workflow's texts and a clean summary, and ends with 0.
+TEST_F(TavimoDlTest, AlbumDownloadsEveryTrack)
+{
+    const emu::Album &album = emulator.catalogue().album(AlbumCase::Plain);
+    const RunResult result = run({QStringLiteral("album"), albumAddress(AlbumCase::Plain)});
+    EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
+    const QString folder = QString::fromStdString(album.title) + u'/';
+    for (const emu::Track &track : album.tracks) {
+        const QString file = folder + CleanFileName(QString::fromStdString(track.title)) + QStringLiteral(".mp3");
+        EXPECT_EQ(root.read(file), servedBytes(track.songId)) << file.toStdString();
+    }
+    EXPECT_EQ(root.allFiles().size(), static_cast<qsizetype>(album.tracks.size()));
+    EXPECT_TRUE(result.err.contains(QStringLiteral("正在下载:  《晴天》 ...\n")));
+    EXPECT_TRUE(result.err.contains(QStringLiteral("《晴天 Sunny Day》下载完毕!\n")));
+    EXPECT_TRUE(result.err.endsWith(QStringLiteral("完成: 已下载 5 首, 已存在 0 首, 失败 0 首\n"))) << result.err.toStdString();
+    EXPECT_TRUE(result.out.isEmpty());
+    // Not a terminal: not one control character.
+    EXPECT_FALSE(result.err.contains(u'\r') || result.err.contains(u'\x1b'));
+}
+
+// A second run finds every file present and changes none.
+TEST_F(TavimoDlTest, AlbumRunAgainSkipsPresentFiles)
+{
+    ASSERT_EQ(run({QStringLiteral("album"), albumAddress(AlbumCase::Plain)}).exitCode, 0);
+    const RunResult again = run({QStringLiteral("--quiet"), QStringLiteral("album"), albumAddress(AlbumCase::Plain)});
+    EXPECT_EQ(again.exitCode, 0);
+    // Quiet: only the summary.
+    EXPECT_EQ(again.err, QStringLiteral("完成: 已下载 0 首, 已存在 5 首, 失败 0 首\n"));
+}
+
+struct RejectedRow {
+    QStringList arguments;
+    QString message;
+};
+
+// Rejected input ends with 2 and the workflow's own message; nothing is written.
+TEST_F(TavimoDlTest, RejectedInputExitsWith2)
+{
+    const QList<RejectedRow> rows = {
+        {{"album", "https://example.com/subject/1/"}, QStringLiteral("错误: 专辑地址无法识别\n")},
+        {{"artist", "http://example.com/musician/x/"}, QStringLiteral("错误: 歌手地址输入有误\n")},
+        {{"artist", "999999"}, QStringLiteral("错误: 对应歌手不存在! 请再次检查输入.\n")},
+        {{"artist", "--name", "nobody-by-this-name"}, QStringLiteral("错误: 找不到对应歌手\n")},
+    };
+    for (const RejectedRow &row : rows) {
+        const RunResult result = run(row.arguments);
+        EXPECT_EQ(result.exitCode, 2) << row.arguments.join(u' ').toStdString();
+        EXPECT_TRUE(result.err.contains(row.message)) << result.err.toStdString();
+    }
+    EXPECT_TRUE(root.allFiles().isEmpty());
+}
+
+// Unusable command lines end with 2 before anything is fetched.
+TEST_F(TavimoDlTest, UnusableArgumentsExitWith2)
+{
+    for (const QStringList &arguments : QList<QStringList>{{"album"}, {"fetch", "x"}, {"album", "x", "--jobs", "0"}}) {
+        const RunResult result = run(arguments);
+        EXPECT_EQ(result.exitCode, 2) << arguments.join(u' ').toStdString();
+        EXPECT_TRUE(result.err.startsWith(QStringLiteral("错误: "))) << result.err.toStdString();
+    }
+    EXPECT_TRUE(emulator.requestLog().empty());
+}
+
+// A track without any file fails: the others are saved, the run ends with 1.
+TEST_F(TavimoDlTest, FailedTrackExitsWith1)
+{
+    const RunResult result = run({QStringLiteral("album"), albumAddress(AlbumCase::MissingFiles)});
+    EXPECT_EQ(result.exitCode, 1) << result.err.toStdString();
+    EXPECT_TRUE(result.err.endsWith(QStringLiteral("完成: 已下载 2 首, 已存在 0 首, 失败 1 首\n"))) << result.err.toStdString();
+    EXPECT_EQ(root.allFiles().size(), 2);
+}
+
+// An album page without track rows is a failure, not a success.
+TEST_F(TavimoDlTest, AlbumWithoutTracksExitsWith1)
+{
+    const RunResult result = run({QStringLiteral("album"), albumAddress(AlbumCase::NoTrackRows)});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_TRUE(result.err.contains(QStringLiteral("错误: 没找到文件,下载《"))) << result.err.toStdString();
+}
+
+// The artist by page and by name: the same folders and files.
+TEST_F(TavimoDlTest, ArtistByPageAndByName)
+{
+    const emu::Artist &artist = emulator.catalogue().artist(ArtistCase::Plain);
+    const RunResult byPage = run({QStringLiteral("artist"), artistAddress(ArtistCase::Plain)});
+    EXPECT_EQ(byPage.exitCode, 0) << byPage.err.toStdString();
+    EXPECT_TRUE(byPage.err.contains(QStringLiteral("歌手[晓月乐队 Moon Band]下载完毕! \n")));
+    EXPECT_TRUE(QDir(root.file(QStringLiteral("歌手 - 晓月乐队 Moon Band"))).exists());
+    const QStringList files = root.allFiles();
+    EXPECT_FALSE(files.isEmpty());
+
+    tavimo::test::TempRoot other;
+    const RunResult byName = run({QStringLiteral("artist"), QStringLiteral("--name"), QStringLiteral("Moon Band")}, other);
+    EXPECT_EQ(byName.exitCode, 0) << byName.err.toStdString();
+    EXPECT_EQ(other.allFiles(), files);
+    Q_UNUSED(artist);
+}
+
+// Four jobs give exactly the files of one job, equal titles included.
+TEST_F(TavimoDlTest, FourJobsGiveTheFilesOfOne)
+{
+    const QStringList arguments = {QStringLiteral("artist"), artistAddress(ArtistCase::Plain)};
+    const RunResult one = run(arguments);
+    ASSERT_EQ(one.exitCode, 0) << one.err.toStdString();
+    tavimo::test::TempRoot parallel;
+    const RunResult four = run(QStringList{QStringLiteral("--jobs"), QStringLiteral("4")} + arguments, parallel);
+    EXPECT_EQ(four.exitCode, 0) << four.err.toStdString();
+    const QStringList files = root.allFiles();
+    ASSERT_EQ(parallel.allFiles(), files);
+    for (const QString &file : files)
+        EXPECT_EQ(parallel.read(file), root.read(file)) << file.toStdString();
+    // The same counts: the second track of an equal title is "already present" in both.
+    EXPECT_EQ(four.err.section(u'\n', -2), one.err.section(u'\n', -2));
+}
+
+} // namespace
+} // namespace tavimo::cli::test

@@ -1,0 +1,59 @@
+#include "net/mod_xml_http.h"
+#include "tavimo_dl_runner.h"
+
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QThread>
+
+#include <csignal>
+
+namespace tavimo::cli::test {
+namespace {
+
+// Waits until the file exists and holds some bytes.
+bool WaitForBytes(const QString &path, int timeoutMs)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < timeoutMs) {
+        if (QFileInfo(path).size() > 0)
+            return true;
+        QThread::msleep(20);
+    }
+    return false;
+}
+
+// Ctrl-C in the middle of a file: exit 130 at once, no partial file under a
+// final name; a second run resumes and completes every track.
+TEST_F(TavimoDlTest, InterruptLeavesNoPartialFileAndARerunCompletes)
+{
+    const emu::Album &album = emulator.catalogue().album(emu::AlbumCase::Plain);
+    const emu::Track &first = album.tracks.front();
+    emulator.setMp3Size(256 * 1024);
+    emulator.setFault("/view/song/small/p" + first.songId, emu::Fault::of(emu::FaultKind::Bandwidth, 32 * 1024));
+    const QString folder = QString::fromStdString(album.title) + u'/';
+    const QString finalName = folder + CleanFileName(QString::fromStdString(first.title)) + QStringLiteral(".mp3");
+
+    QProcess process;
+    start(process, {QStringLiteral("album"), albumAddress(emu::AlbumCase::Plain)}, root);
+    ASSERT_TRUE(WaitForBytes(root.file(finalName + QStringLiteral(".part")), 20000));
+    QElapsedTimer clock;
+    clock.start();
+    ::kill(static_cast<pid_t>(process.processId()), SIGINT);
+    ASSERT_TRUE(process.waitForFinished(5000));
+    EXPECT_LT(clock.elapsed(), 2000);
+    const RunResult stopped = ResultOf(process);
+    EXPECT_EQ(stopped.exitCode, 130) << stopped.err.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(root.file(finalName)));
+    for (const QString &file : root.allFiles())
+        EXPECT_TRUE(file.endsWith(QStringLiteral(".part"))) << file.toStdString();
+
+    emulator.clearFaults();
+    const RunResult rerun = run({QStringLiteral("album"), albumAddress(emu::AlbumCase::Plain)});
+    EXPECT_EQ(rerun.exitCode, 0) << rerun.err.toStdString();
+    EXPECT_EQ(root.read(finalName), servedBytes(first.songId));
+    EXPECT_EQ(root.allFiles().size(), static_cast<qsizetype>(album.tracks.size()));
+}
+
+} // namespace
+} // namespace tavimo::cli::test

@@ -1,0 +1,65 @@
+#include "tavimo_dl_runner.h"
+
+#include <QProcessEnvironment>
+
+namespace tavimo::cli::test {
+
+namespace {
+
+constexpr int kRunTimeoutMs = 60000;
+
+} // namespace
+
+void TavimoDlTest::SetUp() { ASSERT_TRUE(emulator.start()); }
+
+void TavimoDlTest::start(QProcess &process, const QStringList &arguments, const tavimo::test::TempRoot &into)
+{
+    const ServiceHosts hosts = emulator.hosts();
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("TAVIMO_HOSTS"), hosts.radio + u',' + hosts.catalogue + u',' + hosts.audio);
+    environment.insert(QStringLiteral("TAVIMO_PAUSE_MS"), QStringLiteral("20"));
+    environment.remove(QStringLiteral("http_proxy"));
+    environment.remove(QStringLiteral("HTTP_PROXY"));
+    process.setProcessEnvironment(environment);
+    process.start(QStringLiteral(TAVIMO_DL_PATH), QStringList{QStringLiteral("--root"), into.path()} + arguments);
+    ASSERT_TRUE(process.waitForStarted());
+}
+
+RunResult TavimoDlTest::run(const QStringList &arguments, const tavimo::test::TempRoot &into)
+{
+    QProcess process;
+    start(process, arguments, into);
+    EXPECT_TRUE(process.waitForFinished(kRunTimeoutMs)) << arguments.join(u' ').toStdString();
+    return ResultOf(process);
+}
+
+RunResult ResultOf(QProcess &process)
+{
+    RunResult result;
+    result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    result.out = QString::fromUtf8(process.readAllStandardOutput());
+    result.err = QString::fromUtf8(process.readAllStandardError());
+    return result;
+}
+
+QString TavimoDlTest::albumAddress(emu::AlbumCase which) const
+{
+    return emulator.hosts().catalogueAddress(QStringLiteral("/subject/") +
+                                             QString::fromStdString(emulator.catalogue().album(which).number) +
+                                             QStringLiteral("/"));
+}
+
+QString TavimoDlTest::artistAddress(emu::ArtistCase which) const
+{
+    return emulator.hosts().catalogueAddress(QStringLiteral("/musician/") +
+                                             QString::fromStdString(emulator.catalogue().artist(which).id) +
+                                             QStringLiteral("/"));
+}
+
+QByteArray TavimoDlTest::servedBytes(const std::string &songId) const
+{
+    const bool highRate = emulator.catalogue().songFiles(songId) == emu::SongFiles::Served;
+    return QByteArray::fromStdString(emulator.expectedMp3(songId, highRate));
+}
+
+} // namespace tavimo::cli::test

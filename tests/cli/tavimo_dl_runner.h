@@ -1,0 +1,44 @@
+#pragma once
+
+#include "emulator/emulator.h"
+#include "support/temp_root.h"
+
+#include <QProcess>
+#include <QStringList>
+
+#include <gtest/gtest.h>
+
+namespace tavimo::cli::test {
+
+// What one run of tavimo-dl left: its exit status and its two streams.
+struct RunResult {
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+// tavimo-dl as a process against an emulator started in the test, downloading
+// into a temporary root.
+class TavimoDlTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+
+    // Runs to its end: tavimo-dl --root <root> <arguments>.
+    RunResult run(const QStringList &arguments, const tavimo::test::TempRoot &into);
+    RunResult run(const QStringList &arguments) { return run(arguments, root); }
+    // Starts without waiting.
+    void start(QProcess &process, const QStringList &arguments, const tavimo::test::TempRoot &into);
+
+    QString albumAddress(emu::AlbumCase which) const;
+    QString artistAddress(emu::ArtistCase which) const;
+    // The MP3 bytes the emulator serves for the track (whichever bit rate it has).
+    QByteArray servedBytes(const std::string &songId) const;
+
+    emu::Emulator emulator;
+    tavimo::test::TempRoot root;
+};
+
+// Reads a finished process into a result.
+RunResult ResultOf(QProcess &process);
+
+} // namespace tavimo::cli::test
