@@ -136,6 +136,10 @@ JsonValue JsonReader::ReadObject()
     if (!enterNesting())
         return JsonValue();
     auto object = std::make_shared<JsonObject>();
+    // Sibling objects in a reply usually share one shape: room for as many
+    // members as the previous object at this depth avoids regrowing.
+    int &expectedMembers = expectedMembers_[size_t(depth_ - 1)];
+    object->Reserve(expectedMembers);
     while (nextMember(u'}', u"Missing '}': ")) {
         const QString key = ReadKey();
         pending_ = false;
@@ -149,6 +153,7 @@ JsonValue JsonReader::ReadObject()
             break;
         }
     }
+    expectedMembers = object->Count();
     finishNesting();
     return JsonValue(std::move(object));
 }

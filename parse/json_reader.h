@@ -3,9 +3,11 @@
 #include "parse/json_value.h"
 #include "parse/string_builder.h"
 
+#include <QSet>
 #include <QString>
 #include <QStringView>
 
+#include <array>
 #include <initializer_list>
 
 namespace tavimo {
@@ -35,6 +37,10 @@ private:
     QString ReadKey();
 
     void readEscape();
+    void gatherKey(QString &key);
+    // Replies repeat the same keys in every element; one shared copy each
+    // saves an allocation per member.
+    QString sharedKey(const QString &key);
     // Opens an object or array (the cursor is on its bracket); false when
     // nesting too deep ends the parse.
     bool enterNesting();
@@ -61,7 +67,11 @@ private:
     QString &errors_;
     // One builder serves every string of the pass; it is emptied per string.
     cStringBuilder builder_;
+    static constexpr qsizetype kKeyCacheSize = 4096;
+    QString keyBuffer_;
+    QSet<QString> keyCache_;
     int depth_ = 0;
+    std::array<int, kMaxDepth> expectedMembers_{};
     // A member or element failure that ends each enclosing level in turn.
     bool pending_ = false;
     QString pendingDescription_;

@@ -164,7 +164,13 @@ JsonValue JsonReader::ReadNull()
 QString JsonReader::ReadKey()
 {
     SkipBlanks();
-    QString key;
+    keyBuffer_.resize(0);
+    gatherKey(keyBuffer_);
+    return sharedKey(keyBuffer_);
+}
+
+void JsonReader::gatherKey(QString &key)
+{
     bool inDoubleQuotes = false;
     bool inSingleQuotes = false;
     const char16_t *const end = text_ + length_;
@@ -175,11 +181,11 @@ QString JsonReader::ReadKey()
             inQuotes = !inQuotes;
             ++cursor_;
             if (!inQuotes && closingKeyQuoteMisplaced(key))
-                return key;
+                return;
         } else if (c == u':') {
             ++cursor_;
             if (!inDoubleQuotes && !inSingleQuotes)
-                return key;
+                return;
             key.append(u':');
         } else if (isKeyBlank(c)) {
             ++cursor_;
@@ -192,7 +198,17 @@ QString JsonReader::ReadKey()
             cursor_ += p - start;
         }
     }
-    return key;
+}
+
+QString JsonReader::sharedKey(const QString &key)
+{
+    const auto known = keyCache_.constFind(key);
+    if (known != keyCache_.constEnd())
+        return *known;
+    QString copy(key.constData(), key.size());
+    if (keyCache_.size() < kKeyCacheSize)
+        keyCache_.insert(copy);
+    return copy;
 }
 
 bool JsonReader::closingKeyQuoteMisplaced(const QString &key)

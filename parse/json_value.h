@@ -89,6 +89,8 @@ public:
     // Returns false (and changes nothing) when the key is present.
     bool Add(const QString &key, JsonValue value);
     void SetItem(const QString &key, JsonValue value);
+    // Makes room for `count` members at once.
+    void Reserve(int count) { members_.reserve(size_t(count)); }
     bool Exists(const QString &key) const { return members_.find(key) != members_.end(); }
     int Count() const { return int(members_.size()); }
     // An absent key reads as the empty value.
