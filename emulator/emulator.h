@@ -1,0 +1,86 @@
+#pragma once
+
+#include "emulator/catalogue.h"
+#include "emulator/faults.h"
+#include "emulator/host_names.h"
+#include "emulator/request_log.h"
+#include "emulator/service_router.h"
+#include "emulator/stop_signal.h"
+#include "net/service_hosts.h"
+
+#include <array>
+#include <memory>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace httplib {
+class Server;
+struct Request;
+struct Response;
+} // namespace httplib
+
+namespace tavimo::emu {
+
+// The Tavimo service on loopback: one HTTP server per host (radio, catalogue,
+// MP3 files) and a fourth that takes requests in proxy form for the built-in
+// host names. Runs on its own threads; tests start it in-process.
+class Emulator {
+public:
+    static constexpr const char *kBuiltInRadio = "radio.tavimo.com";
+    static constexpr const char *kBuiltInCatalogue = "music.tavimo.com";
+    static constexpr const char *kBuiltInAudio = "audio.tavimo.com";
+
+    Emulator();
+    ~Emulator();
+    Emulator(const Emulator &) = delete;
+    Emulator &operator=(const Emulator &) = delete;
+
+    // Binds 127.0.0.1: ephemeral ports, or portBase .. portBase + 3 for radio,
+    // catalogue, audio and proxy. False when a port cannot be had.
+    bool start(int portBase = 0);
+    void stop();
+    bool isRunning() const { return running_; }
+
+    ServiceHosts hosts() const;
+    HostNames hostNames() const;
+    int port(ServiceHost host) const;
+    int proxyPort() const { return ports_[3]; }
+
+    const Catalogue &catalogue() const { return catalogue_; }
+
+    void setFault(const std::string &prefix, Fault fault) { faults_.add(prefix, fault); }
+    void clearFaults() { faults_.clear(); }
+
+    std::vector<RequestRecord> requestLog() const { return log_.snapshot(); }
+    void clearRequestLog() { log_.clear(); }
+
+    void setMp3Size(uint64_t bytes) { router_.setMp3Size(bytes); }
+    uint64_t mp3Size() const { return router_.mp3Size(); }
+    // The exact bytes the file host sends for a song at the current size.
+    std::string expectedMp3(const std::string &songId, bool highBitRate) const;
+
+    // Shortens the liked list to its first `count` tracks (0: a user without liked tracks).
+    void setLikedCount(int count) { router_.setLikedCount(count); }
+    // The channels' playlists start again from their first reply.
+    void resetChannels() { router_.resetChannels(); }
+    // The Cookie header value of a signed-in browser.
+    static std::string signInCookie();
+
+private:
+    void handle(const httplib::Request &request, httplib::Response &response, std::optional<ServiceHost> host);
+    bool listenOn(size_t slot, int port, std::optional<ServiceHost> host);
+
+    Catalogue catalogue_;
+    ServiceRouter router_;
+    FaultTable faults_;
+    RequestLog log_;
+    StopSignal stopSignal_;
+    std::array<std::unique_ptr<httplib::Server>, 4> servers_;
+    std::array<std::thread, 4> threads_;
+    std::array<int, 4> ports_{};
+    bool running_ = false;
+};
+
+} // namespace tavimo::emu

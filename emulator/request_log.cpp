@@ -1,0 +1,59 @@
+#include "emulator/request_log.h"
+
+#include <strings.h>
+
+namespace tavimo::emu {
+
+std::string RequestRecord::header(const std::string &name) const
+{
+    for (const auto &[key, value] : headers) {
+        if (strcasecmp(key.c_str(), name.c_str()) == 0)
+            return value;
+    }
+    return {};
+}
+
+bool RequestRecord::hasHeader(const std::string &name) const
+{
+    for (const auto &header : headers) {
+        if (strcasecmp(header.first.c_str(), name.c_str()) == 0)
+            return true;
+    }
+    return false;
+}
+
+size_t RequestLog::add(RequestRecord record)
+{
+    std::lock_guard lock(mutex_);
+    records_.push_back(std::move(record));
+    return dropped_ + records_.size() - 1;
+}
+
+void RequestLog::setStatus(size_t index, int status)
+{
+    std::lock_guard lock(mutex_);
+    if (index >= dropped_ && index - dropped_ < records_.size())
+        records_[index - dropped_].status = status;
+}
+
+void RequestLog::addBytes(size_t index, int64_t count)
+{
+    std::lock_guard lock(mutex_);
+    if (index >= dropped_ && index - dropped_ < records_.size())
+        records_[index - dropped_].bodyBytesSent += static_cast<uint64_t>(count);
+}
+
+std::vector<RequestRecord> RequestLog::snapshot() const
+{
+    std::lock_guard lock(mutex_);
+    return records_;
+}
+
+void RequestLog::clear()
+{
+    std::lock_guard lock(mutex_);
+    dropped_ += records_.size();
+    records_.clear();
+}
+
+} // namespace tavimo::emu

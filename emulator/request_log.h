@@ -1,0 +1,46 @@
+#pragma once
+
+#include "emulator/host_names.h"
+
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace tavimo::emu {
+
+// One request as the emulator received it, and what went back.
+struct RequestRecord {
+    std::string method;
+    std::string address; // "http://" + host value + path and query
+    std::string target;   // path and query
+    ServiceHost host = ServiceHost::Radio;
+    bool viaProxy = false;
+    std::vector<std::pair<std::string, std::string>> headers;
+    std::string body;
+    int status = 0;
+    uint64_t bodyBytesSent = 0;
+
+    // The first value of a header, names compared without case; empty when absent.
+    std::string header(const std::string &name) const;
+    bool hasHeader(const std::string &name) const;
+};
+
+// Every request in arrival order; thread-safe.
+class RequestLog {
+public:
+    size_t add(RequestRecord record);
+    void setStatus(size_t index, int status);
+    // Counted before the bytes go out, so a client never sees more than the log says.
+    void addBytes(size_t index, int64_t count);
+    std::vector<RequestRecord> snapshot() const;
+    void clear();
+
+private:
+    mutable std::mutex mutex_;
+    std::vector<RequestRecord> records_;
+    size_t dropped_ = 0; // records cleared away; indices stay valid across clear()
+};
+
+} // namespace tavimo::emu

@@ -1,0 +1,170 @@
+#include "emulator_fixture.h"
+
+#include "emulator/reply_sender.h"
+
+namespace tavimo::emu::test {
+
+namespace {
+
+std::string fileTarget(const std::string &songId, bool highBitRate)
+{
+    return "/view/song/small/p" + songId + (highBitRate ? "_192k" : "") + ".mp3";
+}
+
+// Walks the file: an ID3v2 tag, then MPEG-1 Layer III frames of one length up to the end.
+::testing::AssertionResult isMp3(const std::string &bytes, size_t frameLength, int bitrateIndex)
+{
+    if (bytes.size() < 10 || bytes.compare(0, 3, "ID3") != 0)
+        return ::testing::AssertionFailure() << "no ID3 tag";
+    size_t tag = 10;
+    for (int i = 6; i < 10; ++i)
+        tag += static_cast<size_t>(static_cast<unsigned char>(bytes[static_cast<size_t>(i)])) << (7 * (9 - i));
+    size_t frames = 0;
+    for (size_t at = tag; at < bytes.size(); at += frameLength, ++frames) {
+        const auto byte = [&](size_t i) { return static_cast<unsigned char>(bytes[at + i]); };
+        if (at + frameLength > bytes.size())
+            return ::testing::AssertionFailure() << "partial frame at " << at;
+        if (byte(0) != 0xff || (byte(1) & 0xfe) != 0xfa || (byte(2) >> 4) != bitrateIndex || (byte(2) & 0x0c) != 0)
+            return ::testing::AssertionFailure() << "bad frame header at " << at;
+    }
+    if (frames == 0)
+        return ::testing::AssertionFailure() << "no frame";
+    return ::testing::AssertionSuccess();
+}
+
+} // namespace
+
+// Both bit rates are valid MP3 files of the configured size, different per song and rate.
+TEST_F(EmulatorTest, Mp3FilesAreFramedAndSized)
+{
+    const std::string songId = emulator.catalogue().album(AlbumCase::Plain).tracks[0].songId;
+    for (uint64_t size : {uint64_t(200 * 1024), uint64_t(5000), uint64_t(1)}) {
+        emulator.setMp3Size(size);
+        const httplib::Result high = get(ServiceHost::Audio, fileTarget(songId, true));
+        const httplib::Result low = get(ServiceHost::Audio, fileTarget(songId, false));
+        ASSERT_TRUE(high && low);
+        EXPECT_EQ(high->status, 200);
+        EXPECT_EQ(high->get_header_value("Content-Type"), "audio/mpeg");
+        EXPECT_EQ(high->body, emulator.expectedMp3(songId, true));
+        EXPECT_EQ(low->body, emulator.expectedMp3(songId, false));
+        EXPECT_TRUE(isMp3(high->body, 626, 11));
+        EXPECT_TRUE(isMp3(low->body, 417, 9));
+        if (size > 1000) {
+            EXPECT_EQ(high->body.size(), size);
+            EXPECT_EQ(low->body.size(), size);
+        }
+        EXPECT_EQ(high->get_header_value("Content-Length"), std::to_string(high->body.size()));
+        EXPECT_NE(high->body, low->body);
+    }
+    EXPECT_NE(emulator.expectedMp3("1", true), emulator.expectedMp3("2", true));
+}
+
+// The special albums' files answer with the pages that make the download fall back.
+TEST_F(EmulatorTest, MissingFilesAnswerWithTheirPages)
+{
+    const Catalogue &catalogue = emulator.catalogue();
+    struct Case {
+        std::string songId;
+        bool highBitRate;
+        int status;
+        std::string marker;
+    };
+    const std::vector<Case> cases = {
+        {catalogue.album(AlbumCase::HighRateNotFound).tracks[0].songId, true, 404, "404 Not Found"},
+        {catalogue.album(AlbumCase::HighRateNotFound).tracks[0].songId, false, 200, "ID3"},
+        {catalogue.album(AlbumCase::HighRateUnavailable).tracks[1].songId, true, 404, "您所请求的网址（URL）无法获取"},
+        {catalogue.album(AlbumCase::HighRateUnavailable).tracks[1].songId, false, 200, "ID3"},
+        {catalogue.album(AlbumCase::MissingFiles).tracks[1].songId, true, 404, "404 Not Found"},
+        {catalogue.album(AlbumCase::MissingFiles).tracks[1].songId, false, 404, "404 Not Found"},
+        {"12ab", false, 404, "404 Not Found"},
+    };
+    for (const Case &c : cases) {
+        const httplib::Result result = get(ServiceHost::Audio, fileTarget(c.songId, c.highBitRate));
+        ASSERT_TRUE(result) << c.songId;
+        EXPECT_EQ(result->status, c.status) << c.songId << c.highBitRate;
+        EXPECT_NE(result->body.find(c.marker), std::string::npos) << c.songId << c.highBitRate;
+    }
+}
+
+// A Range request gets 206 with Content-Range and exactly those bytes; one past the end gets 416.
+TEST_F(EmulatorTest, RangesResumeDownloads)
+{
+    emulator.setMp3Size(10000);
+    const std::string expected = emulator.expectedMp3("42", true);
+    struct Case {
+        std::string range;
+        int status;
+        std::string contentRange;
+        size_t first, length;
+    };
+    const std::vector<Case> cases = {
+        {"bytes=100-199", 206, "bytes 100-199/10000", 100, 100},
+        {"bytes=9000-", 206, "bytes 9000-9999/10000", 9000, 1000},
+        {"bytes=9990-20000", 206, "bytes 9990-9999/10000", 9990, 10},
+        {"bytes=-10", 206, "bytes 9990-9999/10000", 9990, 10},
+        {"bytes=10000-", 416, "bytes */10000", 0, 0},
+        {"bytes=0-0,5-6", 200, "", 0, 10000},
+    };
+    for (const Case &c : cases) {
+        const httplib::Result result = get(ServiceHost::Audio, fileTarget("42", true), {{"Range", c.range}});
+        ASSERT_TRUE(result) << c.range;
+        EXPECT_EQ(result->status, c.status) << c.range;
+        EXPECT_EQ(result->get_header_value("Content-Range"), c.contentRange) << c.range;
+        if (c.status != 416) {
+            EXPECT_EQ(result->body, expected.substr(c.first, c.length)) << c.range;
+        }
+    }
+}
+
+// Range parsing on its own, including unsatisfiable and unreadable ranges.
+TEST(ParseRange, ReadsSingleByteRanges)
+{
+    EXPECT_FALSE(parseRange("bytes=abc", 100));
+    EXPECT_FALSE(parseRange("bytes=5-2", 100));
+    EXPECT_FALSE(parseRange("", 100));
+    const auto past = parseRange("bytes=100-", 100);
+    ASSERT_TRUE(past);
+    EXPECT_GT(past->first, past->last);
+    const auto zeroSuffix = parseRange("bytes=-0", 100);
+    ASSERT_TRUE(zeroSuffix);
+    EXPECT_GT(zeroSuffix->first, zeroSuffix->last);
+    const auto bigSuffix = parseRange("bytes=-500", 100);
+    ASSERT_TRUE(bigSuffix);
+    EXPECT_EQ(bigSuffix->first, 0u);
+    EXPECT_EQ(bigSuffix->last, 99u);
+}
+
+// The proxy port routes absolute addresses of the built-in hosts and writes them into its pages.
+TEST_F(EmulatorTest, ProxyFormReachesEveryHost)
+{
+    httplib::Client direct("127.0.0.1", emulator.proxyPort());
+    httplib::Client proxied("radio.tavimo.com", 80);
+    proxied.set_proxy("127.0.0.1", emulator.proxyPort());
+    const httplib::Result home = proxied.Get("/mine");
+    ASSERT_TRUE(home);
+    EXPECT_NE(home->body.find("http://radio.tavimo.com/mine?type=liked"), std::string::npos);
+
+    httplib::Client music("music.tavimo.com", 80);
+    music.set_proxy("127.0.0.1", emulator.proxyPort());
+    const Artist &artist = emulator.catalogue().artist(ArtistCase::Plain);
+    const httplib::Result listing = music.Get("/musician/" + artist.id + "/albums?start=0&format=pic&sortby=vote");
+    ASSERT_TRUE(listing);
+    EXPECT_NE(listing->body.find("http://music.tavimo.com/subject/" + artist.albumNumbers[0] + "/"), std::string::npos);
+
+    // A request in origin form on the proxy port goes by its Host header.
+    const httplib::Result file = direct.Get(fileTarget("7", false), {{"Host", "audio.tavimo.com"}});
+    ASSERT_TRUE(file);
+    EXPECT_EQ(file->body, emulator.expectedMp3("7", false));
+    const httplib::Result stranger = direct.Get("/", {{"Host", "elsewhere.example"}});
+    ASSERT_TRUE(stranger);
+    EXPECT_EQ(stranger->status, 502);
+
+    const std::vector<RequestRecord> log = emulator.requestLog();
+    ASSERT_EQ(log.size(), 4u);
+    EXPECT_EQ(log[0].address, "http://radio.tavimo.com/mine");
+    EXPECT_TRUE(log[0].viaProxy);
+    EXPECT_EQ(log[1].host, ServiceHost::Catalogue);
+    EXPECT_EQ(log[2].address, "http://audio.tavimo.com" + fileTarget("7", false));
+}
+
+} // namespace tavimo::emu::test

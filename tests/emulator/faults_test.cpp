@@ -1,0 +1,213 @@
+#include "emulator_fixture.h"
+
+#include <chrono>
+
+namespace tavimo::emu::test {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+const std::string kAlbumPath = "/subject/1400101/";
+const std::string kFile = "/view/song/small/p1770101_192k.mp3";
+
+long long millisecondsSince(Clock::time_point start)
+{
+    return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
+}
+
+} // namespace
+
+// Replacing faults answer with a status page, an empty body, garbage, or the service's refusal.
+TEST_F(EmulatorTest, ReplacingFaultsChangeTheAnswer)
+{
+    emulator.setFault("/subject/", Fault::status(500));
+    const httplib::Result error = get(ServiceHost::Catalogue, kAlbumPath);
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->status, 500);
+    EXPECT_NE(error->body.find("500 Internal Server Error"), std::string::npos);
+    EXPECT_EQ(error->body.find("(Tavimo)"), std::string::npos);
+
+    emulator.clearFaults();
+    emulator.setFault("/subject/", Fault::of(FaultKind::EmptyBody));
+    const httplib::Result empty = get(ServiceHost::Catalogue, kAlbumPath);
+    ASSERT_TRUE(empty);
+    EXPECT_EQ(empty->status, 200);
+    EXPECT_TRUE(empty->body.empty());
+    EXPECT_EQ(empty->get_header_value("Content-Length"), "0");
+
+    emulator.clearFaults();
+    emulator.setFault("/j/", Fault::of(FaultKind::Garbage));
+    const httplib::Result junk = get(ServiceHost::Radio, "/j/explore/hot_channels?start=0&limit=200");
+    ASSERT_TRUE(junk);
+    EXPECT_EQ(junk->status, 200);
+    EXPECT_EQ(junk->body.find("\"channels\""), std::string::npos);
+    EXPECT_GT(junk->body.size(), 100u);
+
+    emulator.clearFaults();
+    emulator.setFault("/j/mine/playlist", Fault::of(FaultKind::Refused));
+    const std::string refused = body(ServiceHost::Radio, "/j/mine/playlist?from=mainsite&type=n&channel=101");
+    EXPECT_NE(refused.find("\"r\":1"), std::string::npos);
+    EXPECT_EQ(refused.find("\"r\":0"), std::string::npos);
+}
+
+// The first N requests of a path fail, and later ones answer correctly; other paths are untouched.
+TEST_F(EmulatorTest, FailFirstCountsRequests)
+{
+    const std::string listing = "/musician/100002/albums?start=0&format=pic&sortby=vote";
+    emulator.setFault("/musician/100002/albums", Fault::failFirst(3));
+    EXPECT_EQ(get(ServiceHost::Catalogue, "/musician/100002/")->status, 200);
+    for (int i = 0; i < 3; ++i) {
+        const httplib::Result failed = get(ServiceHost::Catalogue, listing);
+        ASSERT_TRUE(failed);
+        EXPECT_EQ(failed->status, 503);
+        EXPECT_EQ(failed->body.find("按评价排序"), std::string::npos);
+    }
+    EXPECT_NE(body(ServiceHost::Catalogue, listing).find("按评价排序"), std::string::npos);
+}
+
+// A delay holds the whole answer back.
+TEST_F(EmulatorTest, DelayHoldsTheAnswer)
+{
+    emulator.setFault("/mine", Fault::of(FaultKind::Delay, 300));
+    const auto start = Clock::now();
+    ASSERT_TRUE(get(ServiceHost::Radio, "/mine"));
+    EXPECT_GE(millisecondsSince(start), 300);
+}
+
+// A stall pauses halfway through the body, and the body still arrives whole.
+TEST_F(EmulatorTest, StallPausesInTheBody)
+{
+    emulator.setMp3Size(20000);
+    emulator.setFault(kFile, Fault::of(FaultKind::Stall, 300));
+    size_t receivedBeforePause = 0;
+    auto last = Clock::now();
+    std::string received;
+    const auto start = Clock::now();
+    const httplib::Result result =
+        client(ServiceHost::Audio).Get(kFile, [&](const char *data, size_t length) {
+            if (millisecondsSince(last) >= 250 && receivedBeforePause == 0)
+                receivedBeforePause = received.size();
+            received.append(data, length);
+            last = Clock::now();
+            return true;
+        });
+    ASSERT_TRUE(result);
+    EXPECT_GE(millisecondsSince(start), 300);
+    EXPECT_EQ(received, emulator.expectedMp3("1770101", true));
+    EXPECT_EQ(receivedBeforePause, 10000u);
+}
+
+// Dropped connections and short bodies end the body before its Content-Length; the log tells how much went out.
+TEST_F(EmulatorTest, BodiesCutShort)
+{
+    emulator.setMp3Size(100000);
+    struct Case {
+        Fault fault;
+        uint64_t sent;
+    };
+    for (const Case &c : {Case{Fault::of(FaultKind::Drop), 50000}, Case{Fault::of(FaultKind::Drop, 1234), 1234},
+                          Case{Fault::of(FaultKind::ShortBody, 10), 99990}, Case{Fault::of(FaultKind::ShortBody), 50000}}) {
+        emulator.clearFaults();
+        emulator.clearRequestLog();
+        emulator.setFault(kFile, c.fault);
+        std::string received;
+        const httplib::Result result = client(ServiceHost::Audio).Get(kFile, [&](const char *data, size_t length) {
+            received.append(data, length);
+            return true;
+        });
+        EXPECT_FALSE(result) << c.sent;
+        EXPECT_EQ(received.size(), c.sent);
+        EXPECT_EQ(received, emulator.expectedMp3("1770101", true).substr(0, c.sent));
+        const std::vector<RequestRecord> log = emulator.requestLog();
+        ASSERT_EQ(log.size(), 1u);
+        EXPECT_EQ(log[0].bodyBytesSent, c.sent);
+    }
+}
+
+// A bandwidth limit slows the body down to about the given rate.
+TEST_F(EmulatorTest, BandwidthLimitsTheRate)
+{
+    emulator.setMp3Size(40000);
+    emulator.setFault(kFile, Fault::of(FaultKind::Bandwidth, 100000));
+    const auto start = Clock::now();
+    const httplib::Result result = get(ServiceHost::Audio, kFile);
+    ASSERT_TRUE(result);
+    EXPECT_EQ(result->body.size(), 40000u);
+    EXPECT_GE(millisecondsSince(start), 350);
+}
+
+// With the range fault a Range request gets the whole file and 200.
+TEST_F(EmulatorTest, IgnoredRangeSendsTheWholeFile)
+{
+    emulator.setMp3Size(5000);
+    emulator.setFault(kFile, Fault::of(FaultKind::IgnoreRange, 0, 1));
+    const httplib::Headers range{{"Range", "bytes=1000-"}};
+    const httplib::Result whole = get(ServiceHost::Audio, kFile, range);
+    ASSERT_TRUE(whole);
+    EXPECT_EQ(whole->status, 200);
+    EXPECT_FALSE(whole->has_header("Content-Range"));
+    EXPECT_EQ(whole->body, emulator.expectedMp3("1770101", true));
+    EXPECT_EQ(get(ServiceHost::Audio, kFile, range)->status, 206);
+}
+
+// The log keeps method, address, headers and body bytes of every request.
+TEST_F(EmulatorTest, LogRecordsRequests)
+{
+    emulator.setMp3Size(3000);
+    get(ServiceHost::Catalogue, "/subject/1400101/", {{"Content-Type", "application/x-www-form-urlencoded"}});
+    get(ServiceHost::Audio, kFile, {{"Range", "bytes=1000-"}, {"Cookie", "a=b"}});
+    const std::vector<RequestRecord> log = emulator.requestLog();
+    ASSERT_EQ(log.size(), 2u);
+    EXPECT_EQ(log[0].method, "GET");
+    EXPECT_EQ(log[0].address, catalogueAddress("/subject/1400101/"));
+    EXPECT_EQ(log[0].header("content-type"), "application/x-www-form-urlencoded");
+    EXPECT_EQ(log[0].status, 200);
+    EXPECT_GT(log[0].bodyBytesSent, 1000u);
+    EXPECT_EQ(log[1].header("Range"), "bytes=1000-");
+    EXPECT_EQ(log[1].header("Cookie"), "a=b");
+    EXPECT_EQ(log[1].status, 206);
+    EXPECT_EQ(log[1].bodyBytesSent, 2000u);
+    EXPECT_FALSE(log[1].hasHeader("X-None"));
+}
+
+// Fault options from the command line: known kinds with arguments and counts, and nothing else.
+TEST(FaultOption, ReadsPrefixKindArgumentAndTimes)
+{
+    const auto stall = parseFaultOption("/view/=stall:2000:3");
+    ASSERT_TRUE(stall);
+    EXPECT_EQ(stall->first, "/view/");
+    EXPECT_EQ(stall->second.kind, FaultKind::Stall);
+    EXPECT_EQ(stall->second.arg, 2000);
+    EXPECT_EQ(stall->second.times, 3);
+    const auto first = parseFaultOption("/j/mine/playlist=fail-first:4");
+    ASSERT_TRUE(first);
+    EXPECT_EQ(first->second.kind, FaultKind::Status);
+    EXPECT_EQ(first->second.arg, 503);
+    EXPECT_EQ(first->second.times, 4);
+    const auto withEquals = parseFaultOption("/mine?type=liked=empty");
+    ASSERT_TRUE(withEquals);
+    EXPECT_EQ(withEquals->first, "/mine?type=liked");
+    for (const char *bad : {"/x", "/x=unknown", "/x=delay:abc", "/x=delay:1:2:3", "/x=status:5x"})
+        EXPECT_FALSE(parseFaultOption(bad)) << bad;
+}
+
+// Stopping while a reply is held in a delay ends at once, and the emulator starts again.
+TEST_F(EmulatorTest, StopsDuringALongDelay)
+{
+    emulator.setFault("/", Fault::of(FaultKind::Delay, 60000));
+    std::thread waiting([port = emulator.port(ServiceHost::Radio)] {
+        httplib::Client radio("127.0.0.1", port);
+        radio.Get("/");
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    const auto start = Clock::now();
+    emulator.stop();
+    EXPECT_LT(millisecondsSince(start), 3000);
+    waiting.join();
+    emulator.clearFaults();
+    ASSERT_TRUE(emulator.start());
+    EXPECT_EQ(get(ServiceHost::Radio, "/")->status, 200);
+}
+
+} // namespace tavimo::emu::test
