@@ -1,5 +1,6 @@
 #include "net/file_transfer.h"
 
+#include "net/file_names.h"
 #include "net/part_file_writer.h"
 
 #include <QFileInfo>
@@ -12,9 +13,6 @@ namespace tavimo {
 
 namespace {
 
-// Same name as the finished file plus this, in the same folder, so the final
-// rename never crosses file systems.
-const QString kPartSuffix = QStringLiteral(".part");
 const QString kHighBitRate = QStringLiteral("_192k");
 constexpr qint64 kProgressIntervalMs = 100;
 
@@ -96,7 +94,8 @@ void FileTransfer::attempt()
     if (QFileInfo::exists(path_))
         return finish(DownloadOutcome::AlreadyPresent);
     const QUrl address(address_);
-    const QString partPath = path_ + kPartSuffix;
+    // Beside the finished file, so the final rename never crosses file systems.
+    const QString partPath = path_ + QLatin1String(kPartialSuffix);
     claim_ = std::make_unique<PartClaim>(d_.partsInUse, partPath);
     if (!isWebAddress(address) || !claim_->held())
         return finish(DownloadOutcome::Failed);

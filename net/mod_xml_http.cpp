@@ -6,6 +6,7 @@
 #include <QNetworkAccessManager>
 #include <QNetworkCookieJar>
 #include <QNetworkProxyFactory>
+#include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QUrl>
 
@@ -30,6 +31,12 @@ bool isWebAddress(const QUrl &url)
 {
     const QString scheme = url.scheme().toLower();
     return url.isValid() && !url.host().isEmpty() && (scheme == QLatin1String("http") || scheme == QLatin1String("https"));
+}
+
+bool transferBroke(const QNetworkReply &reply)
+{
+    const int code = reply.error();
+    return code > QNetworkReply::NoError && code < QNetworkReply::ContentAccessDenied;
 }
 
 WaitEnd ModXmlHttp::Private::wait(QNetworkReply *reply)

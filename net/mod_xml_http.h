@@ -29,6 +29,8 @@ class ModXmlHttp : public QObject {
     Q_OBJECT
 public:
     explicit ModXmlHttp(QObject *parent = nullptr);
+    // Cancels what is in progress; must not run inside one of its own waits
+    // (the waits below it would return into a deleted object).
     ~ModXmlHttp() override;
 
     QNetworkAccessManager *manager() const;

@@ -34,4 +34,8 @@ struct ModXmlHttp::Private {
 // Only http and https addresses are ever requested.
 bool isWebAddress(const QUrl &url);
 
+// Qt reports an HTTP error status as an error too; only a failure below HTTP
+// (no connection, a broken or aborted transfer, a proxy failure) loses the body.
+bool transferBroke(const QNetworkReply &reply);
+
 } // namespace tavimo

@@ -9,18 +9,6 @@
 
 namespace tavimo {
 
-namespace {
-
-// Qt reports an HTTP error status as an error too; only a failure below HTTP
-// (no connection, a broken or aborted transfer, a proxy failure) loses the body.
-bool transferBroke(const QNetworkReply &reply)
-{
-    const int code = reply.error();
-    return code > QNetworkReply::NoError && code < QNetworkReply::ContentAccessDenied;
-}
-
-} // namespace
-
 QString BytesToText(const QByteArray &bytes, const QString &charset)
 {
     QStringDecoder decoder(charset.toLatin1().constData());

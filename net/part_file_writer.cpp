@@ -1,6 +1,7 @@
 #include "net/part_file_writer.h"
 
 #include "net/mod_xml_http.h"
+#include "net/mod_xml_http_private.h"
 
 #include <QFileInfo>
 #include <QNetworkReply>
@@ -43,12 +44,6 @@ QString replyCharset(const QNetworkReply &reply)
                                             QRegularExpression::CaseInsensitiveOption);
     const QRegularExpressionMatch match = charset.match(reply.header(QNetworkRequest::ContentTypeHeader).toString());
     return match.hasMatch() ? match.captured(1) : QStringLiteral("UTF-8");
-}
-
-bool transferBroke(const QNetworkReply &reply)
-{
-    const int code = reply.error();
-    return code > QNetworkReply::NoError && code < QNetworkReply::ContentAccessDenied;
 }
 
 } // namespace

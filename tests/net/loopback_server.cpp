@@ -33,6 +33,9 @@ LoopbackServer::LoopbackServer()
     });
     port_ = server_.bind_to_any_port("127.0.0.1");
     thread_ = std::thread([this] { server_.listen_after_bind(); });
+    // stop() is ignored until the accept loop runs, so a quick test could hang.
+    while (!server_.is_running())
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
 }
 
 LoopbackServer::~LoopbackServer()

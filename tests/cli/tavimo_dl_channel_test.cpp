@@ -1,0 +1,77 @@
+#include "tavimo_dl_runner.h"
+
+#include <QDir>
+#include <QTemporaryFile>
+
+#ifdef TAVIMO_WITH_BROWSER_WORKFLOWS
+
+namespace tavimo::cli::test {
+namespace {
+
+// The channel list: 400 lines of identifier, name and track count on stdout.
+TEST_F(TavimoDlTest, ChannelsListsTheCatalogue)
+{
+    const RunResult result = run({QStringLiteral("channels")});
+    EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
+    const QStringList lines = result.out.split(u'\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 400);
+    const emu::Channel &first = emulator.catalogue().channels().front();
+    EXPECT_EQ(lines.first(), QString::number(first.id) + u'\t' + QString::fromStdString(first.name) + u'\t' +
+                                 QString::number(first.songNum));
+    EXPECT_TRUE(root.allFiles().isEmpty());
+}
+
+// A channel download fills the channel's folder; an unknown identifier is refused.
+TEST_F(TavimoDlTest, ChannelDownloadsIntoItsFolder)
+{
+    const emu::Channel &channel = emulator.catalogue().channels().front();
+    const RunResult result = run({QStringLiteral("channel"), QString::number(channel.id)});
+    EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
+    EXPECT_TRUE(result.err.contains(QStringLiteral("MP3下载完毕.\n")));
+    const QDir folder(root.file(QStringLiteral("热门兆赫 - ") + QString::fromStdString(channel.name)));
+    EXPECT_EQ(folder.entryList(QDir::Files).size(),
+              static_cast<qsizetype>(emulator.catalogue().channelTitles(channel).size()));
+
+    const RunResult unknown = run({QStringLiteral("channel"), QStringLiteral("999999")});
+    EXPECT_EQ(unknown.exitCode, 2);
+}
+
+QString CookiesFileWith(QTemporaryFile &file, const QString &host, const QByteArray &cookieLine)
+{
+    EXPECT_TRUE(file.open());
+    file.write("# Netscape HTTP Cookie File\n");
+    file.write(QStringLiteral("#HttpOnly_%1\tFALSE\t/\tFALSE\t0\t").arg(host.section(u':', 0, 0)).toUtf8() + cookieLine + '\n');
+    file.close();
+    return file.fileName();
+}
+
+// With the session cookie every liked track arrives; without it the list is
+// empty; without any cookie for the radio host the run is refused.
+TEST_F(TavimoDlTest, LikedWithAndWithoutTheSessionCookie)
+{
+    const QString host = emulator.hosts().radio;
+    const QByteArray session = QByteArray::fromStdString(emu::Emulator::signInCookie()).replace('=', '\t');
+    QTemporaryFile signedIn;
+    const RunResult harvest = run({QStringLiteral("liked"), QStringLiteral("--cookies"), CookiesFileWith(signedIn, host, session)});
+    EXPECT_EQ(harvest.exitCode, 0) << harvest.err.toStdString();
+    const size_t liked = emulator.catalogue().liked().size();
+    EXPECT_TRUE(harvest.err.contains(QStringLiteral("红心下载完毕. 共%1首.").arg(liked))) << harvest.err.toStdString();
+    EXPECT_FALSE(QDir(root.file(QStringLiteral("TavimoFM.加心"))).entryList(QDir::Files).isEmpty());
+
+    tavimo::test::TempRoot other;
+    QTemporaryFile stranger;
+    const RunResult signedOut = run({QStringLiteral("liked"), QStringLiteral("--cookies"),
+                                     CookiesFileWith(stranger, host, "tavimo_session\twrong")}, other);
+    EXPECT_EQ(signedOut.exitCode, 0) << signedOut.err.toStdString();
+    EXPECT_TRUE(signedOut.err.contains(QStringLiteral("红心下载完毕. 共0首."))) << signedOut.err.toStdString();
+
+    QTemporaryFile elsewhere;
+    const RunResult noCookie = run({QStringLiteral("liked"), QStringLiteral("--cookies"),
+                                    CookiesFileWith(elsewhere, QStringLiteral("example.com"), "a\tb")}, other);
+    EXPECT_EQ(noCookie.exitCode, 2);
+}
+
+} // namespace
+} // namespace tavimo::cli::test
+
+#endif
