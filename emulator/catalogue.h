@@ -30,6 +30,7 @@ enum class AlbumCase {
     HighRateUnavailable,
     NoTrackRows,         // a table whose rows do not have the track-row layout
     MissingFiles,        // one track has no file at any bit rate
+    Twenty,              // twenty plainly named tracks, for timing whole albums
 };
 
 struct Album {

@@ -77,6 +77,11 @@ void Catalogue::buildAlbums()
                        numberedTracks(1770801, {"在这里 Here", "不在 Gone", "还在 Still Here"})));
     songFiles_["1770802"] = SongFiles::Missing;
 
+    std::vector<Track> twenty;
+    for (int k = 1; k <= 20; ++k)
+        twenty.push_back({std::to_string(1770900 + k), "Track " + std::to_string(k) + " 第" + std::to_string(k) + "首"});
+    addAlbum(AlbumCase::Twenty, makeAlbum("1400109", "二十首 Twenty", kPlainArtist, std::move(twenty)));
+
     for (const Album &album : albums_) {
         if (album.files == SongFiles::Served)
             continue;

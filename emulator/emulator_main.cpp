@@ -4,6 +4,7 @@
 #include <charconv>
 #include <csignal>
 #include <cstdio>
+#include <fstream>
 #include <iostream>
 #include <string>
 #include <thread>
@@ -33,6 +34,7 @@ void printHelp()
               << tavimo::emu::faultOptionHelp()
               << "\n"
                  "                       (repeatable; e.g. --fault /j/mine/playlist=fail-first:3)\n"
+                 "  --log FILE           on exit, write one line per request: status, body bytes sent, path\n"
                  "  --help               this text\n";
 }
 
@@ -40,6 +42,14 @@ bool readNumber(const std::string &text, long long &value)
 {
     const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
     return result.ec == std::errc() && result.ptr == text.data() + text.size() && value >= 0;
+}
+
+bool writeRequestLog(const tavimo::emu::Emulator &emulator, const std::string &path)
+{
+    std::ofstream out(path, std::ios::trunc);
+    for (const auto &record : emulator.requestLog())
+        out << record.status << ' ' << record.bodyBytesSent << ' ' << record.target << '\n';
+    return static_cast<bool>(out.flush());
 }
 
 int fail(const std::string &message)
@@ -54,6 +64,7 @@ int main(int argc, char **argv)
 {
     tavimo::emu::Emulator emulator;
     long long portBase = 0;
+    std::string logPath;
     for (int i = 1; i < argc; ++i) {
         const std::string option = argv[i];
         if (option == "--help" || option == "-h") {
@@ -70,6 +81,8 @@ int main(int argc, char **argv)
             emulator.setMp3Size(static_cast<uint64_t>(number));
         } else if (option == "--liked-count" && readNumber(value, number)) {
             emulator.setLikedCount(static_cast<int>(std::min<long long>(number, 1 << 20)));
+        } else if (option == "--log" && !value.empty()) {
+            logPath = value;
         } else if (option == "--fault") {
             const auto fault = tavimo::emu::parseFaultOption(value);
             if (!fault)
@@ -92,5 +105,7 @@ int main(int argc, char **argv)
     while (!stopRequested)
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
     emulator.stop();
+    if (!logPath.empty() && !writeRequestLog(emulator, logPath))
+        return fail("cannot write the request log " + logPath);
     return 0;
 }
