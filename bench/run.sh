@@ -1,0 +1,156 @@
+#!/usr/bin/env bash
+# Builds a Release build in build-bench/ and measures tavimo-dl, the window
+# program and the JSON reader side by side with their peers on loopback.
+# Every figure is printed as a ratio with its target and PASS or MISS.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/setup.sh
+
+B=build-bench
+# -O2: g++ 12 at -O3 reports a false -Wrestrict in std::string concatenation.
+cmake -S . -B "$B" -G Ninja -DCMAKE_BUILD_TYPE=Release "-DCMAKE_CXX_FLAGS_RELEASE=-O2 -DNDEBUG" >/dev/null
+cmake --build "$B" -j2 --target tavimo-dl tavimo-emulator tavimo-bench-wait tavimo-bench-heartbeat \
+  tavimo-bench-startup tavimo-bench-json >/dev/null
+
+export QT_QPA_PLATFORM=offscreen
+WORK=$(mktemp -d /tmp/tavimo-bench-XXXXXX)
+EMU_PID=""
+cleanup() {
+  [ -n "$EMU_PID" ] && kill -INT "$EMU_PID" 2>/dev/null && wait "$EMU_PID" 2>/dev/null
+  rm -rf "$WORK"
+}
+trap cleanup EXIT
+
+PORT=${TAVIMO_BENCH_PORT:-18400}
+ALBUM=1400109 # the emulator's twenty-track album
+MB=1000000
+HOSTS="127.0.0.1:$PORT,127.0.0.1:$((PORT + 1)),127.0.0.1:$((PORT + 2))"
+ALBUM_URL="http://127.0.0.1:$((PORT + 1))/subject/$ALBUM/"
+track_url() { printf 'http://127.0.0.1:%d/view/song/small/p%d_192k.mp3' $((PORT + 2)) $((1770900 + $1)); }
+
+start_emulator() { # args passed to tavimo-emulator
+  "$B/emulator/tavimo-emulator" --port-base "$PORT" "$@" >"$WORK/emulator.out" &
+  EMU_PID=$!
+  for _ in $(seq 100); do grep -q '^proxy' "$WORK/emulator.out" 2>/dev/null && return; sleep 0.1; done
+  echo "the emulator did not start" >&2; exit 1
+}
+stop_emulator() { kill -INT "$EMU_PID"; wait "$EMU_PID" || true; EMU_PID=""; }
+
+# timed OUT CMD...: runs CMD under GNU time; OUT gets "wall user sys maxrss_kb".
+timed() {
+  local out=$1; shift
+  /usr/bin/time -f '%e %U %S %M' -o "$out" "$@" >/dev/null 2>&1 || echo "warning: ${1##*/} failed" >&2
+}
+field() { awk -v n="$2" '{print $n}' "$1"; }
+cpu() { awk '{print $2 + $3}' "$1"; }
+median() { sort -g | awk '{a[NR]=$1} END {print (NR % 2) ? a[(NR + 1) / 2] : (a[NR / 2] + a[NR / 2 + 1]) / 2}'; }
+
+# report NAME VALUE OP TARGET DETAIL
+report() {
+  local verdict
+  verdict=$(awk -v v="$2" -v t="$4" -v op="$3" 'BEGIN {
+    ok = (op == "<=") ? v <= t : (op == "<") ? v < t : v >= t; print ok ? "PASS" : "MISS" }')
+  printf '%-34s %10s  target %s %-6s %s  (%s)\n' "$1" "$2" "$3" "$4" "$verdict" "$5"
+}
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN {printf "%.2f", (b > 0) ? a / b : 999}'; }
+
+curl_album() { # DIR: the twenty tracks in one curl invocation, as curl's arguments
+  for k in $(seq 20); do printf '%s\n' -o "$1/$k.mp3" "$(track_url "$k")"; done
+}
+tavimo_album() { # ROOT [tavimo-dl options]: the album download as a command line
+  local root=$1; shift
+  printf '%s\n' env "TAVIMO_HOSTS=$HOSTS" "$B/cli/tavimo-dl" --quiet --root "$root" "$@" album "$ALBUM_URL"
+}
+fresh() { rm -rf "$WORK/out"; mkdir -p "$WORK/out"; echo "$WORK/out"; }
+
+echo "== tavimo benchmarks: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | xargs)," \
+  "$(free -g | awk '/Mem:/ {print $2}') GB; load average at start: $(cut -d' ' -f1-3 /proc/loadavg)"
+
+# 1. Album against curl, 20 x 20 MB, three rounds each, medians.
+start_emulator --mp3-size $((20 * MB))
+for round in 1 2 3; do
+  mapfile -t args < <(curl_album "$(fresh)")
+  timed "$WORK/curl.$round" curl -s --fail "${args[@]}"
+  mapfile -t args < <(tavimo_album "$(fresh)")
+  timed "$WORK/dl.$round" "${args[@]}"
+done
+count=$(find "$WORK/out" -name '*.mp3' | wc -l)
+curl_wall=$(for r in 1 2 3; do field "$WORK/curl.$r" 1; done | median)
+dl_wall=$(for r in 1 2 3; do field "$WORK/dl.$r" 1; done | median)
+curl_cpu=$(for r in 1 2 3; do cpu "$WORK/curl.$r"; done | median)
+dl_cpu=$(for r in 1 2 3; do cpu "$WORK/dl.$r"; done | median)
+report "album wall vs curl" "$(ratio "$dl_wall" "$curl_wall")" "<=" 1.0 "tavimo-dl ${dl_wall}s, curl ${curl_wall}s, $count files"
+report "album CPU vs curl" "$(ratio "$dl_cpu" "$curl_cpu")" "<=" 1.0 "tavimo-dl ${dl_cpu}s, curl ${curl_cpu}s user+sys"
+
+# 5. Responsiveness of the window during the same album.
+read -r gap beats files seconds < <("$B/bench/tavimo-bench-heartbeat" "$HOSTS" "$ALBUM_URL" "$(fresh)" 2>/dev/null)
+report "window heartbeat max gap (ms)" "$gap" "<=" 50 "$beats beats of 10 ms, $files files in ${seconds}s"
+stop_emulator
+
+# 2. Parallel with a per-connection bandwidth limit.
+start_emulator --mp3-size $((20 * MB)) --fault "/view/=bandwidth:$((20 * MB))"
+mapfile -t args < <(curl_album "$(fresh)")
+timed "$WORK/pcurl" curl -s --fail --parallel --parallel-max 4 "${args[@]}"
+mapfile -t args < <(tavimo_album "$(fresh)" --jobs 4)
+timed "$WORK/pdl" "${args[@]}"
+report "parallel wall vs curl (4 jobs)" "$(ratio "$(field "$WORK/pdl" 1)" "$(field "$WORK/pcurl" 1)")" "<=" 1.0 \
+  "tavimo-dl $(field "$WORK/pdl" 1)s, curl $(field "$WORK/pcurl" 1)s, 20 MB/s per connection"
+stop_emulator
+
+# 3. Peak memory with 1 MB and 50 MB files.
+for size in 1 50; do
+  start_emulator --mp3-size $((size * MB))
+  mapfile -t args < <(tavimo_album "$(fresh)")
+  timed "$WORK/mem.$size" "${args[@]}"
+  stop_emulator
+done
+small=$(field "$WORK/mem.1" 4); large=$(field "$WORK/mem.50" 4)
+report "peak RSS 50 MB - 1 MB files (MB)" "$(awk -v a="$large" -v b="$small" 'BEGIN {printf "%.1f", (a - b) / 1024}')" "<" 8 \
+  "$((small / 1024)) MB with 1 MB files, $((large / 1024)) MB with 50 MB files"
+
+# 4. Waiting for a reply held back 10 s.
+start_emulator --fault "/subject/$ALBUM/=delay:10000"
+read -r wait_cpu wait_wall _ < <("$B/bench/tavimo-bench-wait" "http://127.0.0.1:$((PORT + 1))/subject/1400101/" "$ALBUM_URL")
+report "CPU seconds in a 10 s wait" "$wait_cpu" "<" 0.05 "the reply came after ${wait_wall}s"
+stop_emulator
+
+# 6. Start-up to the first painted window, seven runs each, medians.
+run_ms() { local t0; t0=$(date +%s%N); "$@" >/dev/null 2>&1 || true; echo $((($(date +%s%N) - t0) / 1000000)); }
+mkdir -p "$WORK/startroot"
+for _ in $(seq 7); do
+  run_ms "$B/bench/tavimo-bench-startup" bare >>"$WORK/bare.ms"
+  run_ms "$B/bench/tavimo-bench-startup" main "$WORK/startroot" >>"$WORK/main.ms"
+done
+bare=$(median <"$WORK/bare.ms"); main=$(median <"$WORK/main.ms")
+report "start-up vs bare Qt window" "$(ratio "$main" "$bare")" "<=" 1.5 "main window ${main} ms, empty QWidget ${bare} ms"
+
+# 7. JSON reader throughput.
+"$B/bench/tavimo-bench-json" >"$WORK/json"
+for reply in playlist channels; do
+  rate() { awk -v r="$reply" -v p="$1" '$1 == r && $3 == p {print $4}' "$WORK/json"; }
+  size=$(awk -v r="$reply" '$1 == r {printf "%.1f MB", $2 / 1e6; exit}' "$WORK/json")
+  ours=$(rate ParseJsonUtf8); nl=$(rate nlohmann); qt=$(rate QJsonDocument)
+  report "JSON $reply vs nlohmann" "$(ratio "$ours" "$nl")" ">=" 1.5 "$size; ParseJsonUtf8 $ours MB/s, nlohmann $nl MB/s"
+  report "JSON $reply vs QJsonDocument" "$(ratio "$ours" "$qt")" ">=" 1.0 "$size; ParseJsonUtf8 $ours MB/s, QJsonDocument $qt MB/s"
+done
+
+# 8. Resume: a 50 MB track cut off after 25 MB, then the rerun.
+TRACK=/view/song/small/p1770101
+start_emulator --mp3-size $((50 * MB)) --fault "$TRACK=drop:$((25 * MB))"
+root=$(fresh)
+TAVIMO_HOSTS="$HOSTS" "$B/cli/tavimo-dl" --quiet --root "$root" album "http://127.0.0.1:$((PORT + 1))/subject/1400101/" \
+  >/dev/null 2>&1 || true
+stop_emulator
+start_emulator --mp3-size $((50 * MB)) --log "$WORK/resume.log"
+TAVIMO_HOSTS="$HOSTS" "$B/cli/tavimo-dl" --quiet --root "$root" album "http://127.0.0.1:$((PORT + 1))/subject/1400101/" \
+  >/dev/null 2>&1 || true
+curl -s --fail -o "$WORK/expected.mp3" "http://127.0.0.1:$((PORT + 2))${TRACK}_192k.mp3"
+stop_emulator
+sent=$(awk -v t="$TRACK" 'index($3, t) == 1 {s += $2} END {print s + 0}' "$WORK/resume.log")
+final=$(find "$root" -name '晴天.mp3' | head -1)
+same=no; [ -n "$final" ] && cmp -s "$final" "$WORK/expected.mp3" && same=yes
+report "resume: rerun bytes / file size" "$(ratio "$sent" $((50 * MB)))" "<=" 0.55 \
+  "$sent bytes sent for the track on the rerun; final file identical: $same"
+[ "$same" = yes ] || echo "resume: the final file differs from the emulator's bytes (MISS)"
+
+echo "== load average at end: $(cut -d' ' -f1-3 /proc/loadavg)"
