@@ -144,6 +144,8 @@ stop_emulator
 start_emulator --mp3-size $((50 * MB)) --log "$WORK/resume.log"
 TAVIMO_HOSTS="$HOSTS" "$B/cli/tavimo-dl" --quiet --root "$root" album "http://127.0.0.1:$((PORT + 1))/subject/1400101/" \
   >/dev/null 2>&1 || true
+stop_emulator
+start_emulator --mp3-size $((50 * MB))
 curl -s --fail -o "$WORK/expected.mp3" "http://127.0.0.1:$((PORT + 2))${TRACK}_192k.mp3"
 stop_emulator
 sent=$(awk -v t="$TRACK" 'index($3, t) == 1 {s += $2} END {print s + 0}' "$WORK/resume.log")
