@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 #include <httplib.h>
 
+#include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 
 namespace tavimo::emu::test {
 
@@ -31,12 +33,15 @@ int portOf(const QString &printed, const QString &name)
 
 } // namespace
 
-// The program prints its hosts, serves them with the faults it was given, and ends cleanly on SIGTERM.
+// The program prints its hosts, serves them with the faults it was given, ends cleanly on SIGTERM
+// and then writes each request's status, body bytes and path to its log.
 TEST(EmulatorProgram, ServesUntilStopped)
 {
+    QTemporaryDir folder;
+    const QString logPath = folder.filePath(QStringLiteral("requests.log"));
     QProcess program;
     program.start(kProgram, {QStringLiteral("--mp3-size"), QStringLiteral("4000"), QStringLiteral("--fault"),
-                             QStringLiteral("/mine=status:503:1")});
+                             QStringLiteral("/mine=status:503:1"), QStringLiteral("--log"), logPath});
     ASSERT_TRUE(program.waitForStarted());
     const QString printed = hostLines(program);
     const int radio = portOf(printed, QStringLiteral("radio"));
@@ -57,6 +62,14 @@ TEST(EmulatorProgram, ServesUntilStopped)
     ASSERT_TRUE(program.waitForFinished(10000));
     EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(program.exitCode(), 0);
+
+    QFile log(logPath);
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    const QStringList lines = QString::fromUtf8(log.readAll()).split(u'\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 3);
+    EXPECT_TRUE(lines[0].startsWith(QStringLiteral("503 "))) << lines[0].toStdString();
+    EXPECT_TRUE(lines[0].endsWith(QStringLiteral(" /mine")));
+    EXPECT_EQ(lines[2], QStringLiteral("200 4000 /view/song/small/p5_192k.mp3"));
 }
 
 // Help ends at once with success; unreadable options end with status 2 and say why.
