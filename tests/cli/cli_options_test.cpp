@@ -88,7 +88,7 @@ TEST(CliOptions, HelpDescribesEverything)
     ASSERT_TRUE(options.helpRequested);
     for (const char *word : {"album", "--playlist", "artist", "--name", "channels", "channel", "liked", "--cookies",
                              "--root", "--demo", "--jobs", "--quiet", "--help", "退出状态"})
-        EXPECT_TRUE(options.helpText.contains(QLatin1String(word))) << word;
+        EXPECT_TRUE(options.helpText.contains(QString::fromUtf8(word))) << word;
 }
 
 // Refusals say in Chinese what is wrong and name the word at fault.

@@ -99,7 +99,8 @@ TEST_F(TavimoDlTest, LikedUsesTheBrowserSignIn)
     EXPECT_TRUE(none.allFiles().isEmpty());
 
     const QByteArray signIn = QByteArray::fromStdString(emu::Emulator::signInCookie());
-    QNetworkCookie session(signIn.section('=', 0, 0), signIn.section('=', 1));
+    const qsizetype equals = signIn.indexOf('=');
+    QNetworkCookie session(signIn.left(equals), signIn.mid(equals + 1));
     session.setDomain(host);
     session.setPath(QStringLiteral("/"));
     ASSERT_TRUE(WriteCookiesFile(BrowserCookiesFile(storage), {elsewhere, session}));
