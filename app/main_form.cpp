@@ -64,8 +64,11 @@ void MainForm::buildFrames()
     cmdDown2 = MakeButton(Frame[0], QStringLiteral("cmdDown2"), QStringLiteral("开始下载"),
                           TwipsRect(5640, 240, 1575, 495), kAlbumColour);
     // Below the group's visible area: the playlist method stays out of view.
+    // Its top pixel row would still show under the album button as a stray
+    // line, so it is hidden outright; its handler stays reachable.
     cmdDown = MakeButton(Frame[0], QStringLiteral("cmdDown"), QStringLiteral("旧方法下载"),
                          TwipsRect(5640, 960, 1575, 495), kAlbumColour);
+    cmdDown->hide();
 
     txtSingerID = MakeTextBox(Frame[3], QStringLiteral("txtSingerID"), QString(), TwipsRect(240, 360, 4935, 375));
     cmdSinger = MakeButton(Frame[3], QStringLiteral("cmdSinger"), QStringLiteral("开始下载"),

@@ -2,9 +2,7 @@
 
 #include "artist/main_workflows.h"
 #include "cli/cli_main_view.h"
-#ifdef TAVIMO_WITH_BROWSER_WORKFLOWS
 #include "cli/browser_commands.h"
-#endif
 
 namespace tavimo::cli {
 
@@ -50,7 +48,6 @@ void RunCommand(const CliOptions &options, CommandSetup &setup, RunVerdict &verd
     case Command::ArtistName:
         RunMainWorkflow(options, setup, view);
         break;
-#ifdef TAVIMO_WITH_BROWSER_WORKFLOWS
     case Command::Channels:
         RunChannels(setup, view);
         break;
@@ -60,7 +57,6 @@ void RunCommand(const CliOptions &options, CommandSetup &setup, RunVerdict &verd
     case Command::Liked:
         RunLiked(options.cookiesFile, setup, view, verdict);
         break;
-#endif
     default:
         setup.out.error(QStringLiteral("this command is not available in this build"));
         verdict.rejected = true;

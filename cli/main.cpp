@@ -5,9 +5,7 @@
 #include "cli/progress_meter.h"
 #include "cli/run_settings.h"
 #include "cli/stop_signals.h"
-#ifdef TAVIMO_WITH_DEMO
 #include "emulator/emulator.h"
-#endif
 #include "net/mod_xml_http.h"
 
 #include <QCoreApplication>
@@ -28,7 +26,6 @@ namespace {
 // How long a stop may take to unwind before the process ends regardless.
 constexpr int kStopGraceMs = 500;
 
-#ifdef TAVIMO_WITH_DEMO
 // The built-in host names, answered by the emulator through its proxy port.
 class Demo {
 public:
@@ -44,12 +41,6 @@ public:
 private:
     emu::Emulator emulator_;
 };
-#else
-class Demo {
-public:
-    bool start(ModXmlHttp &) { return false; }
-};
-#endif
 
 int PauseSetting()
 {

@@ -80,6 +80,7 @@ TEST_F(MainFormLayoutTest, ControlsCaptionsPositionsAndColours)
     EXPECT_EQ(form->lblStatus->palette().color(QPalette::WindowText), QColor(255, 0, 0));
     // The playlist button starts one pixel above the bottom of its group: out of view.
     EXPECT_GE(form->cmdDown->y() + 1, form->Frame[0]->height());
+    EXPECT_FALSE(form->cmdDown->isVisible());
     EXPECT_TRUE(form->txtAlbumID->text().startsWith(QStringLiteral("http://") + hosts + QStringLiteral("/subject/")));
     EXPECT_TRUE(form->txtSingerID->text().startsWith(QStringLiteral("http://") + hosts + QStringLiteral("/musician/")));
     EXPECT_FALSE(form->txtSingerName->text().isEmpty());

@@ -3,8 +3,6 @@
 #include <QDir>
 #include <QTemporaryFile>
 
-#ifdef TAVIMO_WITH_BROWSER_WORKFLOWS
-
 namespace tavimo::cli::test {
 namespace {
 
@@ -73,5 +71,3 @@ TEST_F(TavimoDlTest, LikedWithAndWithoutTheSessionCookie)
 
 } // namespace
 } // namespace tavimo::cli::test
-
-#endif
