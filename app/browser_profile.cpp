@@ -1,5 +1,6 @@
 #include "app/browser_profile.h"
 
+#include "net/browser_storage.h"
 #include "net/cookies_file.h"
 
 #include <QCoreApplication>
@@ -7,7 +8,6 @@
 #include <QNetworkCookie>
 #include <QNetworkCookieJar>
 #include <QNetworkProxyFactory>
-#include <QStandardPaths>
 #include <QWebEngineCookieStore>
 #include <QWebEngineProfile>
 
@@ -27,7 +27,7 @@ BrowserProfile::~BrowserProfile()
 
 QString BrowserProfile::defaultStoragePath()
 {
-    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + QStringLiteral("/browser");
+    return DefaultBrowserStorage();
 }
 
 void BrowserProfile::PrepareEnvironment()
@@ -63,15 +63,19 @@ QWebEngineProfile *BrowserProfile::profile()
     connect(store, &QWebEngineCookieStore::cookieRemoved, this, &BrowserProfile::mirrorRemoved);
     // The engine does not report the cookies it loads from disk, so the
     // sign-in of an earlier run comes from the kept copy.
-    for (const QNetworkCookie &cookie : ReadCookiesFile(cookiesFile()))
-        mirrorAdded(cookie);
+    CookiesFile kept;
+    QString unreadable;
+    if (ReadCookiesFile(cookiesFile(), kept, unreadable)) {
+        for (const QNetworkCookie &cookie : kept.cookies)
+            mirrorAdded(cookie);
+    }
     store->loadAllCookies();
     return profile_;
 }
 
 QString BrowserProfile::cookiesFile() const
 {
-    return storagePath_ + QStringLiteral("/cookies.txt");
+    return BrowserCookiesFile(storagePath_);
 }
 
 void BrowserProfile::mirrorAdded(const QNetworkCookie &cookie)

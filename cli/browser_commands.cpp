@@ -1,10 +1,11 @@
 #include "cli/browser_commands.h"
 
 #include "cli/cli_browser_views.h"
-#include "cli/cookies_file.h"
 #include "hot/channel_download.h"
 #include "hot/load_hot_channels.h"
 #include "liked/liked_harvest.h"
+#include "net/browser_storage.h"
+#include "net/cookies_file.h"
 #include "net/download_root.h"
 #include "net/mod_xml_http.h"
 
@@ -40,22 +41,27 @@ bool LoadCatalogue(CommandSetup &setup, CliMainView &view, CliHotView &hotView)
 }
 
 // Puts the file's cookies into the network object's jar; false when the
-// file cannot be read or holds no cookie for the radio host.
-bool LoadCookies(const QString &path, CommandSetup &setup)
+// file cannot be read or holds no cookie for the radio host. The browser's
+// own file is missing until the window program has run its browser once.
+bool LoadCookies(const QString &path, bool browserFile, CommandSetup &setup)
 {
+    const QString signInHint = QStringLiteral("请先在窗口程序 tavimo 中登录一次, 或用 --cookies 指定导出的 cookies.txt");
     CookiesFile file;
     QString error;
     if (!ReadCookiesFile(path, file, error)) {
-        setup.out.error(path + QStringLiteral(": ") + error);
+        setup.out.error(browserFile ? QStringLiteral("没有找到窗口程序的登录信息 (%1): %2").arg(path, signInHint)
+                                    : QStringLiteral("%1: %2").arg(path, error));
         return false;
     }
     if (file.unreadableLines > 0)
-        setup.out.notice(QStringLiteral("%1: %2 unreadable lines skipped").arg(path).arg(file.unreadableLines));
+        setup.out.notice(QStringLiteral("%1: 跳过 %2 行无法识别的内容").arg(path).arg(file.unreadableLines));
     for (const QNetworkCookie &cookie : file.cookies)
         setup.net.cookieJar()->insertCookie(cookie);
     const QUrl radio(setup.hosts.radioAddress(QStringLiteral("/mine")));
     if (setup.net.cookieJar()->cookiesForUrl(radio).isEmpty()) {
-        setup.out.error(path + QStringLiteral(": no cookie for ") + setup.hosts.radio);
+        setup.out.error(browserFile ? QStringLiteral("窗口程序的浏览器尚未登录 %1 (%2): %3")
+                                          .arg(setup.hosts.radio, path, signInHint)
+                                    : QStringLiteral("%1: 没有 %2 的 cookie").arg(path, setup.hosts.radio));
         return false;
     }
     return true;
@@ -81,7 +87,7 @@ void RunChannel(const QString &id, CommandSetup &setup, CliMainView &view, RunVe
     if (setup.net.isCancelled())
         return;
     if (!hotView.select(id)) {
-        setup.out.error(QStringLiteral("no hot channel has the identifier ") + id);
+        setup.out.error(QStringLiteral("没有标识为 %1 的热门兆赫").arg(id));
         verdict.rejected = true;
         return;
     }
@@ -92,14 +98,11 @@ void RunChannel(const QString &id, CommandSetup &setup, CliMainView &view, RunVe
 
 void RunLiked(const QString &cookiesFile, CommandSetup &setup, CliMainView &view, RunVerdict &verdict)
 {
-    // The browser profile's own store can only be read by starting the
-    // browser engine, which this program does not link.
-    if (cookiesFile.isEmpty()) {
-        setup.out.error(QStringLiteral("liked needs --cookies FILE (a cookies.txt exported after signing in)"));
-        verdict.rejected = true;
-        return;
-    }
-    if (!LoadCookies(cookiesFile, setup)) {
+    // Without a file named on the command line, the sign-in is the one the
+    // window program's browser keeps.
+    const bool browserFile = cookiesFile.isEmpty();
+    const QString path = browserFile ? BrowserCookiesFile(DefaultBrowserStorage()) : cookiesFile;
+    if (!LoadCookies(path, browserFile, setup)) {
         verdict.rejected = true;
         return;
     }

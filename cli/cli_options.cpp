@@ -8,19 +8,75 @@ namespace {
 
 constexpr int kMaxJobs = 16;
 
-const char kSubcommands[] = R"(
-Commands:
-  album URL              download one album from its catalogue page
-  album --playlist URL   download one album through the radio's playlist
-  artist URL             download every album of an artist from the artist page
-  artist --name NAME     find an artist by name, then download every album
-  channels               list the 400 hot channels: id, name, track count
-  channel ID             download a hot channel until it brings no new title
-  liked [--cookies FILE] download the signed-in user's liked tracks
+const char kUsage[] = R"(用法: tavimo-dl [选项] 命令 [参数]
+从 Tavimo 电台及其音乐目录批量下载 MP3 歌曲.
 
-Exit status: 0 every track is on disk, 1 some tracks failed,
-2 unusable arguments or a rejected address, 130 interrupted.
+选项:
 )";
+
+const char kSubcommands[] = R"(
+命令:
+  album URL              按专辑页面地址下载一张专辑
+  album --playlist URL   通过电台的播放列表下载一张专辑
+  artist URL             按歌手页面地址下载该歌手的全部专辑
+  artist --name NAME     按名字查找歌手, 再下载其全部专辑
+  channels               列出 400 个热门兆赫: 标识, 名称, 歌曲数
+  channel ID             下载一个热门兆赫, 直到不再出现新歌
+  liked [--cookies FILE] 下载已登录用户的红心歌曲; 不带 --cookies 时
+                         使用窗口程序 tavimo 的浏览器保存的登录信息
+
+退出状态: 0 全部歌曲已在磁盘上, 1 部分歌曲下载失败,
+2 参数无法使用或地址被拒绝, 130 被中断.
+)";
+
+struct OptionRow {
+    QStringList names;
+    const char *valueName; // nullptr for a switch
+    const char *description;
+};
+
+const QList<OptionRow> &optionRows()
+{
+    static const QList<OptionRow> rows = {
+        {{QStringLiteral("playlist")}, "url", "album: 用电台的播放列表方式下载 <url>"},
+        {{QStringLiteral("name")}, "name", "artist: 按名字 <name> 查找歌手"},
+        {{QStringLiteral("cookies")}, "file",
+         "liked: 从 Netscape 格式的 cookies.txt <file> 读取登录信息 (默认: 窗口程序浏览器保存的登录信息)"},
+        {{QStringLiteral("root")}, "dir", "下载到 <dir> (默认: 程序所在文件夹, 不可写时为 ~/Music/TavimoFM)"},
+        {{QStringLiteral("demo")}, nullptr, "使用内置的服务模拟器运行"},
+        {{QStringLiteral("jobs")}, "n", "同时下载最多 <n> 首歌曲 (1-16, 默认 1)"},
+        {{QStringLiteral("q"), QStringLiteral("quiet")}, nullptr, "只显示错误和汇总"},
+        {{QStringLiteral("h"), QStringLiteral("help")}, nullptr, "显示本帮助"},
+    };
+    return rows;
+}
+
+QString helpText()
+{
+    QString text = QString::fromUtf8(kUsage);
+    for (const OptionRow &row : optionRows()) {
+        QStringList names;
+        for (const QString &name : row.names)
+            names.append((name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--")) + name);
+        QString left = names.join(QStringLiteral(", "));
+        if (row.valueName != nullptr)
+            left += QStringLiteral(" <%1>").arg(QLatin1String(row.valueName));
+        text += QStringLiteral("  %1  %2\n").arg(left, -20).arg(QString::fromUtf8(row.description));
+    }
+    return text + QString::fromUtf8(kSubcommands);
+}
+
+// Says in the program's words why the option parser stopped.
+QString parseError(const QCommandLineParser &parser, const QStringList &arguments)
+{
+    if (!parser.unknownOptionNames().isEmpty())
+        return QStringLiteral("未知选项: ") + parser.unknownOptionNames().join(QStringLiteral(", "));
+    for (const QString &argument : arguments.mid(1)) {
+        if (argument.startsWith(u'-') && argument.contains(u'='))
+            return QStringLiteral("选项不接受取值: ") + argument.section(u'=', 0, 0);
+    }
+    return QStringLiteral("选项缺少取值: ") + arguments.last();
+}
 
 struct Subcommand {
     const char *name;
@@ -83,56 +139,42 @@ QString misplacedOption(const QCommandLineParser &parser, Command command)
 CliOptions ParseCliOptions(const QStringList &arguments)
 {
     QCommandLineParser parser;
-    parser.setApplicationDescription(
-        QStringLiteral("Downloads MP3 tracks in bulk from the Tavimo radio service and its catalogue."));
-    parser.addHelpOption();
-    parser.addOptions({
-        {QStringLiteral("playlist"), QStringLiteral("album: use the radio's playlist method for <url>."),
-         QStringLiteral("url")},
-        {QStringLiteral("name"), QStringLiteral("artist: find the artist by <name>."), QStringLiteral("name")},
-        {QStringLiteral("cookies"),
-         QStringLiteral("liked: sign-in cookies from a Netscape cookies.txt <file> (default: the window "
-                        "program's browser profile)."),
-         QStringLiteral("file")},
-        {QStringLiteral("root"), QStringLiteral("Download into <dir> (default: the program's folder, else "
-                                                "~/Music/TavimoFM)."),
-         QStringLiteral("dir")},
-        {QStringLiteral("demo"), QStringLiteral("Run against the built-in service emulator.")},
-        {QStringLiteral("jobs"), QStringLiteral("Download up to <n> tracks at once (1-16, default 1)."),
-         QStringLiteral("n"), QStringLiteral("1")},
-        {{QStringLiteral("q"), QStringLiteral("quiet")}, QStringLiteral("Print only errors and the summary.")},
-    });
-    parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("album, artist, channels, channel or liked."),
-                                 QStringLiteral("command [argument]"));
+    for (const OptionRow &row : optionRows()) {
+        QCommandLineOption option(row.names);
+        if (row.valueName != nullptr)
+            option.setValueName(QLatin1String(row.valueName));
+        parser.addOption(option);
+    }
     if (!parser.parse(arguments))
-        return failed(parser.errorText());
+        return failed(parseError(parser, arguments));
 
     CliOptions options;
     if (parser.isSet(QStringLiteral("help"))) {
         options.helpRequested = true;
-        options.helpText = parser.helpText() + QString::fromUtf8(kSubcommands);
+        options.helpText = helpText();
         return options;
     }
     const QStringList words = parser.positionalArguments();
     if (words.isEmpty())
-        return failed(QStringLiteral("no command given (try --help)"));
+        return failed(QStringLiteral("没有给出命令 (可用 --help 查看用法)"));
     const Subcommand *subcommand = findSubcommand(words.first());
     if (subcommand == nullptr)
-        return failed(QStringLiteral("unknown command: ") + words.first());
+        return failed(QStringLiteral("未知命令: ") + words.first());
 
     const bool withOption = subcommand->option != nullptr && parser.isSet(QLatin1String(subcommand->option));
     const Command command = withOption ? subcommand->withOption : subcommand->plain;
     if (words.size() != wordsOf(command))
-        return failed(words.size() < wordsOf(command) ? QStringLiteral("missing argument for ") + words.first()
-                                                      : QStringLiteral("unexpected argument: ") + words.last());
+        return failed(words.size() < wordsOf(command) ? QStringLiteral("命令 %1 缺少参数").arg(words.first())
+                                                      : QStringLiteral("多余的参数: ") + words.last());
     const QString misplaced = misplacedOption(parser, command);
     if (!misplaced.isEmpty())
-        return failed(misplaced + QStringLiteral(" does not apply to ") + words.first());
+        return failed(QStringLiteral("选项 %1 不适用于命令 %2").arg(misplaced, words.first()));
 
-    bool isNumber = false;
-    options.jobs = parser.value(QStringLiteral("jobs")).toInt(&isNumber);
+    bool isNumber = true;
+    if (parser.isSet(QStringLiteral("jobs")))
+        options.jobs = parser.value(QStringLiteral("jobs")).toInt(&isNumber);
     if (!isNumber || options.jobs < 1 || options.jobs > kMaxJobs)
-        return failed(QStringLiteral("--jobs takes a number from 1 to 16"));
+        return failed(QStringLiteral("--jobs 的取值须是 1 到 16 之间的数"));
 
     options.command = command;
     options.argument = withOption ? parser.value(QLatin1String(subcommand->option))

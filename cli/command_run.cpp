@@ -58,7 +58,7 @@ void RunCommand(const CliOptions &options, CommandSetup &setup, RunVerdict &verd
         RunLiked(options.cookiesFile, setup, view, verdict);
         break;
     default:
-        setup.out.error(QStringLiteral("this command is not available in this build"));
+        setup.out.error(QStringLiteral("此版本不提供该命令"));
         verdict.rejected = true;
         break;
     }

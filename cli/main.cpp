@@ -70,14 +70,14 @@ int main(int argc, char **argv)
     ServiceHosts hosts = ServiceHosts::builtIn();
     Demo demo;
     if (options.demo && !demo.start(net)) {
-        out.error(QStringLiteral("the demo service could not start"));
+        out.error(QStringLiteral("无法启动内置的演示服务"));
         return kExitSomeFailed;
     }
     if (const auto testHosts = HostsFromSetting(qEnvironmentVariable("TAVIMO_HOSTS")); testHosts && !options.demo)
         hosts = *testHosts;
     const QString root = ChooseDownloadRoot(options.root);
     if (root.isEmpty()) {
-        out.error(QStringLiteral("no usable download folder: ") + options.root);
+        out.error(QStringLiteral("无法使用下载文件夹: ") + options.root);
         return kExitRejected;
     }
 

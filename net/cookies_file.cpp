@@ -8,78 +8,105 @@ namespace tavimo {
 
 namespace {
 
-const QString kHttpOnlyPrefix = QStringLiteral("#HttpOnly_");
+constexpr qint64 kMaxFileSize = 8 * 1024 * 1024;
+const QByteArray kHttpOnlyPrefix = QByteArrayLiteral("#HttpOnly_");
 
-QString flag(bool value)
+QByteArray flag(bool value)
 {
-    return value ? QStringLiteral("TRUE") : QStringLiteral("FALSE");
+    return value ? QByteArrayLiteral("TRUE") : QByteArrayLiteral("FALSE");
 }
 
-bool parseLine(QString line, QNetworkCookie &cookie)
+bool readFlag(const QByteArray &field, bool &value)
 {
-    bool httpOnly = false;
-    if (line.startsWith(kHttpOnlyPrefix)) {
-        httpOnly = true;
-        line = line.mid(kHttpOnlyPrefix.size());
-    } else if (line.startsWith(u'#')) {
+    if (field != "TRUE" && field != "FALSE")
         return false;
-    }
-    const QStringList fields = line.split(u'\t');
-    if (fields.size() != 7 || fields[0].isEmpty() || fields[5].isEmpty())
+    value = field == "TRUE";
+    return true;
+}
+
+// One cookie line without its HttpOnly prefix; false when it is unreadable.
+bool parseCookieLine(const QByteArray &line, bool httpOnly, QNetworkCookie &cookie)
+{
+    QList<QByteArray> fields = line.split('\t');
+    if (fields.size() == 6)
+        fields.append(QByteArray()); // some exporters drop the TAB of an empty value
+    bool subdomains = false;
+    bool secure = false;
+    bool isNumber = false;
+    const qint64 expiry = fields.size() == 7 ? fields.at(4).toLongLong(&isNumber) : 0;
+    if (fields.size() != 7 || !readFlag(fields.at(1), subdomains) || !readFlag(fields.at(3), secure) ||
+        !isNumber || expiry < 0 || fields.at(0).isEmpty() || fields.at(5).isEmpty())
         return false;
-    bool numeric = false;
-    const qint64 expiry = fields[4].toLongLong(&numeric);
-    if (!numeric)
-        return false;
-    cookie = QNetworkCookie(fields[5].toUtf8(), fields[6].toUtf8());
-    cookie.setDomain(fields[0]);
-    cookie.setPath(fields[2]);
-    cookie.setSecure(fields[3] == QStringLiteral("TRUE"));
+
+    QString domain = QString::fromUtf8(fields.at(0));
+    if (subdomains && !domain.startsWith(u'.'))
+        domain.prepend(u'.');
+    cookie = QNetworkCookie(fields.at(5), fields.at(6));
+    cookie.setDomain(domain);
+    cookie.setPath(QString::fromUtf8(fields.at(2)));
+    cookie.setSecure(secure);
     cookie.setHttpOnly(httpOnly);
+    // Expiry 0 marks a cookie of the browser session: it has no end date.
     if (expiry > 0)
-        cookie.setExpirationDate(QDateTime::fromSecsSinceEpoch(expiry));
+        cookie.setExpirationDate(QDateTime::fromSecsSinceEpoch(expiry, Qt::UTC));
     return true;
 }
 
 } // namespace
 
-QList<QNetworkCookie> ParseCookiesText(const QString &text)
+CookiesFile ParseCookiesText(const QByteArray &text)
 {
-    QList<QNetworkCookie> cookies;
-    for (const QString &line : text.split(u'\n')) {
+    CookiesFile result;
+    for (QByteArray line : text.split('\n')) {
+        if (line.endsWith('\r'))
+            line.chop(1);
+        const bool httpOnly = line.startsWith(kHttpOnlyPrefix);
+        if (httpOnly)
+            line.remove(0, kHttpOnlyPrefix.size());
+        else if (line.startsWith('#') || line.trimmed().isEmpty())
+            continue;
         QNetworkCookie cookie;
-        if (parseLine(line.trimmed(), cookie))
-            cookies.append(cookie);
+        if (parseCookieLine(line, httpOnly, cookie))
+            result.cookies.append(cookie);
+        else
+            ++result.unreadableLines;
     }
-    return cookies;
+    return result;
 }
 
-QString CookiesText(const QList<QNetworkCookie> &cookies)
+QByteArray CookiesText(const QList<QNetworkCookie> &cookies)
 {
-    QString text = QStringLiteral("# Netscape HTTP Cookie File\n");
+    QByteArray text = QByteArrayLiteral("# Netscape HTTP Cookie File\n");
     for (const QNetworkCookie &cookie : cookies) {
-        const QString domain = cookie.domain();
+        const QByteArray domain = cookie.domain().toUtf8();
         const qint64 expiry = cookie.isSessionCookie() ? 0 : cookie.expirationDate().toSecsSinceEpoch();
-        const QStringList fields = {
-            (cookie.isHttpOnly() ? kHttpOnlyPrefix : QString()) + domain,
-            flag(domain.startsWith(u'.')),
-            cookie.path().isEmpty() ? QStringLiteral("/") : cookie.path(),
+        const QList<QByteArray> fields = {
+            (cookie.isHttpOnly() ? kHttpOnlyPrefix : QByteArray()) + domain,
+            flag(domain.startsWith('.')),
+            cookie.path().isEmpty() ? QByteArrayLiteral("/") : cookie.path().toUtf8(),
             flag(cookie.isSecure()),
-            QString::number(expiry),
-            QString::fromUtf8(cookie.name()),
-            QString::fromUtf8(cookie.value()),
+            QByteArray::number(expiry),
+            cookie.name(),
+            cookie.value(),
         };
-        text += fields.join(u'\t') + u'\n';
+        text += fields.join('\t') + '\n';
     }
     return text;
 }
 
-QList<QNetworkCookie> ReadCookiesFile(const QString &path)
+bool ReadCookiesFile(const QString &path, CookiesFile &result, QString &error)
 {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return ParseCookiesText(QString::fromUtf8(file.readAll()));
+    if (!file.open(QIODevice::ReadOnly)) {
+        error = file.exists() ? QStringLiteral("无法读取该文件") : QStringLiteral("文件不存在");
+        return false;
+    }
+    if (file.size() > kMaxFileSize) {
+        error = QStringLiteral("文件过大, 不是 cookies.txt 文件");
+        return false;
+    }
+    result = ParseCookiesText(file.readAll());
+    return true;
 }
 
 bool WriteCookiesFile(const QString &path, const QList<QNetworkCookie> &cookies)
@@ -88,7 +115,7 @@ bool WriteCookiesFile(const QString &path, const QList<QNetworkCookie> &cookies)
     if (!file.open(QIODevice::WriteOnly))
         return false;
     file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    file.write(CookiesText(cookies).toUtf8());
+    file.write(CookiesText(cookies));
     return file.commit();
 }
 

@@ -87,8 +87,28 @@ TEST(CliOptions, HelpDescribesEverything)
     const CliOptions options = Parse({"--help"});
     ASSERT_TRUE(options.helpRequested);
     for (const char *word : {"album", "--playlist", "artist", "--name", "channels", "channel", "liked", "--cookies",
-                             "--root", "--demo", "--jobs", "--quiet", "Exit status"})
-        EXPECT_TRUE(options.helpText.contains(QLatin1String(word))) << word;
+                             "--root", "--demo", "--jobs", "--quiet", "--help", "退出状态"})
+        EXPECT_TRUE(options.helpText.contains(QString::fromUtf8(word))) << word;
+}
+
+// Refusals say in Chinese what is wrong and name the word at fault.
+TEST(CliOptions, RefusalsNameTheFault)
+{
+    const QList<QPair<QStringList, QString>> rows = {
+        {{}, QStringLiteral("没有给出命令")},
+        {{"download"}, QStringLiteral("未知命令: download")},
+        {{"album"}, QStringLiteral("命令 album 缺少参数")},
+        {{"channels", "extra"}, QStringLiteral("多余的参数: extra")},
+        {{"album", "url", "--cookies", "c.txt"}, QStringLiteral("选项 --cookies 不适用于命令 album")},
+        {{"album", "url", "--jobs", "17"}, QStringLiteral("--jobs 的取值须是 1 到 16 之间的数")},
+        {{"album", "url", "--bogus"}, QStringLiteral("未知选项: bogus")},
+        {{"album", "url", "--root"}, QStringLiteral("选项缺少取值: --root")},
+        {{"--demo=yes", "channels"}, QStringLiteral("选项不接受取值: --demo")},
+    };
+    for (const auto &[words, message] : rows) {
+        const QString error = Parse(words).error;
+        EXPECT_TRUE(error.contains(message)) << words.join(' ').toStdString() << ": " << error.toStdString();
+    }
 }
 
 } // namespace

@@ -1,5 +1,8 @@
 #include "support/tavimo_dl_runner.h"
 
+#include "net/browser_storage.h"
+#include "net/cookies_file.h"
+
 #include <QDir>
 #include <QTemporaryFile>
 
@@ -67,6 +70,44 @@ TEST_F(TavimoDlTest, LikedWithAndWithoutTheSessionCookie)
     const RunResult noCookie = run({QStringLiteral("liked"), QStringLiteral("--cookies"),
                                     CookiesFileWith(elsewhere, QStringLiteral("example.com"), "a\tb")}, other);
     EXPECT_EQ(noCookie.exitCode, 2);
+}
+
+// Without --cookies the sign-in kept by the window program's browser is used;
+// when that browser holds none for the radio host the run is refused with a
+// hint, and nothing is downloaded.
+TEST_F(TavimoDlTest, LikedUsesTheBrowserSignIn)
+{
+    tavimo::test::TempRoot home;
+    environment.insert(QStringLiteral("HOME"), home.path());
+    environment.insert(QStringLiteral("XDG_DATA_HOME"), home.file(QStringLiteral("data")));
+    const QString storage = home.file(QStringLiteral("data/tavimo/browser"));
+    ASSERT_TRUE(QDir().mkpath(storage));
+
+    tavimo::test::TempRoot none;
+    const RunResult missing = run({QStringLiteral("liked")}, none);
+    EXPECT_EQ(missing.exitCode, 2);
+    EXPECT_TRUE(missing.err.contains(QStringLiteral("--cookies"))) << missing.err.toStdString();
+    EXPECT_TRUE(missing.err.contains(QStringLiteral("窗口程序"))) << missing.err.toStdString();
+
+    const QString host = emulator.hosts().radio.section(u':', 0, 0);
+    QNetworkCookie elsewhere("a", "b");
+    elsewhere.setDomain(QStringLiteral("example.com"));
+    ASSERT_TRUE(WriteCookiesFile(BrowserCookiesFile(storage), {elsewhere}));
+    const RunResult signedOut = run({QStringLiteral("liked")}, none);
+    EXPECT_EQ(signedOut.exitCode, 2);
+    EXPECT_TRUE(signedOut.err.contains(QStringLiteral("--cookies"))) << signedOut.err.toStdString();
+    EXPECT_TRUE(none.allFiles().isEmpty());
+
+    const QByteArray signIn = QByteArray::fromStdString(emu::Emulator::signInCookie());
+    const qsizetype equals = signIn.indexOf('=');
+    QNetworkCookie session(signIn.left(equals), signIn.mid(equals + 1));
+    session.setDomain(host);
+    session.setPath(QStringLiteral("/"));
+    ASSERT_TRUE(WriteCookiesFile(BrowserCookiesFile(storage), {elsewhere, session}));
+    const RunResult harvest = run({QStringLiteral("liked")});
+    EXPECT_EQ(harvest.exitCode, 0) << harvest.err.toStdString();
+    const size_t liked = emulator.catalogue().liked().size();
+    EXPECT_TRUE(harvest.err.contains(QStringLiteral("红心下载完毕. 共%1首.").arg(liked))) << harvest.err.toStdString();
 }
 
 } // namespace

@@ -20,6 +20,8 @@ void TavimoDlTest::start(QProcess &process, const QStringList &arguments, const 
     environment.insert(QStringLiteral("TAVIMO_PAUSE_MS"), QStringLiteral("20"));
     environment.remove(QStringLiteral("http_proxy"));
     environment.remove(QStringLiteral("HTTP_PROXY"));
+    for (auto it = this->environment.cbegin(); it != this->environment.cend(); ++it)
+        environment.insert(it.key(), it.value());
     process.setProcessEnvironment(environment);
     process.start(QStringLiteral(TAVIMO_DL_PATH), QStringList{QStringLiteral("--root"), into.path()} + arguments);
     ASSERT_TRUE(process.waitForStarted());

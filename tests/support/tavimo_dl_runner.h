@@ -3,6 +3,7 @@
 #include "emulator/emulator.h"
 #include "support/temp_root.h"
 
+#include <QMap>
 #include <QProcess>
 #include <QStringList>
 
@@ -36,6 +37,8 @@ protected:
 
     emu::Emulator emulator;
     tavimo::test::TempRoot root;
+    // Variables set for the process on top of the test's own environment.
+    QMap<QString, QString> environment;
 };
 
 // Reads a finished process into a result.
