@@ -2,11 +2,59 @@
 
 #include <gumbo.h>
 
+#include <cctype>
+#include <cstring>
 #include <vector>
 
 namespace tavimo {
 
 namespace {
+
+// Gumbo's time grows with the square of the nesting depth; browsers stop
+// nesting at about 512 levels, so real pages stay below this and hostile
+// ones are read only down to it.
+constexpr int kMaxOpenTags = 1000;
+
+bool IsVoidTag(const char *name, size_t length)
+{
+    static const char *const voidTags[] = {"area", "base", "br",   "col",   "embed",  "hr",    "img",
+                                           "input", "link", "meta", "param", "source", "track", "wbr"};
+    for (const char *tag : voidTags) {
+        if (std::strlen(tag) == length && qstrnicmp(tag, name, length) == 0)
+            return true;
+    }
+    return false;
+}
+
+// The length of the page up to the tag that would open more than
+// kMaxOpenTags elements at once; the whole page when none does. Counts start
+// tags against end tags, leaving out void elements ("<div/>" opens a div).
+qsizetype BoundedLength(const QByteArray &page)
+{
+    const char *text = page.constData();
+    const qsizetype size = page.size();
+    int open = 0;
+    for (qsizetype i = 0; i + 1 < size; ++i) {
+        if (text[i] != '<')
+            continue;
+        if (text[i + 1] == '/') {
+            open = open > 0 ? open - 1 : 0;
+            continue;
+        }
+        if (!std::isalpha(static_cast<unsigned char>(text[i + 1])))
+            continue;
+        qsizetype nameEnd = i + 1;
+        while (nameEnd < size && std::isalnum(static_cast<unsigned char>(text[nameEnd])))
+            ++nameEnd;
+        const char *close = static_cast<const char *>(std::memchr(text + nameEnd, '>', size_t(size - nameEnd)));
+        if (!close)
+            break; // an unfinished tag opens nothing
+        if (!IsVoidTag(text + i + 1, size_t(nameEnd - i - 1)) && ++open > kMaxOpenTags)
+            return i;
+        i = close - text;
+    }
+    return size;
+}
 
 QString FromGumbo(const char *text)
 {
@@ -50,7 +98,8 @@ void HtmlDocument::Write(const QString &html)
 {
     Clear();
     const QByteArray utf8 = html.toUtf8();
-    GumboOutput *output = gumbo_parse_with_options(&kGumboDefaultOptions, utf8.constData(), size_t(utf8.size()));
+    const size_t length = size_t(BoundedLength(utf8));
+    GumboOutput *output = gumbo_parse_with_options(&kGumboDefaultOptions, utf8.constData(), length);
     if (!output)
         return;
     bool h1Found = false;

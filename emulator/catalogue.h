@@ -106,6 +106,14 @@ public:
     const std::vector<Track> &liked() const { return liked_; }
 
     SongFiles songFiles(const std::string &songId) const;
+
+    // Entries with whatever names a test needs, hostile ones included, served
+    // like the built-in ones. Not while requests are being answered.
+    const Album &addExtraAlbum(const std::string &title, const std::vector<std::string> &trackTitles);
+    const Artist &addExtraArtist(const std::string &name, const std::vector<std::string> &albumNumbers);
+    void renameChannel(size_t position, const std::string &name);
+    // The first liked tracks take these titles, in order.
+    void retitleLiked(const std::vector<std::string> &titles);
     std::string artistNameOf(const Album &album) const;
 
 private:

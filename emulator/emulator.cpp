@@ -14,7 +14,6 @@ namespace tavimo::emu {
 namespace {
 
 constexpr std::array kDirectHosts = {ServiceHost::Radio, ServiceHost::Catalogue, ServiceHost::Audio};
-constexpr size_t kProxySlot = 3;
 constexpr size_t kWorkersPerServer = 8;
 constexpr time_t kKeepAliveSeconds = 1;
 

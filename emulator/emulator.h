@@ -49,6 +49,8 @@ public:
     int proxyPort() const { return ports_[3]; }
 
     const Catalogue &catalogue() const { return catalogue_; }
+    // For tests that serve entries of their own; not while requests are answered.
+    Catalogue &editableCatalogue() { return catalogue_; }
 
     void setFault(const std::string &prefix, Fault fault) { faults_.add(prefix, fault); }
     void clearFaults() { faults_.clear(); }

@@ -1,6 +1,7 @@
 #include "hot/channel_download.h"
 
 #include "net/download_root.h"
+#include "net/file_names.h"
 #include "net/yielding_pause.h"
 #include "parse/dictionary.h"
 #include "parse/json.h"
@@ -24,7 +25,7 @@ public:
     void run()
     {
         const QString name = view_.channelEntry(position_).section(QLatin1Char('\t'), 0, 0);
-        folder_ = context_.app.downloadRoot + QStringLiteral("/热门兆赫 - ") + CleanFileName(name);
+        folder_ = context_.app.downloadRoot + u'/' + ChannelFolderName(name);
         EnsureFolder(folder_);
         int idleCycles = 0;
         do {
@@ -105,6 +106,14 @@ private:
 };
 
 } // namespace
+
+QString ChannelFolderName(const QString &channelName)
+{
+    const QString prefix = QStringLiteral("热门兆赫 - ");
+    const int room = kMaxFileNameBytes - Utf8ByteCount(prefix);
+    // Cleaning again trims a blank the cut may leave at the end.
+    return prefix + CleanFileName(ShortenToUtf8Bytes(CleanFileName(channelName), room));
+}
 
 void DownloadSelectedChannel(HotContext &context)
 {

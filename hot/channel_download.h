@@ -9,4 +9,8 @@ namespace tavimo {
 // Does nothing when no channel is selected.
 void DownloadSelectedChannel(HotContext &context);
 
+// The folder of a channel's tracks: "热门兆赫 - " and the cleaned channel
+// name, shortened so that the whole folder name fits one file-system name.
+QString ChannelFolderName(const QString &channelName);
+
 } // namespace tavimo

@@ -1,5 +1,7 @@
 #include "artist/html_document.h"
 
+#include <QElapsedTimer>
+
 #include <gtest/gtest.h>
 
 namespace tavimo {
@@ -45,7 +47,7 @@ TEST(HtmlDocument, HostileInput)
         QStringLiteral("<h1>cut off"),
         QStringLiteral("<a href=\"http://h/subject/1/"),
         QString::fromLatin1("\x01\x02<h1\xff>\x00", 7),
-        QStringLiteral("<div>").repeated(3000) + QStringLiteral("<h1>deep</h1><a href='d'>"),
+        QStringLiteral("<div>").repeated(900) + QStringLiteral("<h1>deep</h1><a href='d'>"),
     };
     for (const QString &page : pages) {
         HtmlDocument document;
@@ -58,6 +60,32 @@ TEST(HtmlDocument, HostileInput)
     deep.Write(pages[4]);
     EXPECT_EQ(deep.firstH1Text(), QStringLiteral("deep"));
     EXPECT_EQ(deep.linkHrefs(), QStringList{QStringLiteral("d")});
+}
+
+// A page nested far deeper than any real one is read down to a bound,
+// quickly, keeping what comes before the cut.
+TEST(HtmlDocument, HostileNestingIsCutQuickly)
+{
+    const QString page = QStringLiteral("<h1>top</h1><a href='before'>")
+                         + QStringLiteral("<div>").repeated(50000) + QStringLiteral("<a href='after'>");
+    QElapsedTimer timer;
+    timer.start();
+    HtmlDocument document;
+    document.Write(page);
+    EXPECT_LT(timer.elapsed(), 5000);
+    EXPECT_EQ(document.firstH1Text(), QStringLiteral("top"));
+    EXPECT_EQ(document.linkHrefs(), QStringList{QStringLiteral("before")});
+}
+
+// Long flat pages, with thousands of void and closed elements, are read whole.
+TEST(HtmlDocument, LongFlatPagesAreReadWhole)
+{
+    const QString page = QStringLiteral("<br><img src=x><hr/><p>row</p><LI>item</LI>").repeated(5000)
+                         + QStringLiteral("<h1>end</h1><a href='last'>");
+    HtmlDocument document;
+    document.Write(page);
+    EXPECT_EQ(document.firstH1Text(), QStringLiteral("end"));
+    EXPECT_EQ(document.linkHrefs(), QStringList{QStringLiteral("last")});
 }
 
 } // namespace

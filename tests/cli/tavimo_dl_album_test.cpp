@@ -1,5 +1,5 @@
 #include "net/mod_xml_http.h"
-#include "tavimo_dl_runner.h"
+#include "support/tavimo_dl_runner.h"
 
 #include <QDir>
 

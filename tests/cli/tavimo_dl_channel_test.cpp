@@ -1,4 +1,4 @@
-#include "tavimo_dl_runner.h"
+#include "support/tavimo_dl_runner.h"
 
 #include "net/browser_storage.h"
 #include "net/cookies_file.h"

@@ -1,0 +1,112 @@
+#include "faults/workflow_runs.h"
+#include "hot/channel_download.h"
+#include "net/file_names.h"
+#include "support/temp_root.h"
+
+#include <QDir>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace tavimo {
+namespace {
+
+using test::Workflow;
+
+std::string Repeated(const std::string &piece, int times)
+{
+    std::string text;
+    for (int i = 0; i < times; ++i)
+        text += piece;
+    return text;
+}
+
+// Names a hostile service could send: path parts, separators, NUL and other
+// controls, over-long names and names that differ only by case.
+std::vector<std::string> HostileNames()
+{
+    using namespace std::string_literals;
+    return {
+        "..",
+        "../../escaped",
+        "/",
+        "/etc/passwd",
+        "\\..\\..\\windows",
+        "a\0b/../c"s,
+        "\x01\x02\x1b[2J\x7f",
+        ". . .",
+        std::string(300, 'x'),
+        Repeated("歌", 150),
+        "Case Only",
+        "CASE ONLY",
+    };
+}
+
+class HostileNamesTest : public ::testing::TestWithParam<Workflow> {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(emulator.start());
+        emulator.setMp3Size(500);
+        emulator.setLikedCount(int(HostileNames().size()));
+        emu::Catalogue &catalogue = emulator.editableCatalogue();
+        std::vector<std::string> albumNumbers;
+        for (const std::string &name : HostileNames())
+            albumNumbers.push_back(catalogue.addExtraAlbum(name, HostileNames()).number);
+        targets.albumNumber = albumNumbers.front();
+        targets.artistId = catalogue.addExtraArtist(HostileNames().at(1), albumNumbers).id;
+        catalogue.renameChannel(0, HostileNames().at(9));
+        catalogue.retitleLiked(HostileNames());
+        ASSERT_TRUE(QDir(outer.path()).mkdir(QStringLiteral("root")));
+    }
+
+    emu::Emulator emulator;
+    test::TempRoot outer;
+    test::RunTargets targets;
+};
+
+// Hostile names never lead a file out of the download root, every name
+// written fits the file system, and the run ends normally.
+TEST_P(HostileNamesTest, NothingLandsOutsideTheRoot)
+{
+    ModXmlHttp net;
+    const QString root = outer.file(QStringLiteral("root"));
+    test::RunWorkflow(GetParam(), emulator, net, root, targets);
+    if (GetParam() == Workflow::Album) {
+        // Every album, so every name is tried as a folder and as a track.
+        for (const emu::Album &album : emulator.catalogue().albums()) {
+            if (album.number.rfind("19", 0) == 0)
+                test::RunWorkflow(Workflow::Album, emulator, net, root, {album.number, {}});
+        }
+    }
+
+    const QStringList everything = outer.allFiles();
+    EXPECT_FALSE(everything.isEmpty());
+    for (const QString &file : everything) {
+        EXPECT_TRUE(file.startsWith(QStringLiteral("root/"))) << file.toStdString();
+        EXPECT_FALSE(file.endsWith(QLatin1String(kPartialSuffix))) << file.toStdString();
+        for (const QString &part : file.split(u'/'))
+            EXPECT_LE(part.toUtf8().size(), kMaxFileNameBytes) << file.toStdString();
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryWorkflow, HostileNamesTest,
+                         ::testing::Values(Workflow::Album, Workflow::Artist, Workflow::Channel, Workflow::Liked),
+                         [](const ::testing::TestParamInfo<Workflow> &info) {
+                             return std::string(test::WorkflowName(info.param));
+                         });
+
+// A channel folder holds the prefix and as much of the name as fits one name.
+TEST(ChannelFolderName, FitsOneFileSystemName)
+{
+    const QString longName = QStringLiteral("歌").repeated(150);
+    const QString folder = ChannelFolderName(longName);
+    EXPECT_LE(folder.toUtf8().size(), kMaxFileNameBytes);
+    EXPECT_TRUE(folder.startsWith(QStringLiteral("热门兆赫 - 歌歌")));
+    EXPECT_EQ(ChannelFolderName(QStringLiteral("华语 兆赫 1")), QStringLiteral("热门兆赫 - 华语 兆赫 1"));
+}
+
+} // namespace
+} // namespace tavimo

@@ -1,0 +1,141 @@
+#include "faults/workflow_runs.h"
+
+#include "artist/main_workflows.h"
+#include "cli/cli_browser_views.h"
+#include "hot/channel_download.h"
+#include "hot/load_hot_channels.h"
+#include "liked/liked_harvest.h"
+#include "net/download_root.h"
+#include "net/track_downloads.h"
+#include "support/recording_main_view.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QNetworkCookie>
+#include <QNetworkCookieJar>
+#include <QUrl>
+
+#include <cstdio>
+
+namespace tavimo::test {
+
+namespace {
+
+QString q(const std::string &text)
+{
+    return QString::fromStdString(text);
+}
+
+const std::string &OrDefault(const std::string &chosen, const std::string &fallback)
+{
+    return chosen.empty() ? fallback : chosen;
+}
+
+void RunChannel(const WorkflowContext &app, const emu::Channel &channel)
+{
+    cli::ConsoleOutput out(stderr, false, true);
+    cli::CliHotView view(out);
+    HotContext context{app, view, HotPauses{0, 0}};
+    LoadHotChannels(context);
+    if (view.select(QString::number(channel.id)))
+        DownloadSelectedChannel(context);
+}
+
+void RunLiked(const WorkflowContext &app)
+{
+    const QUrl radio(app.hosts.radioAddress(QStringLiteral("/")));
+    app.net.cookieJar()->setCookiesFromUrl(
+        QNetworkCookie::parseCookies(QByteArray::fromStdString(emu::Emulator::signInCookie())), radio);
+    PrepareLikedFolder(app.downloadRoot);
+    cli::ConsoleOutput out(stderr, false, true);
+    cli::CliLikedView view(out);
+    LikedContext context{app, view};
+    HarvestLikedTracks(context);
+}
+
+} // namespace
+
+const char *WorkflowName(Workflow workflow)
+{
+    switch (workflow) {
+    case Workflow::Album:
+        return "album";
+    case Workflow::Artist:
+        return "artist";
+    case Workflow::Channel:
+        return "channel";
+    case Workflow::Liked:
+        return "liked";
+    }
+    return "";
+}
+
+void RunWorkflow(Workflow workflow, emu::Emulator &emulator, ModXmlHttp &net, const QString &root,
+                 const RunTargets &targets)
+{
+    const ServiceHosts hosts = emulator.hosts();
+    const emu::Catalogue &catalogue = emulator.catalogue();
+    SequentialTrackDownloads downloads(net);
+    RecordingMainView view;
+    const WorkflowContext app{hosts, net, downloads, root, view};
+    MainWorkflows workflows(app);
+    workflows.artist.setListingRetryPause(1);
+    switch (workflow) {
+    case Workflow::Album:
+        view.albumId = hosts.catalogueAddress(QStringLiteral("/subject/") + q(OrDefault(targets.albumNumber, catalogue.album(emu::AlbumCase::Plain).number)) + u'/');
+        workflows.albumPage.cmdDown2_Click();
+        break;
+    case Workflow::Artist:
+        view.singerId = hosts.catalogueAddress(QStringLiteral("/musician/") + q(OrDefault(targets.artistId, catalogue.artist(emu::ArtistCase::Plain).id)) + u'/');
+        workflows.artist.cmdSinger_Click();
+        break;
+    case Workflow::Channel:
+        RunChannel(app, catalogue.channels().front());
+        break;
+    case Workflow::Liked:
+        RunLiked(app);
+        break;
+    }
+}
+
+std::set<std::string> SongIdsOf(Workflow workflow, const emu::Catalogue &catalogue)
+{
+    std::set<std::string> ids;
+    const auto addTracks = [&ids](const std::vector<emu::Track> &tracks) {
+        for (const emu::Track &track : tracks)
+            ids.insert(track.songId);
+    };
+    switch (workflow) {
+    case Workflow::Album:
+        addTracks(catalogue.album(emu::AlbumCase::Plain).tracks);
+        break;
+    case Workflow::Artist:
+        for (const std::string &number : catalogue.artist(emu::ArtistCase::Plain).albumNumbers)
+            addTracks(catalogue.findAlbum(number)->tracks);
+        break;
+    case Workflow::Channel:
+        for (int cycle = 0; cycle < 40; ++cycle)
+            addTracks(catalogue.channelPlaylist(catalogue.channels().front(), cycle));
+        break;
+    case Workflow::Liked:
+        addTracks(catalogue.liked());
+        break;
+    }
+    return ids;
+}
+
+QMap<QString, QByteArray> FilesBeneath(const QString &root)
+{
+    QMap<QString, QByteArray> files;
+    const QDir base(root);
+    QDirIterator it(root, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        QFile file(path);
+        files.insert(base.relativeFilePath(path), file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>"));
+    }
+    return files;
+}
+
+} // namespace tavimo::test
