@@ -29,7 +29,7 @@ void printHelp()
               << tavimo::emu::Mp3File::kDefaultSize
               << ")\n"
                  "  --liked-count N      the liked list holds only its first N tracks\n"
-                 "  --fault SPEC         misbehave on paths starting with PREFIX; SPEC is\n"
+                 "  --fault RULE         misbehave on paths starting with PREFIX; RULE is\n"
                  "                       "
               << tavimo::emu::faultOptionHelp()
               << "\n"

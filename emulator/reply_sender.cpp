@@ -97,12 +97,12 @@ std::optional<ByteRange> parseRange(const std::string &header, uint64_t size)
     const std::string unit = "bytes=";
     if (header.compare(0, unit.size(), unit) != 0 || header.find(',') != std::string::npos)
         return std::nullopt;
-    const std::string spec = header.substr(unit.size());
-    const size_t dash = spec.find('-');
+    const std::string range = header.substr(unit.size());
+    const size_t dash = range.find('-');
     if (dash == std::string::npos)
         return std::nullopt;
-    const std::string from = spec.substr(0, dash);
-    const std::string to = spec.substr(dash + 1);
+    const std::string from = range.substr(0, dash);
+    const std::string to = range.substr(dash + 1);
     uint64_t first = 0;
     uint64_t last = 0;
     if (from.empty()) {
