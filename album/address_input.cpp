@@ -2,17 +2,6 @@
 
 namespace tavimo {
 
-QString TrimBlanks(const QString &text)
-{
-    qsizetype first = 0;
-    qsizetype last = text.size();
-    while (first < last && text.at(first) == u' ')
-        ++first;
-    while (last > first && text.at(last - 1) == u' ')
-        --last;
-    return text.mid(first, last - first);
-}
-
 bool ReadsAsNumber(const QString &text)
 {
     if (text.isEmpty())

@@ -1,11 +1,10 @@
 #pragma once
 
+#include "net/file_names.h"
+
 #include <QString>
 
 namespace tavimo {
-
-// Removes blanks (U+0020) at both ends, as the service's inputs are trimmed.
-QString TrimBlanks(const QString &text);
 
 // True for a non-empty run of the digits 0-9 and nothing else. Signs, decimal
 // points, exponents and separators are refused, since the text ends up in a

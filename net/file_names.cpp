@@ -34,16 +34,6 @@ QString withoutForbidden(const QString &name)
     return kept;
 }
 
-QString trimmedBlanks(const QString &text)
-{
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && text.at(begin) == u' ')
-        ++begin;
-    while (end > begin && text.at(end - 1) == u' ')
-        --end;
-    return text.mid(begin, end - begin);
-}
 
 int utf8BytesOfCodeUnits(const QString &text, qsizetype from, qsizetype to)
 {
@@ -102,6 +92,17 @@ qsizetype fittingCodePoints(const QString &text, int maxBytes)
 
 } // namespace
 
+QString TrimBlanks(const QString &text)
+{
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && text.at(begin) == u' ')
+        ++begin;
+    while (end > begin && text.at(end - 1) == u' ')
+        --end;
+    return text.mid(begin, end - begin);
+}
+
 int Utf8ByteCount(const QString &text)
 {
     return utf8BytesOfCodeUnits(text, 0, text.size());
@@ -121,9 +122,9 @@ QString CleanFileName(const QString &name)
 {
     QString cleaned = withoutForbidden(name);
     cleaned.replace(QLatin1String("&#39;"), QLatin1String("'"));
-    cleaned = trimmedBlanks(cleaned);
+    cleaned = TrimBlanks(cleaned);
     // Shortening may leave a blank at the new end.
-    return trimmedBlanks(ShortenToUtf8Bytes(cleaned, MaxCleanNameBytes()));
+    return TrimBlanks(ShortenToUtf8Bytes(cleaned, MaxCleanNameBytes()));
 }
 
 } // namespace tavimo

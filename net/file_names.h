@@ -26,6 +26,9 @@ constexpr int MaxCleanNameBytes()
 // nothing, and the same title always gives the same name.
 QString CleanFileName(const QString &name);
 
+// Removes blanks (U+0020) at both ends, and no other white space.
+QString TrimBlanks(const QString &text);
+
 // The length of a text in UTF-8.
 int Utf8ByteCount(const QString &text);
 
