@@ -4,6 +4,8 @@
 
 #include <QStringDecoder>
 
+#include <malloc.h>
+
 #include <vector>
 
 namespace tavimo {
@@ -16,8 +18,19 @@ QString &errorText()
     return errors;
 }
 
+// A large reply's values take several times its size in small heap blocks.
+// Freeing them would hand the pages back to the system, and the next large
+// reply would fault every one in again, which costs more than the parse
+// itself; a high trim threshold keeps them for reuse.
+void keepFreedHeapPages()
+{
+    static const bool kept = [] { return mallopt(M_TRIM_THRESHOLD, 256 << 20) == 1; }();
+    Q_UNUSED(kept);
+}
+
 JsonValue parseText(QStringView text)
 {
+    keepFreedHeapPages();
     QString &errors = errorText();
     errors.clear();
     JsonReader reader(text, errors);

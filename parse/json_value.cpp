@@ -109,18 +109,25 @@ bool operator==(const JsonValue &a, const JsonValue &b)
 
 bool JsonObject::Add(const QString &key, JsonValue value)
 {
-    return members_.try_emplace(key, std::move(value)).second;
+    if (indexOf(key) >= 0)
+        return false;
+    append(key, std::move(value));
+    return true;
 }
 
 void JsonObject::SetItem(const QString &key, JsonValue value)
 {
-    members_.insert_or_assign(key, std::move(value));
+    const qsizetype position = indexOf(key);
+    if (position >= 0)
+        members_[size_t(position)].second = std::move(value);
+    else
+        append(key, std::move(value));
 }
 
 JsonValue JsonObject::Item(const QString &key) const
 {
-    auto it = members_.find(key);
-    return it == members_.end() ? JsonValue() : it->second;
+    const qsizetype position = indexOf(key);
+    return position >= 0 ? members_[size_t(position)].second : JsonValue();
 }
 
 QStringList JsonObject::Keys() const
@@ -132,17 +139,25 @@ QStringList JsonObject::Keys() const
     return keys;
 }
 
-bool operator==(const JsonObject &a, const JsonObject &b)
+qsizetype JsonObject::indexOf(const QString &key) const
 {
-    if (a.Count() != b.Count())
-        return false;
-    auto other = b.members_.begin();
-    for (const auto &member : a.members_) {
-        if (member.first != other->first || !(member.second == other->second))
-            return false;
-        ++other;
+    if (!index_.isEmpty())
+        return index_.value(key, -1);
+    for (size_t i = 0; i < members_.size(); ++i) {
+        if (members_[i].first == key)
+            return qsizetype(i);
     }
-    return true;
+    return -1;
+}
+
+void JsonObject::append(const QString &key, JsonValue value)
+{
+    members_.emplace_back(key, std::move(value));
+    if (members_.size() <= kLinearSearchLimit)
+        return;
+    // The first time past the limit this indexes every member, then each new one.
+    for (size_t i = size_t(index_.size()); i < members_.size(); ++i)
+        index_.insert(members_[i].first, qsizetype(i));
 }
 
 JsonValue JsonArray::Item(int index) const

@@ -2,9 +2,9 @@
 
 #include "parse/decimal.h"
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
-#include <tsl/ordered_map.h>
 
 #include <memory>
 #include <variant>
@@ -75,35 +75,40 @@ private:
     std::variant<Empty, Null, bool, Decimal, QString, std::shared_ptr<JsonObject>, std::shared_ptr<JsonArray>> data_;
 };
 
-struct JsonKeyHash {
-    size_t operator()(const QString &key) const noexcept { return qHash(key); }
-};
-
 // Members in the order they were added; keys compare exactly.
 class JsonObject {
 public:
     using Member = std::pair<QString, JsonValue>;
-    using Map = tsl::ordered_map<QString, JsonValue, JsonKeyHash, std::equal_to<QString>, std::allocator<Member>,
-                                 std::vector<Member>>;
 
     // Returns false (and changes nothing) when the key is present.
     bool Add(const QString &key, JsonValue value);
     void SetItem(const QString &key, JsonValue value);
     // Makes room for `count` members at once.
     void Reserve(int count) { members_.reserve(size_t(count)); }
-    bool Exists(const QString &key) const { return members_.find(key) != members_.end(); }
+    bool Exists(const QString &key) const { return indexOf(key) >= 0; }
     int Count() const { return int(members_.size()); }
     // An absent key reads as the empty value.
     JsonValue Item(const QString &key) const;
     QStringList Keys() const;
 
-    Map::const_iterator begin() const { return members_.begin(); }
-    Map::const_iterator end() const { return members_.end(); }
+    std::vector<Member>::const_iterator begin() const { return members_.begin(); }
+    std::vector<Member>::const_iterator end() const { return members_.end(); }
 
-    friend bool operator==(const JsonObject &a, const JsonObject &b);
+    friend bool operator==(const JsonObject &a, const JsonObject &b) { return a.members_ == b.members_; }
 
 private:
-    Map members_;
+    // Objects up to this size are searched member by member, which beats
+    // hashing for the short objects replies consist of; larger ones get an
+    // index so that an object with very many members still reads in
+    // linear time.
+    static constexpr size_t kLinearSearchLimit = 16;
+
+    qsizetype indexOf(const QString &key) const;
+    void append(const QString &key, JsonValue value);
+
+    std::vector<Member> members_;
+    // Position of each member, kept once the object outgrows the limit.
+    QHash<QString, qsizetype> index_;
 };
 
 // Elements indexed from 1.

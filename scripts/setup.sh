@@ -9,7 +9,7 @@ packages=(
   libqt6webenginecore6-bin qt6-l10n-tools
   libgl-dev libvulkan-dev libxkbcommon-dev
   libgumbo-dev libtsl-ordered-map-dev libcpp-httplib-dev libssl-dev
-  googletest libgtest-dev libgmock-dev
+  googletest libgtest-dev libgmock-dev nlohmann-json3-dev
   fonts-wqy-microhei xvfb xauth curl
 )
 
