@@ -36,6 +36,8 @@ private:
     JsonValue ReadNull();
     QString ReadKey();
 
+    // The characters up to the next backslash or quote; the cursor moves past them.
+    QStringView plainRun(char16_t quote);
     void readEscape();
     void gatherKey(QString &key);
     // Replies repeat the same keys in every element; one shared copy each

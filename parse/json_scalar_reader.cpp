@@ -39,26 +39,36 @@ JsonValue JsonReader::ReadString()
     SkipBlanks();
     const char16_t quote = current();
     ++cursor_;
-    builder_.Remove(0, builder_.Length());
-    const char16_t *const end = text_ + length_;
-    while (!atEnd()) {
-        // Plain characters up to the next backslash or quote go in as one piece.
-        const char16_t *const start = text_ + cursor_ - 1;
-        const char16_t *p = start;
-        while (p < end && *p != u'\\' && *p != quote)
-            ++p;
-        if (p != start) {
-            builder_.Append(QStringView(start, p - start));
-            cursor_ += p - start;
-        }
-        if (atEnd())
-            break;
+    const QStringView plain = plainRun(quote);
+    // Most strings hold no escape: they are copied once, straight from the text.
+    if (at(quote)) {
         ++cursor_;
-        if (*p == quote)
+        return JsonValue(plain.isEmpty() ? QString() : plain.toString());
+    }
+    builder_.Remove(0, builder_.Length());
+    builder_.Append(plain);
+    while (!atEnd()) {
+        const bool closing = current() == quote;
+        ++cursor_;
+        if (closing)
             break;
         readEscape();
+        builder_.Append(plainRun(quote));
     }
     return JsonValue(builder_.toString());
+}
+
+QStringView JsonReader::plainRun(char16_t quote)
+{
+    if (atEnd())
+        return QStringView();
+    const char16_t *const start = text_ + cursor_ - 1;
+    const char16_t *const end = text_ + length_;
+    const char16_t *p = start;
+    while (p < end && *p != u'\\' && *p != quote)
+        ++p;
+    cursor_ += p - start;
+    return QStringView(start, p - start);
 }
 
 void JsonReader::readEscape()
