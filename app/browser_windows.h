@@ -32,6 +32,7 @@ public:
     hotForm *hot() const { return hot_; }
     likedSongsForm *liked() const { return liked_; }
     BrowserProfile &profile() { return profile_; }
+    const ServiceHosts &hosts() const { return context_.hosts; }
 
     // Pauses of the channel workflows for windows opened from now on.
     HotPauses hotPauses;

@@ -29,7 +29,7 @@ int main(int argc, char **argv)
     dialogs.setParent(&form);
     tavimo::BrowserWindows windows(form, tavimo::ServiceHosts::builtIn(), net, root);
     tavimo::EndProgramWhenClosed(form);
-    tavimo::ArmAutoClick(form);
+    tavimo::ArmAutoClick(form, windows);
     form.show();
     return app.exec();
 }

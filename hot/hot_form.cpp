@@ -5,7 +5,6 @@
 #include "hot/channel_download.h"
 #include "hot/load_hot_channels.h"
 
-#include <QCloseEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -29,14 +28,10 @@ QListWidget *makeList(QWidget *parent, const QString &name, const QRect &rect)
 } // namespace
 
 hotForm::hotForm(const WorkflowContext &app, BrowserProfile &profile, const HotPauses &pauses, QWidget *parent)
-    : QWidget(parent), app_(app), pauses_(pauses)
+    : BrowserForm(parent), app_(app), pauses_(pauses)
 {
     setWindowTitle(kCaption);
     setFixedSize(Px(7470), Px(6780));
-    setAutoFillBackground(true);
-    QPalette palette = this->palette();
-    palette.setColor(QPalette::Window, Qt::white);
-    setPalette(palette);
 
     LstChannel = makeList(this, QStringLiteral("LstChannel"), TwipsRect(120, 120, 5295, 6150));
     LstChannel->setFont(CaptionFont());
@@ -47,14 +42,10 @@ hotForm::hotForm(const WorkflowContext &app, BrowserProfile &profile, const HotP
                          kButtonColour);
     cmdBack = MakeButton(this, QStringLiteral("cmdBack"), QStringLiteral("返回主菜单"), TwipsRect(5640, 5760, 1695, 615),
                          kButtonColour);
-    lblStatus = MakeLabel(this, QStringLiteral("lblStatus"), QStringLiteral("状态:正在打开网页..."),
-                          TwipsRect(120, 6480, 9375, 255));
+    addStatusAndBrowser(QStringLiteral("状态:正在打开网页..."), TwipsRect(120, 6480, 9375, 255), profile);
     lblStatus->setFont(CaptionFont());
-    WebBrowser1 = new WebBrowser(profile, this);
-    WebBrowser1->setObjectName(QStringLiteral("WebBrowser1"));
     WebBrowser1->setGeometry(TwipsRect(11280, 2520, 975, 735));
 
-    connect(WebBrowser1, &WebBrowser::DocumentComplete, this, &hotForm::WebBrowser1_DocumentComplete);
     connect(cmdDown, &QPushButton::clicked, this, &hotForm::cmdDown_Click);
     connect(cmdBack, &QPushButton::clicked, this, &hotForm::cmdBack_Click);
     Form_Load();
@@ -68,7 +59,7 @@ void hotForm::Form_Load()
     WebBrowser1->Navigate(app_.hosts.radioAddress(QStringLiteral("/mine")));
 }
 
-void hotForm::WebBrowser1_DocumentComplete(const QString &address)
+void hotForm::documentComplete(const QString &address)
 {
     if (!address.contains(app_.hosts.radio))
         return;
@@ -77,12 +68,12 @@ void hotForm::WebBrowser1_DocumentComplete(const QString &address)
     if (loaderStarted_)
         return;
     loaderStarted_ = true;
-    runWorkflow(LoadHotChannels);
+    runHotWorkflow(LoadHotChannels);
 }
 
 void hotForm::cmdDown_Click()
 {
-    runWorkflow(DownloadSelectedChannel);
+    runHotWorkflow(DownloadSelectedChannel);
 }
 
 void hotForm::cmdBack_Click()
@@ -91,31 +82,15 @@ void hotForm::cmdBack_Click()
 }
 
 template <typename Workflow>
-void hotForm::runWorkflow(Workflow workflow)
+void hotForm::runHotWorkflow(Workflow workflow)
 {
     HotContext context{app_, *this, pauses_};
-    ++runningWorkflows_;
-    workflow(context);
-    // The window outlives every workflow that reports to it.
-    if (--runningWorkflows_ == 0 && closed_)
-        deleteLater();
-}
-
-void hotForm::closeEvent(QCloseEvent *event)
-{
-    event->accept();
-    if (closed_)
-        return;
-    closed_ = true;
-    emit closed();
-    if (runningWorkflows_ == 0)
-        deleteLater();
+    runWorkflow([&] { workflow(context); });
 }
 
 void hotForm::setStatus(const QString &text)
 {
-    lblStatus->setText(text);
-    emit statusChanged(text);
+    showStatus(text);
 }
 
 void hotForm::addChannel(const QString &entry, const QString &id)

@@ -5,7 +5,6 @@
 #include "liked/liked_harvest.h"
 #include "liked/liked_page.h"
 
-#include <QCloseEvent>
 #include <QLabel>
 #include <QScreen>
 
@@ -26,24 +25,15 @@ QFont statusFont()
 } // namespace
 
 likedSongsForm::likedSongsForm(const WorkflowContext &app, BrowserProfile &profile, QWidget *parent)
-    : QWidget(parent), app_(app)
+    : BrowserForm(parent), app_(app)
 {
     setWindowTitle(kSignInCaption);
-    setAutoFillBackground(true);
-    QPalette palette = this->palette();
-    palette.setColor(QPalette::Window, Qt::white);
-    setPalette(palette);
-
-    lblStatus = MakeLabel(this, QStringLiteral("lblStatus"), QStringLiteral("正在下载中..."),
-                          TwipsRect(240, 840, 8415, 375));
+    // The browser covers the status line until the harvest.
+    addStatusAndBrowser(QStringLiteral("正在下载中..."), TwipsRect(240, 840, 8415, 375), profile);
     lblStatus->setFont(statusFont());
     QPalette red = lblStatus->palette();
     red.setColor(QPalette::WindowText, QColor(255, 0, 0));
     lblStatus->setPalette(red);
-    // Created after the label, so the browser covers it until the harvest.
-    WebBrowser1 = new WebBrowser(profile, this);
-    WebBrowser1->setObjectName(QStringLiteral("WebBrowser1"));
-    connect(WebBrowser1, &WebBrowser::DocumentComplete, this, &likedSongsForm::WebBrowser1_DocumentComplete);
     Form_Load();
 }
 
@@ -58,18 +48,14 @@ void likedSongsForm::Form_Load()
     WebBrowser1->Navigate(LikedSignInAddress(app_.hosts));
 }
 
-void likedSongsForm::WebBrowser1_DocumentComplete(const QString &address)
+void likedSongsForm::documentComplete(const QString &address)
 {
     // One harvest per window: a repeated notification must not start another
     // inside the first one's waits.
-    if (!IsLikedPageAddress(app_.hosts, address) || harvesting_ || closed_)
+    if (!IsLikedPageAddress(app_.hosts, address) || workflowRunning() || windowClosed())
         return;
-    harvesting_ = true;
     LikedContext context{app_, *this};
-    HarvestLikedTracks(context);
-    harvesting_ = false;
-    if (closed_)
-        deleteLater();
+    runWorkflow([&] { HarvestLikedTracks(context); });
 }
 
 void likedSongsForm::showProgressLayout()
@@ -83,8 +69,7 @@ void likedSongsForm::showProgressLayout()
 
 void likedSongsForm::setStatus(const QString &text)
 {
-    lblStatus->setText(text);
-    emit statusChanged(text);
+    showStatus(text);
 }
 
 void likedSongsForm::setCaption(const QString &text)
@@ -95,17 +80,6 @@ void likedSongsForm::setCaption(const QString &text)
 void likedSongsForm::closeWindow()
 {
     close();
-}
-
-void likedSongsForm::closeEvent(QCloseEvent *event)
-{
-    event->accept();
-    if (closed_)
-        return;
-    closed_ = true;
-    emit closed();
-    if (!harvesting_)
-        deleteLater();
 }
 
 } // namespace tavimo

@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QRect>
+#include <QString>
+#include <QWidget>
+
+class QLabel;
+
+namespace tavimo {
+
+class BrowserProfile;
+class WebBrowser;
+
+// What the two browser windows share: a white window with a status line and
+// `WebBrowser1`, and a close that never pulls the window out from under a
+// running workflow. A closed window lets its workflows return at their next
+// wait and deletes itself after the last one.
+class BrowserForm : public QWidget {
+    Q_OBJECT
+public:
+    explicit BrowserForm(QWidget *parent = nullptr);
+
+    QLabel *lblStatus = nullptr;
+    WebBrowser *WebBrowser1 = nullptr;
+
+    void showStatus(const QString &text);
+    bool windowClosed() const { return closed_; }
+
+signals:
+    void statusChanged(const QString &text);
+    // The window closed (Form_Unload): the main window is to be shown.
+    void closed();
+
+protected:
+    // Creates the status line and then the browser above it; the browser's
+    // document-complete notifications go to documentComplete.
+    void addStatusAndBrowser(const QString &status, const QRect &statusRect, BrowserProfile &profile);
+    virtual void documentComplete(const QString &address) = 0;
+
+    // Runs a workflow that reports to this window.
+    template <typename Work>
+    void runWorkflow(Work work)
+    {
+        ++runningWorkflows_;
+        work();
+        workflowEnded();
+    }
+    bool workflowRunning() const { return runningWorkflows_ > 0; }
+
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void workflowEnded();
+
+    bool closed_ = false;
+    int runningWorkflows_ = 0;
+};
+
+} // namespace tavimo
