@@ -49,7 +49,7 @@ int RunMainForm(QApplication &app, const QString &root)
     dialogs.setParent(&form);
     tavimo::BrowserWindows windows(form, tavimo::ServiceHosts::builtIn(), net, root);
     tavimo::EndProgramWhenClosed(form);
-    tavimo::ArmAutoClick(form);
+    tavimo::ArmAutoClick(form, windows);
     ExitOnFirstPaint exitOnPaint;
     form.installEventFilter(&exitOnPaint);
     form.show();

@@ -100,7 +100,7 @@ void FileTransfer::attempt()
     if (!isWebAddress(address) || !claim_->held())
         return finish(DownloadOutcome::Failed);
 
-    writer_ = std::make_unique<PartFileWriter>(partPath, d_.resumeEnabled);
+    writer_ = std::make_unique<PartFileWriter>(partPath, address_, d_.resumeEnabled);
     QNetworkRequest request(address);
     if (!writer_->rangeRequest().isEmpty())
         request.setRawHeader("Range", writer_->rangeRequest());

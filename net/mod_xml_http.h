@@ -42,7 +42,8 @@ public:
 
     // Fetches url into path unless a file is already there. The body is
     // streamed into a temporary file beside path and renamed into place only
-    // when the transfer completed; falls back once from "_192k".
+    // when the transfer completed; a body that does not start like an MP3
+    // file is an error reply. Falls back once from "_192k".
     DownloadOutcome DownloadFile(const QString &url, const QString &path);
 
     // DownloadFile without the wait, so several run at once on one event
@@ -58,7 +59,7 @@ public:
     void setReadBufferSize(qint64 bytes);
 
     // Whether DownloadFile continues from the bytes of an interrupted earlier
-    // attempt kept in path + ".part" (default on).
+    // attempt at the same address kept in path + ".part" (default on).
     void setResumeEnabled(bool enabled);
 
     // Ends every wait in progress as failed and refuses new requests; for

@@ -2,6 +2,7 @@
 
 #include "net/mod_xml_http.h"
 #include "net/mod_xml_http_private.h"
+#include "net/part_source.h"
 
 #include <QFileInfo>
 #include <QNetworkReply>
@@ -38,6 +39,18 @@ std::optional<ContentRange> parseContentRange(const QByteArray &header)
     return range;
 }
 
+// How many bytes of a body it takes to tell whether it starts like an MP3 file.
+constexpr qsizetype kMp3StartBytes = 3;
+
+// An ID3v2 tag or an MPEG audio frame sync (eleven set bits).
+bool startsLikeMp3(const QByteArray &start)
+{
+    if (start.size() < kMp3StartBytes)
+        return false;
+    const auto byte = [&start](qsizetype at) { return static_cast<unsigned char>(start[at]); };
+    return start.startsWith("ID3") || (byte(0) == 0xFF && (byte(1) & 0xE0) == 0xE0);
+}
+
 QString replyCharset(const QNetworkReply &reply)
 {
     static const QRegularExpression charset(QStringLiteral("charset\\s*=\\s*\"?([^\";\\s]+)"),
@@ -48,10 +61,13 @@ QString replyCharset(const QNetworkReply &reply)
 
 } // namespace
 
-PartFileWriter::PartFileWriter(const QString &partPath, bool resume) : file_(partPath)
+PartFileWriter::PartFileWriter(const QString &partPath, const QString &source, bool resume)
+    : file_(partPath), source_(source)
 {
     const QFileInfo existing(partPath);
-    if (resume && existing.isFile())
+    // Bytes of another address (an equally named track, the other bit rate)
+    // would splice two files into one.
+    if (resume && existing.isFile() && PartSource(partPath) == source)
         kept_ = existing.size();
 }
 
@@ -119,20 +135,41 @@ void PartFileWriter::readFrom(QNetworkReply &reply, QByteArray &buffer)
                 return reply.abort();
             continue;
         }
-        if (!write(buffer.constData(), size)) {
+        if (!take(buffer.constData(), size)) {
             writeFailed_ = true;
             return reply.abort();
         }
     }
 }
 
+// Holds back the first bytes of a body sent from its start until they show
+// an MP3 file; any other body is read on as a possible error page instead.
+bool PartFileWriter::take(const char *data, qint64 size)
+{
+    if (mode_ != Mode::FromStart || startChecked_)
+        return write(data, size);
+    if (prefix_.size() < kMp3StartBytes)
+        return true; // what came so far waits in prefix_
+    if (!startsLikeMp3(prefix_)) {
+        mode_ = Mode::DropBody;
+        return true;
+    }
+    startChecked_ = true;
+    const qint64 held = bodyBytes_ - size;
+    return write(prefix_.constData(), held) && write(data, size);
+}
+
 bool PartFileWriter::write(const char *data, qint64 size)
 {
     if (!file_.isOpen()) {
-        const QIODevice::OpenMode append = mode_ == Mode::Append ? QIODevice::Append : QIODevice::Truncate;
+        const bool append = mode_ == Mode::Append;
+        const QIODevice::OpenMode how = append ? QIODevice::Append : QIODevice::Truncate;
         opened_ = true;
-        if (!file_.open(QIODevice::WriteOnly | QIODevice::Unbuffered | append))
+        if (!file_.open(QIODevice::WriteOnly | QIODevice::Unbuffered | how))
             return false;
+        // Before the first byte, so no byte is ever kept without its address.
+        if (!append)
+            RecordPartSource(file_.fileName(), source_);
     }
     return file_.write(data, size) == size;
 }
@@ -163,8 +200,8 @@ TransferVerdict PartFileWriter::judge(QNetworkReply &reply, WaitEnd end)
         return TransferVerdict::ErrorReply;
     if (end == WaitEnd::Stalled || mode_ == Mode::Undecided || transferBroke(reply))
         return TransferVerdict::Interrupted;
-    if (bodyBytes_ == 0)
-        return TransferVerdict::ErrorReply;
+    if (bodyBytes_ == 0 || (mode_ == Mode::FromStart && !startChecked_))
+        return TransferVerdict::ErrorReply; // nothing, or too little to be an MP3 file
     if (expected_ >= 0 && bodyBytes_ != expected_)
         return TransferVerdict::Interrupted;
     return missing_ ? TransferVerdict::ErrorReply : TransferVerdict::Complete;

@@ -19,12 +19,13 @@ enum class TransferVerdict {
 };
 
 // Streams the body of one reply into a temporary file, continuing from the
-// bytes an interrupted earlier attempt left there when the server agrees to
-// send the rest. Only small bodies are also kept in memory, to be read as an
-// error page.
+// bytes an interrupted earlier attempt at the same address left there when
+// the server agrees to send the rest. A body sent from its start is only
+// taken when it begins like an MP3 file. Only small bodies are also kept in
+// memory, to be read as an error page.
 class PartFileWriter {
 public:
-    PartFileWriter(const QString &partPath, bool resume);
+    PartFileWriter(const QString &partPath, const QString &source, bool resume);
 
     // The Range header value that asks for the missing rest, or empty.
     QByteArray rangeRequest() const;
@@ -52,11 +53,13 @@ private:
 
     void start(QNetworkReply &reply);
     void startPartial(const QByteArray &contentRange);
+    bool take(const char *data, qint64 size);
     bool write(const char *data, qint64 size);
     void keepPrefix(const char *data, qint64 size);
     bool bodyIsErrorPage(QNetworkReply &reply) const;
 
     QFile file_;
+    QString source_;
     qint64 kept_ = 0;
     Mode mode_ = Mode::Undecided;
     int status_ = 0;
@@ -65,6 +68,7 @@ private:
     qint64 total_ = -1;
     qint64 bodyBytes_ = 0;
     QByteArray prefix_;
+    bool startChecked_ = false;
     bool opened_ = false;
     bool writeFailed_ = false;
     bool missing_ = false;

@@ -34,7 +34,7 @@ TEST_F(DownloadResumeTest, ResumedFileIsIdenticalToAWholeOne)
     for (const Row &row : rows) {
         TempRoot folder;
         server.put("/t.mp3", track(body, row.answer));
-        folder.write("t.mp3.part", row.kept);
+        keepPart(folder, "t.mp3", row.kept, "/t.mp3");
         EXPECT_EQ(http.DownloadFile(server.url("/t.mp3"), folder.file("t.mp3")), DownloadOutcome::Saved) << row.name;
         EXPECT_EQ(folder.read("t.mp3"), bytes(body)) << row.name;
         EXPECT_EQ(folder.allFiles(), QStringList{"t.mp3"}) << row.name;
@@ -70,7 +70,7 @@ TEST_F(DownloadResumeTest, InterruptedDownloadResumesOnTheNextCall)
 TEST_F(DownloadResumeTest, MismatchedRangeIsRefused)
 {
     server.put("/t.mp3", track(trackBytes(kTrackSize), RangeAnswer::WrongStart));
-    root.write("t.mp3.part", bytes(trackBytes(kKept)));
+    keepPart(root, "t.mp3", bytes(trackBytes(kKept)), "/t.mp3");
     EXPECT_EQ(http.DownloadFile(server.url("/t.mp3"), root.file("t.mp3")), DownloadOutcome::Failed);
     EXPECT_TRUE(root.allFiles().isEmpty());
 }
@@ -82,7 +82,7 @@ TEST_F(DownloadResumeTest, ErrorReplyRemovesKeptBytes)
     gone.status = 410;
     gone.body = "Gone";
     server.put("/t.mp3", gone);
-    root.write("t.mp3.part", "partial");
+    keepPart(root, "t.mp3", "partial", "/t.mp3");
     EXPECT_EQ(http.DownloadFile(server.url("/t.mp3"), root.file("t.mp3")), DownloadOutcome::Failed);
     EXPECT_TRUE(root.allFiles().isEmpty());
 }
@@ -96,7 +96,7 @@ TEST_F(DownloadResumeTest, FallbackContinuesKeptBytes)
     missing.body = "404 Not Found";
     server.put("/p9_192k.mp3", missing);
     server.put("/p9.mp3", track(body));
-    root.write("t.mp3.part", bytes(body.substr(0, kKept)));
+    keepPart(root, "t.mp3", bytes(body.substr(0, kKept)), "/p9.mp3");
     EXPECT_EQ(http.DownloadFile(server.url("/p9_192k.mp3"), root.file("t.mp3")), DownloadOutcome::Saved);
     EXPECT_EQ(root.read("t.mp3"), bytes(body));
     EXPECT_EQ(server.requests().back().header("Range"), "bytes=" + std::to_string(kKept) + "-");
@@ -107,11 +107,69 @@ TEST_F(DownloadResumeTest, ResumeCanBeSwitchedOff)
 {
     const std::string body = trackBytes(kTrackSize);
     server.put("/t.mp3", track(body));
-    root.write("t.mp3.part", QByteArray(kKept, 'x'));
+    keepPart(root, "t.mp3", QByteArray(kKept, 'x'), "/t.mp3");
     http.setResumeEnabled(false);
     EXPECT_EQ(http.DownloadFile(server.url("/t.mp3"), root.file("t.mp3")), DownloadOutcome::Saved);
     EXPECT_FALSE(server.requests().back().hasHeader("Range"));
     EXPECT_EQ(root.read("t.mp3"), bytes(body));
+}
+
+// Kept bytes from any other address are started over, never continued: an
+// equally named track, the other bit rate, or bytes of unknown origin would
+// pass the range check (same length) and splice two songs.
+TEST_F(DownloadResumeTest, KeptBytesOfAnotherAddressAreStartedOver)
+{
+    const std::string wanted = trackBytes(kTrackSize, 11);
+    const std::string other = trackBytes(kTrackSize, 12);
+    const QByteArray kept = bytes(other.substr(0, kKept));
+    Resource missing;
+    missing.status = 404;
+    missing.body = "404 Not Found";
+    struct Row {
+        const char *name;
+        const char *keptFrom; // nullptr: bytes without a recorded address
+        const char *requested;
+    };
+    const Row rows[] = {
+        {"equally named track", "/p1.mp3", "/p2.mp3"},
+        {"high bit rate, then the fallback", "/p2_192k.mp3", "/p2_192k.mp3"},
+        {"unknown origin", nullptr, "/p2.mp3"},
+    };
+    for (const Row &row : rows) {
+        TempRoot folder;
+        server.put("/p1.mp3", track(other));
+        server.put("/p2_192k.mp3", missing);
+        server.put("/p2.mp3", track(wanted));
+        if (row.keptFrom != nullptr)
+            keepPart(folder, "t.mp3", kept, row.keptFrom);
+        else
+            folder.write("t.mp3.part", kept);
+        EXPECT_EQ(http.DownloadFile(server.url(row.requested), folder.file("t.mp3")), DownloadOutcome::Saved) << row.name;
+        EXPECT_EQ(folder.read("t.mp3"), bytes(wanted)) << row.name;
+        EXPECT_EQ(folder.allFiles(), QStringList{"t.mp3"}) << row.name;
+        EXPECT_EQ(server.requests().back().path, "/p2.mp3") << row.name;
+        EXPECT_FALSE(server.requests().back().hasHeader("Range")) << row.name;
+    }
+}
+
+// Two tracks under one name, both cut off in turn: the next try of the first
+// gets the first whole, not its start with the second's rest.
+TEST_F(DownloadResumeTest, EquallyNamedTracksNeverShareKeptBytes)
+{
+    const std::string first = trackBytes(kTrackSize, 21);
+    const std::string second = trackBytes(kTrackSize, 22);
+    for (const auto &[path, body] : {std::pair{"/first.mp3", first}, std::pair{"/second.mp3", second}}) {
+        Resource cut = track(body);
+        cut.dropAfter = kKept;
+        server.put(path, cut);
+        EXPECT_EQ(http.DownloadFile(server.url(path), root.file("t.mp3")), DownloadOutcome::Failed) << path;
+        EXPECT_FALSE(server.requests().back().hasHeader("Range")) << path;
+    }
+    server.put("/first.mp3", track(first));
+    EXPECT_EQ(http.DownloadFile(server.url("/first.mp3"), root.file("t.mp3")), DownloadOutcome::Saved);
+    EXPECT_FALSE(server.requests().back().hasHeader("Range"));
+    EXPECT_EQ(root.read("t.mp3"), bytes(first));
+    EXPECT_EQ(root.allFiles(), QStringList{"t.mp3"});
 }
 
 } // namespace

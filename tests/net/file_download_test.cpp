@@ -89,6 +89,49 @@ TEST_F(FileDownloadTest, ErrorRepliesLeaveNoFile)
     EXPECT_EQ(server.requestCount("/t.mp3"), int(std::size(rows)));
 }
 
+// Only a body that starts like an MP3 file (an ID3 tag or a frame sync) is
+// saved, however its first bytes arrive; anything else is an error reply.
+TEST_F(FileDownloadTest, OnlyBodiesStartingLikeMp3AreSaved)
+{
+    const std::string noise = trackBytes(200 * 1024).replace(0, 3, "GIF");
+    struct Row {
+        const char *name;
+        std::string body;
+        bool saved;
+    };
+    const Row rows[] = {
+        {"ID3 tag", "ID3\x04 tag", true},
+        {"MPEG-1 frame", "\xFF\xFB\x90\xC4", true},
+        {"MPEG-2.5 frame", "\xFF\xE3\x18", true},
+        {"garbage", noise, false},
+        {"page", "<html><body>busy</body></html>", false},
+        {"lower-case tag", "id3\x04 tag", false},
+        {"short sync", "\xFF\xDF\x90\xC4", false},
+        {"two bytes", "ID", false},
+        {"one byte", "\xFF", false},
+    };
+    int index = 0;
+    for (const Row &row : rows) {
+        for (const size_t piece : {size_t(64 * 1024), size_t(1)}) {
+            if (piece == 1 && row.body.size() > 100)
+                continue; // byte by byte only where it stays quick
+            Resource resource = track(row.body);
+            resource.pieceBytes = piece;
+            resource.chunkDelay = std::chrono::milliseconds(piece == 1 ? 2 : 0);
+            const std::string path = "/t" + std::to_string(++index) + ".mp3";
+            server.put(path, resource);
+            const QString name = QString::fromStdString(path.substr(1));
+            EXPECT_EQ(http.DownloadFile(server.url(path), root.file(name)),
+                      row.saved ? DownloadOutcome::Saved : DownloadOutcome::Failed) << row.name << " in " << piece;
+            EXPECT_EQ(root.allFiles(), row.saved ? QStringList{name} : QStringList{}) << row.name << " in " << piece;
+            if (row.saved) {
+                EXPECT_EQ(root.read(name), bytes(row.body)) << row.name << " in " << piece;
+            }
+            QFile::remove(root.file(name));
+        }
+    }
+}
+
 // A body cut short of its Content-Length is not saved; its bytes wait for a resume.
 TEST_F(FileDownloadTest, ShortBodyIsNotSaved)
 {

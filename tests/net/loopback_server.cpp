@@ -6,8 +6,6 @@ namespace tavimo::test {
 
 namespace {
 
-constexpr size_t kPiece = 64 * 1024;
-
 // "bytes=N-" as the network object sends it; npos when absent or other.
 size_t requestedStart(const httplib::Request &request)
 {
@@ -123,7 +121,7 @@ void LoopbackServer::sendBody(const Resource &resource, size_t offset, httplib::
             }
             if (at >= sendable)
                 return false;
-            const size_t piece = resource.stallAfterFirstBytes ? std::min<size_t>(16, sendable) : kPiece;
+            const size_t piece = resource.stallAfterFirstBytes ? std::min<size_t>(16, sendable) : resource.pieceBytes;
             sink.write(body.data() + at, std::min(piece, sendable - at));
             std::this_thread::sleep_for(resource.chunkDelay);
             return true;

@@ -27,7 +27,8 @@ struct Resource {
     size_t dropAfter = std::string::npos;    // announce the whole body, send this much, hang up
     bool stallAfterFirstBytes = false;       // send a few bytes, then nothing until the test ends
     std::chrono::milliseconds delay{0};      // before the answer starts
-    std::chrono::milliseconds chunkDelay{0}; // between 64 KB pieces of the body
+    std::chrono::milliseconds chunkDelay{0}; // between pieces of the body
+    size_t pieceBytes = 64 * 1024;           // of a body sent in pieces
 };
 
 struct RecordedRequest {

@@ -2,12 +2,14 @@
 
 #include "loopback_server.h"
 #include "net/mod_xml_http.h"
+#include "net/part_source.h"
 #include "tests/support/temp_root.h"
 
 #include <gtest/gtest.h>
 
 #include <QString>
 
+#include <algorithm>
 #include <random>
 #include <string>
 
@@ -16,16 +18,27 @@ namespace tavimo::test {
 // A loopback server, a fresh download folder and the network object.
 class NetTest : public ::testing::Test {
 protected:
-    // Bytes that look like nothing in particular, as an MP3 file does.
+    // An ID3 tag's mark, then bytes that look like nothing in particular, as
+    // an MP3 file's do.
     static std::string trackBytes(size_t size, unsigned seed = 7)
     {
         std::mt19937 random(seed);
         std::string bytes(size, '\0');
         for (char &byte : bytes)
             byte = char(random() & 0xff);
+        bytes.replace(0, std::min<size_t>(size, 3), std::string("ID3").substr(0, size));
         return bytes;
     }
     static QByteArray bytes(const std::string &text) { return QByteArray::fromStdString(text); }
+
+    // Leaves bytes in folder's relative + ".part" as an interrupted download
+    // from the server's path would have.
+    void keepPart(const TempRoot &folder, const QString &relative, const QByteArray &kept, const std::string &path)
+    {
+        const QString part = relative + QStringLiteral(".part");
+        folder.write(part, kept);
+        ASSERT_TRUE(RecordPartSource(folder.file(part), server.url(path)));
+    }
 
     LoopbackServer server;
     TempRoot root;

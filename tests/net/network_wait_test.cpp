@@ -33,7 +33,7 @@ double cpuSeconds()
 Resource stalling(size_t size = 100 * 1024)
 {
     Resource resource;
-    resource.body = std::string(size, 'a');
+    resource.body = "ID3" + std::string(size - 3, 'a');
     resource.stallAfterFirstBytes = true;
     return resource;
 }
