@@ -10,6 +10,8 @@
 
 #include <optional>
 
+#include <unistd.h>
+
 namespace tavimo {
 
 namespace {
@@ -209,8 +211,13 @@ TransferVerdict PartFileWriter::judge(QNetworkReply &reply, WaitEnd end)
 
 bool PartFileWriter::commitTo(const QString &path)
 {
+    // On disk before it takes the final name: after a power cut a final name
+    // must never stand for bytes that never reached the disk, as a present
+    // file is skipped for good.
+    const bool synced = file_.flush() && fdatasync(file_.handle()) == 0;
     file_.close();
-    const bool written = file_.error() == QFileDevice::NoError;
+    const bool written = synced && file_.error() == QFileDevice::NoError;
+    ForgetPartSource(file_.fileName());
     if (written && !QFileInfo::exists(path) && QFile::rename(file_.fileName(), path))
         return true;
     file_.remove();

@@ -26,6 +26,11 @@ bool RecordPartSource(const QString &partPath, const QString &address)
     return false;
 }
 
+void ForgetPartSource(const QString &partPath)
+{
+    removexattr(QFile::encodeName(partPath).constData(), kSourceAttribute);
+}
+
 QString PartSource(const QString &partPath)
 {
     const QByteArray path = QFile::encodeName(partPath);

@@ -13,6 +13,9 @@ namespace tavimo {
 // not be recorded (then no earlier source stays either).
 bool RecordPartSource(const QString &partPath, const QString &address);
 
+// Removes the record, so a finished file carries nothing of it.
+void ForgetPartSource(const QString &partPath);
+
 // The recorded source of the file at partPath; empty when there is none.
 QString PartSource(const QString &partPath);
 

@@ -1,5 +1,7 @@
 #include "net_fixture.h"
 
+#include "net/part_source.h"
+
 namespace tavimo::test {
 namespace {
 
@@ -42,7 +44,8 @@ TEST_F(DownloadResumeTest, ResumedFileIsIdenticalToAWholeOne)
     }
 }
 
-// A transfer that breaks off is finished by the next call from where it stopped.
+// A transfer that breaks off is finished by the next call from where it
+// stopped; the finished file keeps no record of where its bytes came from.
 TEST_F(DownloadResumeTest, InterruptedDownloadResumesOnTheNextCall)
 {
     const std::string body = trackBytes(kTrackSize, 3);
@@ -62,6 +65,7 @@ TEST_F(DownloadResumeTest, InterruptedDownloadResumesOnTheNextCall)
     EXPECT_EQ(http.DownloadFile(server.url("/t.mp3"), root.file("t.mp3")), DownloadOutcome::Saved);
     EXPECT_EQ(root.read("t.mp3"), bytes(body));
     EXPECT_EQ(root.allFiles(), QStringList{"t.mp3"});
+    EXPECT_TRUE(PartSource(root.file("t.mp3")).isEmpty());
     EXPECT_EQ(server.requests().back().header("Range"), "bytes=" + std::to_string(cut.dropAfter) + "-");
     EXPECT_GT(firstReported, qint64(cut.dropAfter));
 }
