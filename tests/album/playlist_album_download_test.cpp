@@ -9,15 +9,9 @@ using emu::AlbumCase;
 using emu::Fault;
 using emu::FaultKind;
 
-class PlaylistAlbumDownloadTest : public test::WorkflowFixture {
-protected:
-    void runPlaylist(const QString &typed)
-    {
-        view.albumId = typed;
-        workflows->playlistAlbum.cmdDown_Click();
-    }
-    const QString kNoTracks = QStringLiteral("抱歉,没找到专辑文件,下载失败!");
-};
+using PlaylistAlbumDownloadTest = test::WorkflowFixture;
+
+const QString kNoTracks = QStringLiteral("抱歉,没找到专辑文件,下载失败!");
 
 // The album's tracks of the playlist land in the folder named by the first kept track.
 TEST_F(PlaylistAlbumDownloadTest, KeepsTheAlbumsTracks)

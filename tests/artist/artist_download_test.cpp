@@ -13,11 +13,6 @@ using emu::Fault;
 
 class ArtistDownloadTest : public test::WorkflowFixture {
 protected:
-    void runArtist(const QString &typed)
-    {
-        view.singerId = typed;
-        workflows->artist.cmdSinger_Click();
-    }
     QString artistFolder(const emu::Artist &artist) const
     {
         return QStringLiteral("歌手 - ") + CleanFileName(q(artist.name));

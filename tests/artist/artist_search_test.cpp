@@ -5,20 +5,13 @@ namespace {
 
 using emu::ArtistCase;
 
-class ArtistSearchTest : public test::WorkflowFixture {
-protected:
-    void search(const QString &name)
-    {
-        view.singerName = name;
-        workflows->artistSearch.cmdSinger2_Click();
-    }
-};
+using ArtistSearchTest = test::WorkflowFixture;
 
 // A name finds the artist's page, writes it into the address box and downloads the artist.
 TEST_F(ArtistSearchTest, FoundArtistIsDownloaded)
 {
     const emu::Artist &artist = emulator.catalogue().artist(ArtistCase::Plain);
-    search(q(artist.name).section(u' ', 0, 0));
+    searchArtist(q(artist.name).section(u' ', 0, 0));
     EXPECT_EQ(view.singerId, artistAddress(artist));
     EXPECT_EQ(view.statuses.front(), QStringLiteral("正在获取歌手的所有专辑... "));
     EXPECT_EQ(view.lastStatus(), QStringLiteral("歌手[") + q(artist.name) + QStringLiteral("]下载完毕! "));
@@ -32,7 +25,7 @@ TEST_F(ArtistSearchTest, NoUsableLink)
     view.singerId = QStringLiteral("unchanged");
     for (const QString &name : {QStringLiteral("nobody-at-all"), q(emulator.catalogue().artist(ArtistCase::UpperCaseSearchLink).name).section(u' ', 0, 0)}) {
         view.messages.clear();
-        search(name);
+        searchArtist(name);
         EXPECT_EQ(view.messageTexts(), QStringList{QStringLiteral("找不到对应歌手")}) << name.toStdString();
         EXPECT_EQ(view.messages.front().icon, DialogIcon::Critical);
     }
@@ -43,19 +36,8 @@ TEST_F(ArtistSearchTest, NoUsableLink)
 // An empty name still asks the search with nothing after "search_text=".
 TEST_F(ArtistSearchTest, EmptyNameStillSearches)
 {
-    search(QString());
+    searchArtist(QString());
     EXPECT_EQ(requestsTo("/subject_search?search_text="), 1);
-}
-
-// While the artist button is disabled the search refuses to start and asks nothing.
-TEST_F(ArtistSearchTest, RefusesWhileAnArtistDownloadRuns)
-{
-    view.setButtonEnabled(MainButton::cmdSinger, false);
-    search(QStringLiteral("晓月乐队"));
-    EXPECT_EQ(view.messageTexts(), QStringList{QStringLiteral("请先等待上一个操作完成")});
-    EXPECT_EQ(view.messages.front().icon, DialogIcon::Information);
-    EXPECT_TRUE(view.statuses.isEmpty());
-    EXPECT_TRUE(emulator.requestLog().empty());
 }
 
 } // namespace

@@ -8,7 +8,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-const std::string kAlbumPath = "/subject/1400101/";
 const std::string kFile = "/view/song/small/p1770101_192k.mp3";
 
 long long millisecondsSince(Clock::time_point start)
@@ -17,54 +16,6 @@ long long millisecondsSince(Clock::time_point start)
 }
 
 } // namespace
-
-// Replacing faults answer with a status page, an empty body, garbage, or the service's refusal.
-TEST_F(EmulatorTest, ReplacingFaultsChangeTheAnswer)
-{
-    emulator.setFault("/subject/", Fault::status(500));
-    const httplib::Result error = get(ServiceHost::Catalogue, kAlbumPath);
-    ASSERT_TRUE(error);
-    EXPECT_EQ(error->status, 500);
-    EXPECT_NE(error->body.find("500 Internal Server Error"), std::string::npos);
-    EXPECT_EQ(error->body.find("(Tavimo)"), std::string::npos);
-
-    emulator.clearFaults();
-    emulator.setFault("/subject/", Fault::of(FaultKind::EmptyBody));
-    const httplib::Result empty = get(ServiceHost::Catalogue, kAlbumPath);
-    ASSERT_TRUE(empty);
-    EXPECT_EQ(empty->status, 200);
-    EXPECT_TRUE(empty->body.empty());
-    EXPECT_EQ(empty->get_header_value("Content-Length"), "0");
-
-    emulator.clearFaults();
-    emulator.setFault("/j/", Fault::of(FaultKind::Garbage));
-    const httplib::Result junk = get(ServiceHost::Radio, "/j/explore/hot_channels?start=0&limit=200");
-    ASSERT_TRUE(junk);
-    EXPECT_EQ(junk->status, 200);
-    EXPECT_EQ(junk->body.find("\"channels\""), std::string::npos);
-    EXPECT_GT(junk->body.size(), 100u);
-
-    emulator.clearFaults();
-    emulator.setFault("/j/mine/playlist", Fault::of(FaultKind::Refused));
-    const std::string refused = body(ServiceHost::Radio, "/j/mine/playlist?from=mainsite&type=n&channel=101");
-    EXPECT_NE(refused.find("\"r\":1"), std::string::npos);
-    EXPECT_EQ(refused.find("\"r\":0"), std::string::npos);
-}
-
-// The first N requests of a path fail, and later ones answer correctly; other paths are untouched.
-TEST_F(EmulatorTest, FailFirstCountsRequests)
-{
-    const std::string listing = "/musician/100002/albums?start=0&format=pic&sortby=vote";
-    emulator.setFault("/musician/100002/albums", Fault::failFirst(3));
-    EXPECT_EQ(get(ServiceHost::Catalogue, "/musician/100002/")->status, 200);
-    for (int i = 0; i < 3; ++i) {
-        const httplib::Result failed = get(ServiceHost::Catalogue, listing);
-        ASSERT_TRUE(failed);
-        EXPECT_EQ(failed->status, 503);
-        EXPECT_EQ(failed->body.find("按评价排序"), std::string::npos);
-    }
-    EXPECT_NE(body(ServiceHost::Catalogue, listing).find("按评价排序"), std::string::npos);
-}
 
 // A delay holds the whole answer back.
 TEST_F(EmulatorTest, DelayHoldsTheAnswer)
@@ -149,26 +100,6 @@ TEST_F(EmulatorTest, IgnoredRangeSendsTheWholeFile)
     EXPECT_FALSE(whole->has_header("Content-Range"));
     EXPECT_EQ(whole->body, emulator.expectedMp3("1770101", true));
     EXPECT_EQ(get(ServiceHost::Audio, kFile, range)->status, 206);
-}
-
-// The log keeps method, address, headers and body bytes of every request.
-TEST_F(EmulatorTest, LogRecordsRequests)
-{
-    emulator.setMp3Size(3000);
-    get(ServiceHost::Catalogue, "/subject/1400101/", {{"Content-Type", "application/x-www-form-urlencoded"}});
-    get(ServiceHost::Audio, kFile, {{"Range", "bytes=1000-"}, {"Cookie", "a=b"}});
-    const std::vector<RequestRecord> log = emulator.requestLog();
-    ASSERT_EQ(log.size(), 2u);
-    EXPECT_EQ(log[0].method, "GET");
-    EXPECT_EQ(log[0].address, catalogueAddress("/subject/1400101/"));
-    EXPECT_EQ(log[0].header("content-type"), "application/x-www-form-urlencoded");
-    EXPECT_EQ(log[0].status, 200);
-    EXPECT_GT(log[0].bodyBytesSent, 1000u);
-    EXPECT_EQ(log[1].header("Range"), "bytes=1000-");
-    EXPECT_EQ(log[1].header("Cookie"), "a=b");
-    EXPECT_EQ(log[1].status, 206);
-    EXPECT_EQ(log[1].bodyBytesSent, 2000u);
-    EXPECT_FALSE(log[1].hasHeader("X-None"));
 }
 
 // Fault options from the command line: known kinds with arguments and counts, and nothing else.

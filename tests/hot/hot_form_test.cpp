@@ -152,19 +152,14 @@ TEST_F(HotFormTest, PlaylistRefusedThreeTimesIsRetried)
     EXPECT_EQ(filesIn(channelFolder(1)).size(), qsizetype(emulator.catalogue().channelTitles(channel).size()));
 }
 
-// Without a selected channel the button does nothing.
-TEST_F(HotFormTest, NoSelectionDoesNothing)
+// Without a selected channel the download button does nothing; the back button shows the main
+// window again.
+TEST_F(HotFormTest, NoSelectionDoesNothingAndBackShowsTheMainWindow)
 {
-    hotForm *form = openLoaded();
+    QPointer<hotForm> form = openLoaded();
     form->cmdDown->click();
     EXPECT_TRUE(form->cmdDown->isEnabled());
     EXPECT_EQ(requests("/j/mine/playlist").size(), 0u);
-}
-
-// The back button and the close box show the main window again.
-TEST_F(HotFormTest, BackButtonShowsTheMainWindow)
-{
-    QPointer<hotForm> form = openLoaded();
     form->cmdBack->click();
     EXPECT_TRUE(main->isVisible());
     EXPECT_TRUE(WaitUntil([&] { return form.isNull(); }));

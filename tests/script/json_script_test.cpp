@@ -141,10 +141,7 @@ TEST(JsonScript, EvaluatesOnlyWhatIsNeeded)
 // A text that does not parse shows one "Parser Error" warning with the parser's text and yields nothing.
 TEST(JsonScript, ParseErrorsShowOneWarning)
 {
-    const struct {
-        const char *script;
-        const char *errorStart;
-    } cases[] = {
+    const Case cases[] = { // the script and the start of the parser's text
         {"[1,2", "Missing ']': "},
         {"hello", "Invalid JSON"},
         {"", "Invalid JSON"},
@@ -155,7 +152,7 @@ TEST(JsonScript, ParseErrorsShowOneWarning)
         cJSONScript script(dialogs);
         EXPECT_EQ(script.Eval(QString::fromUtf8(entry.script)), "");
         ASSERT_EQ(dialogs.boxes.size(), 1) << entry.script;
-        EXPECT_TRUE(dialogs.boxes[0].text.startsWith(QString::fromUtf8(entry.errorStart))) << entry.script;
+        EXPECT_TRUE(dialogs.boxes[0].text.startsWith(QString::fromUtf8(entry.output))) << entry.script;
         EXPECT_EQ(dialogs.boxes[0].title, "Parser Error");
         EXPECT_EQ(dialogs.boxes[0].icon, DialogIcon::Warning);
     }
@@ -198,7 +195,6 @@ TEST(JsonScript, LimitsNesting)
     RecordingDialogs dialogs;
     cJSONScript script(dialogs);
     EXPECT_EQ(script.Eval(nestedScript(41)), QString(40, '(') + "deep" + QString(40, ')'));
-    EXPECT_EQ(script.Eval(nestedScript(45)), QString(41, '(') + kNestingExceeded + QString(41, ')'));
     EXPECT_EQ(script.Eval(nestedScript(42)), QString(41, '(') + kNestingExceeded + QString(41, ')'));
 
     // A text evaluated at the 42nd level is too deep as well.

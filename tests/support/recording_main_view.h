@@ -6,8 +6,6 @@
 #include <QMap>
 #include <QStringList>
 
-#include <functional>
-
 namespace tavimo::test {
 
 // A main window without a window: keeps every status text and message box,
@@ -19,12 +17,7 @@ public:
         DialogIcon icon;
     };
 
-    void setStatus(const QString &text) override
-    {
-        statuses.append(text);
-        if (onStatus)
-            onStatus(text);
-    }
+    void setStatus(const QString &text) override { statuses.append(text); }
     void showMessage(const QString &text, DialogIcon icon) override { messages.append({text, icon}); }
     bool isButtonEnabled(MainButton button) const override { return !disabled.value(button, false); }
     void setButtonEnabled(MainButton button, bool enabled) override { disabled[button] = !enabled; }
@@ -48,8 +41,6 @@ public:
     QStringList statuses;
     QList<Message> messages;
     QMap<MainButton, bool> disabled;
-    // Runs after each status text, e.g. to press another button mid-run.
-    std::function<void(const QString &)> onStatus;
 };
 
 } // namespace tavimo::test

@@ -40,6 +40,12 @@ protected:
         return hosts.catalogueAddress(QStringLiteral("/musician/") + q(artist.id) + u'/');
     }
 
+    // Types into the main window's box and presses its button, as the user does.
+    void runAlbum(const QString &typed) { view.albumId = typed; workflows->albumPage.cmdDown2_Click(); }
+    void runPlaylist(const QString &typed) { view.albumId = typed; workflows->playlistAlbum.cmdDown_Click(); }
+    void runArtist(const QString &typed) { view.singerId = typed; workflows->artist.cmdSinger_Click(); }
+    void searchArtist(const QString &name) { view.singerName = name; workflows->artistSearch.cmdSinger2_Click(); }
+
     // Requests whose path and query begin with prefix.
     int requestsTo(const std::string &prefix) const
     {
