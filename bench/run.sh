@@ -10,7 +10,7 @@ B=build-bench
 # -O2: g++ 12 at -O3 reports a false -Wrestrict in std::string concatenation.
 cmake -S . -B "$B" -G Ninja -DCMAKE_BUILD_TYPE=Release "-DCMAKE_CXX_FLAGS_RELEASE=-O2 -DNDEBUG" >/dev/null
 cmake --build "$B" -j2 --target tavimo-dl tavimo-emulator tavimo-bench-wait tavimo-bench-heartbeat \
-  tavimo-bench-startup tavimo-bench-json >/dev/null
+  tavimo-bench-startup tavimo-bench-json tavimo-bench-qtloop >/dev/null
 
 export QT_QPA_PLATFORM=offscreen
 WORK=$(mktemp -d /tmp/tavimo-bench-XXXXXX)
@@ -66,21 +66,30 @@ fresh() { rm -rf "$WORK/out"; mkdir -p "$WORK/out"; echo "$WORK/out"; }
 echo "== tavimo benchmarks: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | xargs)," \
   "$(free -g | awk '/Mem:/ {print $2}') GB; load average at start: $(cut -d' ' -f1-3 /proc/loadavg)"
 
-# 1. Album against curl, 20 x 20 MB, three rounds each, medians.
+# 1. Album against curl and against a bare Qt download loop, 20 x 20 MB,
+# five rounds each, medians.
 start_emulator --mp3-size $((20 * MB))
-for round in 1 2 3; do
+qt_loop() { # DIR: the bare Qt loop over the twenty addresses
+  printf '%s\n' "$B/bench/tavimo-bench-qtloop" "$1"
+  for k in $(seq 20); do track_url "$k"; echo; done
+}
+for round in 1 2 3 4 5; do
   mapfile -t args < <(curl_album "$(fresh)")
   timed "$WORK/curl.$round" curl -s --fail "${args[@]}"
+  mapfile -t args < <(qt_loop "$(fresh)")
+  timed "$WORK/qt.$round" "${args[@]}"
   mapfile -t args < <(tavimo_album "$(fresh)")
   timed "$WORK/dl.$round" "${args[@]}"
 done
 count=$(find "$WORK/out" -name '*.mp3' | wc -l)
-curl_wall=$(for r in 1 2 3; do field "$WORK/curl.$r" 1; done | median)
-dl_wall=$(for r in 1 2 3; do field "$WORK/dl.$r" 1; done | median)
-curl_cpu=$(for r in 1 2 3; do cpu "$WORK/curl.$r"; done | median)
-dl_cpu=$(for r in 1 2 3; do cpu "$WORK/dl.$r"; done | median)
+wall_of() { for r in 1 2 3 4 5; do field "$WORK/$1.$r" 1; done | median; }
+cpu_of() { for r in 1 2 3 4 5; do cpu "$WORK/$1.$r"; done | median; }
+curl_wall=$(wall_of curl); qt_wall=$(wall_of qt); dl_wall=$(wall_of dl)
+curl_cpu=$(cpu_of curl); qt_cpu=$(cpu_of qt); dl_cpu=$(cpu_of dl)
 report "album wall vs curl" "$(ratio "$dl_wall" "$curl_wall")" "<=" 1.0 "tavimo-dl ${dl_wall}s, curl ${curl_wall}s, $count files"
 report "album CPU vs curl" "$(ratio "$dl_cpu" "$curl_cpu")" "<=" 1.0 "tavimo-dl ${dl_cpu}s, curl ${curl_cpu}s user+sys"
+report "album wall vs bare Qt loop" "$(ratio "$dl_wall" "$qt_wall")" "<=" 1.1 "the Qt loop ${qt_wall}s, $(ratio "$qt_wall" "$curl_wall") x curl"
+report "album CPU vs bare Qt loop" "$(ratio "$dl_cpu" "$qt_cpu")" "<=" 1.1 "the Qt loop ${qt_cpu}s, $(ratio "$qt_cpu" "$curl_cpu") x curl"
 
 # 5. Responsiveness of the window during the same album.
 read -r gap beats files seconds < <("$B/bench/tavimo-bench-heartbeat" "$HOSTS" "$ALBUM_URL" "$(fresh)" 2>/dev/null)
