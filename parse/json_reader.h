@@ -2,6 +2,7 @@
 
 #include "parse/json_value.h"
 #include "parse/string_builder.h"
+#include "parse/text_arena.h"
 
 #include <QSet>
 #include <QString>
@@ -69,6 +70,7 @@ private:
     QString &errors_;
     // One builder serves every string of the pass; it is emptied per string.
     cStringBuilder builder_;
+    TextArena texts_;
     static constexpr qsizetype kKeyCacheSize = 4096;
     QString keyBuffer_;
     QSet<QString> keyCache_;

@@ -43,7 +43,7 @@ JsonValue JsonReader::ReadString()
     // Most strings hold no escape: they are copied once, straight from the text.
     if (at(quote)) {
         ++cursor_;
-        return JsonValue(plain.isEmpty() ? QString() : plain.toString());
+        return JsonValue(texts_.Keep(plain));
     }
     builder_.Remove(0, builder_.Length());
     builder_.Append(plain);
