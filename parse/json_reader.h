@@ -1,7 +1,6 @@
 #pragma once
 
 #include "parse/json_value.h"
-#include "parse/string_builder.h"
 #include "parse/text_arena.h"
 
 #include <QSet>
@@ -68,8 +67,8 @@ private:
     qint64 length_;
     qint64 cursor_ = 1;
     QString &errors_;
-    // One builder serves every string of the pass; it is emptied per string.
-    cStringBuilder builder_;
+    // One buffer serves every string with escapes; it is emptied per string.
+    QString unescaped_;
     TextArena texts_;
     static constexpr qsizetype kKeyCacheSize = 4096;
     QString keyBuffer_;

@@ -45,17 +45,17 @@ JsonValue JsonReader::ReadString()
         ++cursor_;
         return JsonValue(texts_.Keep(plain));
     }
-    builder_.Remove(0, builder_.Length());
-    builder_.Append(plain);
+    unescaped_.resize(0);
+    unescaped_.append(plain);
     while (!atEnd()) {
         const bool closing = current() == quote;
         ++cursor_;
         if (closing)
             break;
         readEscape();
-        builder_.Append(plainRun(quote));
+        unescaped_.append(plainRun(quote));
     }
-    return JsonValue(builder_.toString());
+    return JsonValue(texts_.Keep(unescaped_));
 }
 
 QStringView JsonReader::plainRun(char16_t quote)
@@ -109,7 +109,7 @@ void JsonReader::readEscape()
                 break;
             code = char16_t(code * 16 + digit);
         }
-        builder_.Append(QStringView(&code, 1));
+        unescaped_.append(QChar(code));
         cursor_ += 4;
         return;
     }
@@ -117,7 +117,7 @@ void JsonReader::readEscape()
         // The escape letter is read again as an ordinary character.
         return;
     }
-    builder_.Append(QStringView(&unit, 1));
+    unescaped_.append(QChar(unit));
     ++cursor_;
 }
 

@@ -7,7 +7,9 @@ namespace tavimo {
 QString TextArena::Keep(QStringView text)
 {
     const qsizetype size = text.size();
-    if (size == 0 || size > kLargestKept)
+    if (size == 0)
+        return QString();
+    if (size > kLargestKept)
         return text.toString();
     // Each text is followed by a terminating zero, as every string's data is.
     if (block_.isNull() || used_ + size + 1 > block_.size()) {

@@ -11,7 +11,7 @@ namespace tavimo {
 // the last text carved from it; the texts behave as ordinary strings.
 class TextArena {
 public:
-    // Empty text gives the null string, as QStringView::toString does.
+    // Empty text gives the null string.
     QString Keep(QStringView text);
 
 private:
