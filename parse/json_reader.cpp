@@ -137,11 +137,14 @@ JsonValue JsonReader::ReadObject()
         return JsonValue();
     auto object = std::make_shared<JsonObject>();
     // Sibling objects in a reply usually share one shape: room for as many
-    // members as the previous object at this depth avoids regrowing.
-    int &expectedMembers = expectedMembers_[size_t(depth_ - 1)];
-    object->Reserve(expectedMembers);
-    while (nextMember(u'}', u"Missing '}': ")) {
-        const QString key = ReadKey();
+    // members as the previous object at this depth avoids regrowing, and
+    // its keys serve again.
+    std::shared_ptr<const JsonObject> &sibling = previousObjects_[size_t(depth_ - 1)];
+    const std::vector<JsonObject::Member> noMembers;
+    const auto &siblingMembers = sibling ? sibling->Members() : noMembers;
+    object->Reserve(int(siblingMembers.size()));
+    for (size_t position = 0; nextMember(u'}', u"Missing '}': "); ++position) {
+        const QString key = ReadKey(position < siblingMembers.size() ? &siblingMembers[position].first : nullptr);
         pending_ = false;
         JsonValue value = ReadValue();
         if (!valueFailed_ && !object->Add(key, std::move(value)))
@@ -153,7 +156,7 @@ JsonValue JsonReader::ReadObject()
             break;
         }
     }
-    expectedMembers = object->Count();
+    sibling = object;
     finishNesting();
     return JsonValue(std::move(object));
 }

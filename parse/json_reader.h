@@ -34,7 +34,8 @@ private:
     JsonValue ReadNumber();
     JsonValue ReadBoolean();
     JsonValue ReadNull();
-    QString ReadKey();
+    // likelyKey, when given, is returned instead of a copy if it matches.
+    QString ReadKey(const QString *likelyKey);
 
     // The characters up to the next backslash or quote; the cursor moves past them.
     QStringView plainRun(char16_t quote);
@@ -74,7 +75,8 @@ private:
     QString keyBuffer_;
     QSet<QString> keyCache_;
     int depth_ = 0;
-    std::array<int, kMaxDepth> expectedMembers_{};
+    // The object read last at each depth.
+    std::array<std::shared_ptr<const JsonObject>, kMaxDepth> previousObjects_;
     // A member or element failure that ends each enclosing level in turn.
     bool pending_ = false;
     QString pendingDescription_;

@@ -171,11 +171,13 @@ JsonValue JsonReader::ReadNull()
     return JsonValue();
 }
 
-QString JsonReader::ReadKey()
+QString JsonReader::ReadKey(const QString *likelyKey)
 {
     SkipBlanks();
     keyBuffer_.resize(0);
     gatherKey(keyBuffer_);
+    if (likelyKey && *likelyKey == keyBuffer_)
+        return *likelyKey;
     return sharedKey(keyBuffer_);
 }
 

@@ -91,6 +91,7 @@ public:
     JsonValue Item(const QString &key) const;
     QStringList Keys() const;
 
+    const std::vector<Member> &Members() const { return members_; }
     std::vector<Member>::const_iterator begin() const { return members_.begin(); }
     std::vector<Member>::const_iterator end() const { return members_.end(); }
 
