@@ -34,7 +34,8 @@ private:
     JsonValue ReadNumber();
     JsonValue ReadBoolean();
     JsonValue ReadNull();
-    // likelyKey, when given, is returned instead of a copy if it matches.
+    // likelyKey, when given and written as is in the text, is returned
+    // without reading the key character by character.
     QString ReadKey(const QString *likelyKey);
 
     // The characters up to the next backslash or quote; the cursor moves past them.
@@ -52,6 +53,8 @@ private:
     // is complete (its closing character, or the end of the text).
     bool nextMember(char16_t closing, QStringView missingClosing);
     bool closingKeyQuoteMisplaced(const QString &key);
+    // The text at the cursor is the key in double quotes, then a colon.
+    bool quotedKeyAtCursor(const QString &key) const;
 
     bool atEnd() const { return cursor_ > length_; }
     // Only valid when !atEnd().

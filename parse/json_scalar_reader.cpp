@@ -174,10 +174,12 @@ JsonValue JsonReader::ReadNull()
 QString JsonReader::ReadKey(const QString *likelyKey)
 {
     SkipBlanks();
+    if (likelyKey && quotedKeyAtCursor(*likelyKey)) {
+        cursor_ += likelyKey->size() + 3;
+        return *likelyKey;
+    }
     keyBuffer_.resize(0);
     gatherKey(keyBuffer_);
-    if (likelyKey && *likelyKey == keyBuffer_)
-        return *likelyKey;
     return sharedKey(keyBuffer_);
 }
 
@@ -221,6 +223,18 @@ QString JsonReader::sharedKey(const QString &key)
     if (keyCache_.size() < kKeyCacheSize)
         keyCache_.insert(copy);
     return copy;
+}
+
+bool JsonReader::quotedKeyAtCursor(const QString &key) const
+{
+    // A read key holds no quotes or blanks, so this text reads as the key
+    // itself, whatever colons it holds.
+    const qsizetype size = key.size();
+    if (length_ - cursor_ + 1 < size + 3)
+        return false;
+    const char16_t *const quote = text_ + cursor_ - 1;
+    return quote[0] == u'"' && quote[size + 1] == u'"' && quote[size + 2] == u':' &&
+           QStringView(quote + 1, size) == key;
 }
 
 bool JsonReader::closingKeyQuoteMisplaced(const QString &key)
