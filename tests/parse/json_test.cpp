@@ -125,14 +125,21 @@ INSTANTIATE_TEST_SUITE_P(PendingFailures, ParseJsonCases, ::testing::Values(
     ParseCase{u"[1234567890123456789012345678901234567890]", u"[]",
               u"Number too large: ]\r\n"}));
 
-// Sibling objects of the same, a reordered or a different shape, and a
-// duplicate key where the previous sibling had another key.
+// Sibling objects of the same, a reordered or a different shape; a
+// duplicate key where the previous sibling had another key; a sibling's
+// key written otherwise, or cut off.
 INSTANTIATE_TEST_SUITE_P(SiblingObjects, ParseJsonCases, ::testing::Values(
     ParseCase{u"[{'a':1,'b':'x'},{'a':2,'b':'y'}]", u"[{a:1,b:'x'},{a:2,b:'y'}]", u""},
     ParseCase{u"[{'a':1,'b':2},{'b':3,'a':4,'c':5},{c:6}]", u"[{a:1,b:2},{b:3,a:4,c:5},{c:6}]", u""},
     ParseCase{u"[{'o':{'k':1}},{'o':{'k':2,'k2':3}}]", u"[{o:{k:1}},{o:{k:2,k2:3}}]", u""},
     ParseCase{u"[{'a':1,'b':2},{'a':1,'a':2}]", u"[{a:1,b:2},{a:1}]",
-              u"Duplicate key: a\r\nDuplicate key: }]\r\n"}));
+              u"Duplicate key: a\r\nDuplicate key: }]\r\n"},
+    ParseCase{u"[{\"a:b\":1},{\"a:b\":2},{\"a:b\" :3}]", u"[{a:b:1},{a:b:2},{a:b:3}]", u""},
+    ParseCase{u"[{\"abc\":1},{\"abc\"}]", u"[{abc:1},{}]",
+              u"Invalid Key at position 18 : abc\r\nInvalid number: abc\r\nInvalid number: }]\r\n"},
+    ParseCase{u"[{\"abc\":1},{\"abc\"", u"[{abc:1},{abc:<empty>}]",
+              u"Invalid Key at position 18 : abc\r\nMissing '}': [{\"abc\":1},{\"abc\"\r\n"
+              u"Missing ']': [{\"abc\":1},{\"abc\"\r\n"}));
 
 // Each parse starts with no errors and no pending failure.
 TEST(ParseJson, ResetsErrorsAndPendingStateEachCall)
