@@ -4,16 +4,16 @@
 
 namespace tavimo {
 
-ReplyWait::ReplyWait(QNetworkReply *reply, int stallTimeoutMs) : reply_(reply)
+ReplyWait::ReplyWait(QNetworkReply *reply, int stallTimeoutMs) : reply_(reply), stallTimeoutMs_(stallTimeoutMs)
 {
     stall_.setSingleShot(true);
-    stall_.setInterval(stallTimeoutMs);
-    connect(&stall_, &QTimer::timeout, this, [this] { end(WaitEnd::Stalled); });
+    connect(&stall_, &QTimer::timeout, this, &ReplyWait::stallClockRang);
     connect(reply, &QNetworkReply::finished, this, [this] { end(WaitEnd::Finished); });
-    // Any sign of life, headers included, restarts the stall clock.
-    connect(reply, &QNetworkReply::readyRead, &stall_, qOverload<>(&QTimer::start));
-    connect(reply, &QNetworkReply::downloadProgress, &stall_, qOverload<>(&QTimer::start));
-    connect(reply, &QNetworkReply::metaDataChanged, &stall_, qOverload<>(&QTimer::start));
+    // Any sign of life, headers included, restarts the stall clock. Only a
+    // time stamp is taken per piece; the timer is rearmed when it rings.
+    connect(reply, &QNetworkReply::readyRead, this, &ReplyWait::noteActivity);
+    connect(reply, &QNetworkReply::downloadProgress, this, &ReplyWait::noteActivity);
+    connect(reply, &QNetworkReply::metaDataChanged, this, &ReplyWait::noteActivity);
     // The reply going away with its manager ends the wait without touching it.
     connect(reply, &QObject::destroyed, this, [this] {
         const bool first = !end_;
@@ -27,10 +27,21 @@ ReplyWait::ReplyWait(QNetworkReply *reply, int stallTimeoutMs) : reply_(reply)
 
 void ReplyWait::watch()
 {
-    if (!end_ && reply_ && reply_->isFinished())
+    if (!end_ && reply_ && reply_->isFinished()) {
         end(WaitEnd::Finished);
-    else if (!end_)
-        stall_.start();
+    } else if (!end_) {
+        noteActivity();
+        stall_.start(stallTimeoutMs_);
+    }
+}
+
+void ReplyWait::stallClockRang()
+{
+    const qint64 quiet = sinceActivity_.elapsed();
+    if (quiet >= stallTimeoutMs_)
+        end(WaitEnd::Stalled);
+    else
+        stall_.start(int(stallTimeoutMs_ - quiet));
 }
 
 WaitEnd ReplyWait::run()

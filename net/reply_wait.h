@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QObject>
 #include <QPointer>
@@ -33,10 +34,14 @@ signals:
 
 private:
     void end(WaitEnd how);
+    void noteActivity() { sinceActivity_.start(); }
+    void stallClockRang();
 
     QPointer<QNetworkReply> reply_;
     QEventLoop loop_;
     QTimer stall_;
+    QElapsedTimer sinceActivity_;
+    int stallTimeoutMs_;
     std::optional<WaitEnd> end_;
 };
 

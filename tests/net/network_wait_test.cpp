@@ -80,6 +80,19 @@ TEST_F(NetworkWaitTest, StalledTransferFails)
     EXPECT_EQ(root.allFiles(), QStringList{"t.mp3.part"});
 }
 
+// A slow but steady body outlasts the stall time-out many times over: only
+// silence ends a transfer.
+TEST_F(NetworkWaitTest, SteadyTransferLongerThanTheStallTimeOutCompletes)
+{
+    Resource slow;
+    slow.body = trackBytes(12 * 64 * 1024, 5);
+    slow.chunkDelay = std::chrono::milliseconds(60);
+    server.put("/slow.mp3", slow);
+    http.setStallTimeout(200);
+    EXPECT_EQ(http.DownloadFile(server.url("/slow.mp3"), root.file("t.mp3")), DownloadOutcome::Saved);
+    EXPECT_EQ(root.read("t.mp3"), QByteArray::fromStdString(slow.body));
+}
+
 // Waiting for a silent server uses next to no CPU time.
 TEST_F(NetworkWaitTest, WaitingUsesNoCpu)
 {
