@@ -10,6 +10,10 @@
 
 #include <optional>
 
+#include <cerrno>
+
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace tavimo {
@@ -59,6 +63,19 @@ QString replyCharset(const QNetworkReply &reply)
                                             QRegularExpression::CaseInsensitiveOption);
     const QRegularExpressionMatch match = charset.match(reply.header(QNetworkRequest::ContentTypeHeader).toString());
     return match.hasMatch() ? match.captured(1) : QStringLiteral("UTF-8");
+}
+
+// Takes the file's lock, unless another writer holds it. The lock must be
+// on the file that still has the name: a holder may have just removed or
+// renamed the one this handle opened. File systems without locks go unlocked.
+bool HoldExclusively(QFile &file)
+{
+    if (flock(file.handle(), LOCK_EX | LOCK_NB) != 0)
+        return errno != EWOULDBLOCK;
+    struct stat opened;
+    struct stat named;
+    return fstat(file.handle(), &opened) == 0 && stat(QFile::encodeName(file.fileName()).constData(), &named) == 0
+        && opened.st_dev == named.st_dev && opened.st_ino == named.st_ino;
 }
 
 } // namespace
@@ -163,17 +180,28 @@ bool PartFileWriter::take(const char *data, qint64 size)
 
 bool PartFileWriter::write(const char *data, qint64 size)
 {
-    if (!file_.isOpen()) {
-        const bool append = mode_ == Mode::Append;
-        const QIODevice::OpenMode how = append ? QIODevice::Append : QIODevice::Truncate;
-        opened_ = true;
-        if (!file_.open(QIODevice::WriteOnly | QIODevice::Unbuffered | how))
-            return false;
-        // Before the first byte, so no byte is ever kept without its address.
-        if (!append)
-            RecordPartSource(file_.fileName(), source_);
-    }
+    if (!file_.isOpen() && !open())
+        return false;
     return file_.write(data, size) == size;
+}
+
+// Opened without truncating and locked before anything changes: another
+// copy of the program writing the same track keeps its file to itself.
+bool PartFileWriter::open()
+{
+    const bool append = mode_ == Mode::Append;
+    opened_ = true;
+    if (!file_.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered))
+        return false;
+    if (!HoldExclusively(file_)) {
+        lockedOut_ = true;
+        return false;
+    }
+    if (append)
+        return file_.size() == kept_;
+    // Before the first byte, so no byte is ever kept without its address.
+    RecordPartSource(file_.fileName(), source_);
+    return file_.resize(0);
 }
 
 void PartFileWriter::keepPrefix(const char *data, qint64 size)
@@ -198,6 +226,8 @@ TransferVerdict PartFileWriter::judge(QNetworkReply &reply, WaitEnd end)
     if (mode_ == Mode::Undecided)
         start(reply); // a reply without a body never announced itself
     missing_ = status_ == 404 || bodyIsErrorPage(reply);
+    if (lockedOut_)
+        return TransferVerdict::Interrupted; // the file is another writer's
     if (writeFailed_ || mode_ == Mode::DropBody || mode_ == Mode::Refuse)
         return TransferVerdict::ErrorReply;
     if (end == WaitEnd::Stalled || mode_ == Mode::Undecided || transferBroke(reply))
@@ -214,22 +244,24 @@ bool PartFileWriter::commitTo(const QString &path)
     // On disk before it takes the final name: after a power cut a final name
     // must never stand for bytes that never reached the disk, as a present
     // file is skipped for good.
-    const bool synced = file_.flush() && fdatasync(file_.handle()) == 0;
-    file_.close();
-    const bool written = synced && file_.error() == QFileDevice::NoError;
+    const bool written = file_.flush() && fdatasync(file_.handle()) == 0 && file_.error() == QFileDevice::NoError;
     ForgetPartSource(file_.fileName());
-    if (written && !QFileInfo::exists(path) && QFile::rename(file_.fileName(), path))
-        return true;
-    file_.remove();
-    return false;
+    // Renamed or removed while still locked, so no other writer gets at it
+    // in between.
+    const bool moved = written && !QFileInfo::exists(path) && QFile::rename(file_.fileName(), path);
+    if (!moved)
+        QFile::remove(file_.fileName());
+    file_.close();
+    return moved;
 }
 
 void PartFileWriter::keep() { file_.close(); }
 
 void PartFileWriter::discard()
 {
+    if (!lockedOut_)
+        QFile::remove(file_.fileName());
     file_.close();
-    QFile::remove(file_.fileName());
 }
 
 } // namespace tavimo

@@ -55,6 +55,7 @@ private:
     void startPartial(const QByteArray &contentRange);
     bool take(const char *data, qint64 size);
     bool write(const char *data, qint64 size);
+    bool open();
     void keepPrefix(const char *data, qint64 size);
     bool bodyIsErrorPage(QNetworkReply &reply) const;
 
@@ -71,6 +72,7 @@ private:
     bool startChecked_ = false;
     bool opened_ = false;
     bool writeFailed_ = false;
+    bool lockedOut_ = false;
     bool missing_ = false;
 };
 

@@ -2,6 +2,12 @@
 
 #include "net/part_source.h"
 
+#include <QFile>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
 namespace tavimo::test {
 namespace {
 
@@ -173,6 +179,30 @@ TEST_F(DownloadResumeTest, EquallyNamedTracksNeverShareKeptBytes)
     EXPECT_EQ(http.DownloadFile(server.url("/first.mp3"), root.file("t.mp3")), DownloadOutcome::Saved);
     EXPECT_FALSE(server.requests().back().hasHeader("Range"));
     EXPECT_EQ(root.read("t.mp3"), bytes(first));
+    EXPECT_EQ(root.allFiles(), QStringList{"t.mp3"});
+}
+
+// Kept bytes another copy of the program is writing (it holds the file's
+// lock) are neither continued, restarted nor removed: the track fails and
+// the other writer's file stays as it is; once free, it is continued.
+TEST_F(DownloadResumeTest, KeptBytesAnotherWriterHoldsAreLeftAlone)
+{
+    const std::string body = trackBytes(kTrackSize, 13);
+    server.put("/t.mp3", track(body));
+    const QString part = root.file("t.mp3.part");
+    root.write("t.mp3.part", bytes(body.substr(0, kKept)));
+    ASSERT_TRUE(RecordPartSource(part, server.url("/t.mp3")));
+    const int otherWriter = ::open(QFile::encodeName(part).constData(), O_WRONLY);
+    ASSERT_GE(otherWriter, 0);
+    ASSERT_EQ(flock(otherWriter, LOCK_EX | LOCK_NB), 0);
+
+    EXPECT_EQ(http.DownloadFile(server.url("/t.mp3"), root.file("t.mp3")), DownloadOutcome::Failed);
+    EXPECT_EQ(root.allFiles(), QStringList{"t.mp3.part"});
+    EXPECT_EQ(root.read("t.mp3.part"), bytes(body.substr(0, kKept)));
+
+    ::close(otherWriter);
+    EXPECT_EQ(http.DownloadFile(server.url("/t.mp3"), root.file("t.mp3")), DownloadOutcome::Saved);
+    EXPECT_EQ(root.read("t.mp3"), bytes(body));
     EXPECT_EQ(root.allFiles(), QStringList{"t.mp3"});
 }
 
