@@ -2,15 +2,10 @@
 // shows one empty widget. Either ends the moment its window is first
 // painted; the caller times the run.
 #include "app/browser_profile.h"
-#include "app/browser_windows.h"
-#include "app/main_form.h"
-#include "app/start_up.h"
-#include "app/widget_dialogs.h"
-#include "net/mod_xml_http.h"
+#include "app/window_program.h"
 
 #include <QApplication>
 #include <QEvent>
-#include <QNetworkProxyFactory>
 #include <QWidget>
 
 #include <cstdio>
@@ -42,17 +37,10 @@ int RunBare(QApplication &app)
 
 int RunMainForm(QApplication &app, const QString &root)
 {
-    QNetworkProxyFactory::setUseSystemConfiguration(true);
-    tavimo::WidgetDialogs dialogs;
-    tavimo::ModXmlHttp net;
-    tavimo::MainForm form(tavimo::ServiceHosts::builtIn(), net, dialogs, root);
-    dialogs.setParent(&form);
-    tavimo::BrowserWindows windows(form, tavimo::ServiceHosts::builtIn(), net, root);
-    tavimo::EndProgramWhenClosed(form);
-    tavimo::ArmAutoClick(form, windows);
+    tavimo::WindowProgram program(root);
     ExitOnFirstPaint exitOnPaint;
-    form.installEventFilter(&exitOnPaint);
-    form.show();
+    program.form().installEventFilter(&exitOnPaint);
+    program.form().show();
     return app.exec();
 }
 

@@ -1,0 +1,16 @@
+#include "app/window_program.h"
+
+#include "app/start_up.h"
+
+namespace tavimo {
+
+WindowProgram::WindowProgram(const QString &downloadRoot)
+    : form_(ServiceHosts::builtIn(), net_, dialogs_, downloadRoot),
+      windows_(form_, ServiceHosts::builtIn(), net_, downloadRoot)
+{
+    dialogs_.setParent(&form_);
+    EndProgramWhenClosed(form_);
+    ArmAutoClick(form_, windows_);
+}
+
+} // namespace tavimo
