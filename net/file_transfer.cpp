@@ -1,5 +1,6 @@
 #include "net/file_transfer.h"
 
+#include "net/access_manager.h"
 #include "net/file_names.h"
 #include "net/part_file_writer.h"
 
@@ -102,6 +103,7 @@ void FileTransfer::attempt()
 
     writer_ = std::make_unique<PartFileWriter>(partPath, address_, d_.resumeEnabled);
     QNetworkRequest request(address);
+    request.setAttribute(kStraightToFileAttribute, true);
     if (!writer_->rangeRequest().isEmpty())
         request.setRawHeader("Range", writer_->rangeRequest());
     reply_ = d_.manager->get(request);

@@ -1,5 +1,6 @@
 #include "net/mod_xml_http.h"
 
+#include "net/access_manager.h"
 #include "net/loopback_proxy_factory.h"
 #include "net/mod_xml_http_private.h"
 
@@ -58,7 +59,7 @@ QByteArray &ModXmlHttp::Private::buffer()
 ModXmlHttp::ModXmlHttp(QObject *parent) : QObject(parent), d(new Private)
 {
     useSystemProxySettingsOnce();
-    d->manager = new QNetworkAccessManager(this);
+    d->manager = new AccessManager(this);
     d->manager->setProxyFactory(new LoopbackProxyFactory);
     d->manager->setRedirectPolicy(QNetworkRequest::NoLessSafeRedirectPolicy);
 }

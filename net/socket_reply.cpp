@@ -1,0 +1,487 @@
+#include "net/socket_reply.h"
+
+#include "net/connection_pool.h"
+
+#include <QNetworkCookie>
+#include <QNetworkCookieJar>
+#include <QNetworkProxyFactory>
+#include <QTcpSocket>
+#include <QTimer>
+
+#include <cstring>
+
+namespace tavimo {
+
+namespace {
+
+// A head this large is not a server's reply to a GET.
+constexpr qsizetype kMaxHeadBytes = 64 * 1024;
+constexpr qsizetype kHeadReadBytes = 16 * 1024;
+constexpr int kMaxRedirects = 50;
+
+bool isRedirect(int status) { return status == 301 || status == 302 || status == 303 || status == 307 || status == 308; }
+
+// Header text goes on the wire as it is: a line break in it would start a
+// header or a request of its own.
+bool safeOnTheWire(QByteArrayView text)
+{
+    return std::none_of(text.begin(), text.end(), [](char c) { return c == '\r' || c == '\n' || c == '\0'; });
+}
+
+bool ownedHeader(const QByteArray &name)
+{
+    for (const char *owned : {"Host", "Connection", "Proxy-Authorization", "Proxy-Connection", "Content-Length",
+                              "Transfer-Encoding", "Expect", "Upgrade"})
+        if (name.compare(owned, Qt::CaseInsensitive) == 0)
+            return true;
+    return false;
+}
+
+QNetworkReply::NetworkError statusError(int status)
+{
+    switch (status) {
+    case 401: return QNetworkReply::AuthenticationRequiredError;
+    case 403: return QNetworkReply::ContentAccessDenied;
+    case 404: return QNetworkReply::ContentNotFoundError;
+    case 405: return QNetworkReply::ContentOperationNotPermittedError;
+    case 407: return QNetworkReply::ProxyAuthenticationRequiredError;
+    case 409: return QNetworkReply::ContentConflictError;
+    case 410: return QNetworkReply::ContentGoneError;
+    case 418: return QNetworkReply::ProtocolInvalidOperationError;
+    case 500: return QNetworkReply::InternalServerError;
+    case 501: return QNetworkReply::OperationNotImplementedError;
+    case 503: return QNetworkReply::ServiceUnavailableError;
+    default:
+        if (status >= 500)
+            return QNetworkReply::UnknownServerError;
+        return status >= 400 ? QNetworkReply::UnknownContentError : QNetworkReply::NoError;
+    }
+}
+
+QNetworkReply::NetworkError socketError(QAbstractSocket::SocketError error, bool viaProxy)
+{
+    switch (error) {
+    case QAbstractSocket::ConnectionRefusedError:
+        return viaProxy ? QNetworkReply::ProxyConnectionRefusedError : QNetworkReply::ConnectionRefusedError;
+    case QAbstractSocket::HostNotFoundError:
+        return viaProxy ? QNetworkReply::ProxyNotFoundError : QNetworkReply::HostNotFoundError;
+    case QAbstractSocket::SocketTimeoutError:
+        return viaProxy ? QNetworkReply::ProxyTimeoutError : QNetworkReply::TimeoutError;
+    case QAbstractSocket::ProxyConnectionRefusedError:
+        return QNetworkReply::ProxyConnectionRefusedError;
+    case QAbstractSocket::ProxyNotFoundError:
+        return QNetworkReply::ProxyNotFoundError;
+    case QAbstractSocket::ProxyAuthenticationRequiredError:
+        return QNetworkReply::ProxyAuthenticationRequiredError;
+    case QAbstractSocket::ProxyConnectionClosedError:
+    case QAbstractSocket::ProxyConnectionTimeoutError:
+    case QAbstractSocket::ProxyProtocolError:
+        return QNetworkReply::ProxyConnectionClosedError;
+    default:
+        return viaProxy ? QNetworkReply::ProxyConnectionClosedError : QNetworkReply::RemoteHostClosedError;
+    }
+}
+
+} // namespace
+
+SocketReply::SocketReply(const QNetworkRequest &request, ConnectionPool &pool, QNetworkCookieJar *jar,
+                         QNetworkProxyFactory *proxies, OtherRequest otherwise, QObject *parent)
+    : QNetworkReply(parent), pool_(pool), jar_(jar), proxies_(proxies), otherwise_(std::move(otherwise))
+{
+    setRequest(request);
+    setOperation(QNetworkAccessManager::GetOperation);
+    open(QIODevice::ReadOnly | QIODevice::Unbuffered);
+    // Started from the event loop, as the caller connects to the reply first.
+    setUrl(request.url());
+    QMetaObject::invokeMethod(this, [this] { fetch(url()); }, Qt::QueuedConnection);
+}
+
+SocketReply::~SocketReply()
+{
+    // A socket closing on deletion signals it, which must not come back here.
+    if (socket_ != nullptr)
+        socket_->disconnect(this);
+    delete socket_;
+}
+
+void SocketReply::fetch(const QUrl &address)
+{
+    if (phase_ == Phase::Done)
+        return;
+    setUrl(address);
+    route_ = {};
+    QList<QNetworkProxy> proxies = proxies_ != nullptr ? proxies_->queryProxy(QNetworkProxyQuery(address))
+                                                       : QNetworkProxyFactory::proxyForQuery(QNetworkProxyQuery(address));
+    route_.host = address.host();
+    route_.port = quint16(address.port(80));
+    for (const QNetworkProxy &proxy : proxies) {
+        if (proxy.type() == QNetworkProxy::HttpProxy || proxy.type() == QNetworkProxy::HttpCachingProxy) {
+            route_.viaHttpProxy = true;
+            route_.httpProxy = proxy;
+            route_.host = proxy.hostName();
+            route_.port = proxy.port();
+        } else if (proxy.type() == QNetworkProxy::Socks5Proxy) {
+            route_.socketProxy = proxy;
+        } else if (proxy.type() != QNetworkProxy::NoProxy && proxy.type() != QNetworkProxy::DefaultProxy) {
+            continue;
+        }
+        break;
+    }
+    route_.key = QStringLiteral("%1|%2:%3|%4").arg(route_.viaHttpProxy).arg(route_.host).arg(route_.port)
+                     .arg(route_.socketProxy.hostName() + QLatin1Char(':') + QString::number(route_.socketProxy.port()));
+    if (!route_.viaHttpProxy)
+        route_.key += QLatin1Char('|') + address.host() + QLatin1Char(':') + QString::number(route_.port);
+    phase_ = Phase::Connecting;
+    head_.clear();
+    pendingBody_.clear();
+    response_.reset();
+    framing_.reset();
+    receivedAny_ = false;
+    if (QTcpSocket *idle = pool_.take(route_.key)) {
+        reused_ = true;
+        adopt(idle);
+        sendRequest();
+    } else {
+        connectFresh();
+    }
+}
+
+void SocketReply::connectFresh()
+{
+    reused_ = false;
+    auto *socket = new QTcpSocket;
+    socket->setProxy(route_.socketProxy);
+    adopt(socket);
+    connect(socket, &QTcpSocket::connected, this, &SocketReply::sendRequest);
+    socket->connectToHost(route_.host, route_.port, QIODevice::ReadWrite | QIODevice::Unbuffered);
+}
+
+void SocketReply::adopt(QTcpSocket *socket)
+{
+    socket_ = socket;
+    connect(socket, &QTcpSocket::readyRead, this, &SocketReply::socketReadable);
+    connect(socket, &QTcpSocket::disconnected, this, &SocketReply::connectionEnded);
+    connect(socket, &QTcpSocket::errorOccurred, this, &SocketReply::connectionEnded);
+}
+
+void SocketReply::sendRequest()
+{
+    const QByteArray bytes = requestBytes();
+    if (bytes.isEmpty())
+        return fail(ProtocolInvalidOperationError, tr("The address cannot be sent"));
+    phase_ = Phase::Head;
+    if (socket_->write(bytes) != bytes.size())
+        connectionEnded();
+}
+
+QByteArray SocketReply::requestBytes() const
+{
+    const QUrl address = url();
+    QByteArray target = route_.viaHttpProxy
+        ? address.adjusted(QUrl::RemoveUserInfo | QUrl::RemoveFragment).toEncoded()
+        : address.toEncoded(QUrl::RemoveScheme | QUrl::RemoveAuthority | QUrl::RemoveFragment);
+    if (target.isEmpty())
+        target = "/";
+    const QByteArray host = address.adjusted(QUrl::RemoveUserInfo).authority(QUrl::FullyEncoded).toLatin1();
+    if (target.contains(' ') || !safeOnTheWire(target) || !safeOnTheWire(host))
+        return {};
+    QByteArray bytes = "GET " + target + " HTTP/1.1\r\nHost: " + host + "\r\n";
+    const QNetworkRequest &asked = request();
+    bool userAgent = false;
+    bool cookie = false;
+    for (const QByteArray &name : asked.rawHeaderList()) {
+        const QByteArray value = asked.rawHeader(name);
+        if (ownedHeader(name) || !safeOnTheWire(name) || !safeOnTheWire(value) || name.contains(':'))
+            continue;
+        userAgent = userAgent || name.compare("User-Agent", Qt::CaseInsensitive) == 0;
+        cookie = cookie || name.compare("Cookie", Qt::CaseInsensitive) == 0;
+        bytes += name + ": " + value + "\r\n";
+    }
+    if (!userAgent)
+        bytes += "User-Agent: Mozilla/5.0\r\n";
+    const bool loadCookies = asked.attribute(QNetworkRequest::CookieLoadControlAttribute).toInt() != QNetworkRequest::Manual;
+    if (!cookie && loadCookies && jar_) {
+        QByteArray cookies;
+        for (const QNetworkCookie &each : jar_->cookiesForUrl(address)) {
+            const QByteArray pair = each.toRawForm(QNetworkCookie::NameAndValueOnly);
+            if (safeOnTheWire(pair))
+                cookies += (cookies.isEmpty() ? "" : "; ") + pair;
+        }
+        if (!cookies.isEmpty())
+            bytes += "Cookie: " + cookies + "\r\n";
+    }
+    if (route_.viaHttpProxy && !route_.httpProxy.user().isEmpty()) {
+        const QByteArray credentials = (route_.httpProxy.user() + QLatin1Char(':') + route_.httpProxy.password()).toUtf8();
+        bytes += "Proxy-Authorization: Basic " + credentials.toBase64() + "\r\n";
+    }
+    return bytes + "Connection: keep-alive\r\n\r\n";
+}
+
+void SocketReply::socketReadable()
+{
+    if (phase_ == Phase::Head)
+        readHead();
+    else if (phase_ == Phase::Body)
+        emit readyRead();
+}
+
+void SocketReply::readHead()
+{
+    char chunk[kHeadReadBytes];
+    while (phase_ == Phase::Head) {
+        const qint64 got = socket_->read(chunk, sizeof chunk);
+        if (got < 0)
+            return connectionEnded();
+        if (got == 0)
+            return;
+        receivedAny_ = true;
+        head_.append(chunk, got);
+        for (qsizetype end = ResponseHeadEnd(head_); end >= 0 && phase_ == Phase::Head; end = ResponseHeadEnd(head_)) {
+            const std::optional<ResponseHead> head = ParseResponseHead(QByteArrayView(head_).first(end));
+            if (!head)
+                return fail(ProtocolFailure, tr("The server's reply cannot be read"));
+            head_.remove(0, end);
+            // Interim answers (100 Continue) precede the real one.
+            if (head->status / 100 != 1 || head->status == 101)
+                headReceived(*head);
+        }
+        if (phase_ == Phase::Head && head_.size() > kMaxHeadBytes)
+            return fail(ProtocolFailure, tr("The server's reply cannot be read"));
+    }
+}
+
+void SocketReply::headReceived(const ResponseHead &head)
+{
+    framing_ = BodyFraming::of(head);
+    if (!framing_)
+        return fail(ProtocolFailure, tr("The server's reply has an unusable length"));
+    response_ = head;
+    pendingBody_ = std::exchange(head_, {});
+    keepCookies(head);
+    if (redirect(head))
+        return;
+    publish(head);
+    phase_ = Phase::Body;
+    emit metaDataChanged();
+    if (framing_->complete())
+        return bodyEnded();
+    if (!pendingBody_.isEmpty())
+        emit readyRead();
+}
+
+bool SocketReply::redirect(const ResponseHead &head)
+{
+    const QByteArray location = head.value("Location");
+    const QVariant policy = request().attribute(QNetworkRequest::RedirectPolicyAttribute);
+    if (!isRedirect(head.status) || location.isEmpty()
+        || (policy.isValid() && policy.toInt() == QNetworkRequest::ManualRedirectPolicy))
+        return false;
+    const QUrl target = url().resolved(QUrl::fromEncoded(location));
+    releaseConnection(false);
+    if (++redirects_ > kMaxRedirects) {
+        fail(TooManyRedirectsError, tr("Too many redirects"));
+        return true;
+    }
+    emit redirected(target);
+    const QString scheme = target.scheme().toLower();
+    if (scheme == QLatin1String("http") && !target.host().isEmpty()) {
+        fetch(target);
+    } else if (scheme == QLatin1String("https") && otherwise_) {
+        QNetworkRequest next = request();
+        next.setUrl(target);
+        relayTo(otherwise_(next));
+    } else {
+        fail(InsecureRedirectError, tr("Redirected to an address that cannot be fetched"));
+    }
+    return true;
+}
+
+void SocketReply::keepCookies(const ResponseHead &head)
+{
+    if (!jar_ || request().attribute(QNetworkRequest::CookieSaveControlAttribute).toInt() == QNetworkRequest::Manual)
+        return;
+    QList<QNetworkCookie> cookies;
+    for (const auto &[name, value] : head.fields)
+        if (name.compare("Set-Cookie", Qt::CaseInsensitive) == 0)
+            cookies += QNetworkCookie::parseCookies(value);
+    if (!cookies.isEmpty())
+        jar_->setCookiesFromUrl(cookies, url());
+}
+
+void SocketReply::publish(const ResponseHead &head)
+{
+    setAttribute(QNetworkRequest::HttpStatusCodeAttribute, head.status);
+    setAttribute(QNetworkRequest::HttpReasonPhraseAttribute, head.reason);
+    QList<QByteArray> names;
+    for (const auto &field : head.fields)
+        if (!names.contains(field.first.toLower()))
+            names.append(field.first.toLower());
+    for (const QByteArray &name : names) {
+        QByteArray value = head.value(name);
+        if (name == "set-cookie") {
+            value.clear();
+            for (const auto &[fieldName, fieldValue] : head.fields)
+                if (fieldName.compare(name, Qt::CaseInsensitive) == 0)
+                    value += (value.isEmpty() ? "" : "\n") + fieldValue;
+        }
+        setRawHeader(name, value);
+    }
+}
+
+qint64 SocketReply::readData(char *data, qint64 maxSize)
+{
+    if (relay_)
+        return relay_->read(data, maxSize);
+    if (phase_ == Phase::Done)
+        return -1;
+    if (phase_ != Phase::Body)
+        return 0;
+    qint64 body = 0;
+    while (body == 0 && phase_ == Phase::Body)
+        body = readBody(data, maxSize);
+    return qMax<qint64>(body, 0);
+}
+
+// One read from what came with the head, else from the socket, reduced to
+// the body's own bytes; 0 when nothing more has arrived, -1 when reading ended.
+qint64 SocketReply::readBody(char *data, qint64 maxSize)
+{
+    const qint64 limit = framing_->readLimit(maxSize);
+    if (limit == 0) {
+        bodyEnded();
+        return -1;
+    }
+    qint64 got = 0;
+    if (!pendingBody_.isEmpty()) {
+        got = qMin<qint64>(limit, pendingBody_.size());
+        std::memcpy(data, pendingBody_.constData(), size_t(got));
+        pendingBody_.remove(0, got);
+    } else {
+        got = socket_->read(data, limit);
+        if (got < 0) {
+            connectionEnded();
+            return -1;
+        }
+        if (got == 0)
+            return -1;
+    }
+    const qint64 body = framing_->decode(data, got);
+    if (body < 0) {
+        fail(ProtocolFailure, tr("The server's reply cannot be read"));
+        return -1;
+    }
+    if (framing_->complete())
+        bodyEnded();
+    return body;
+}
+
+void SocketReply::connectionEnded()
+{
+    if (phase_ == Phase::Done || socket_ == nullptr)
+        return;
+    const QAbstractSocket::SocketError cause = socket_->error();
+    if (phase_ == Phase::Body && framing_->endsWithConnection() && pendingBody_.isEmpty()) {
+        // What is still unread in the socket belongs to the body.
+        return bodyEnded();
+    }
+    // A kept-alive connection the server closed just before our request.
+    if (phase_ != Phase::Body && reused_ && !receivedAny_) {
+        releaseConnection(false);
+        return connectFresh();
+    }
+    if (phase_ == Phase::Body)
+        return fail(route_.viaHttpProxy ? ProxyConnectionClosedError : RemoteHostClosedError,
+                    tr("The connection closed before the whole reply came"));
+    fail(socketError(cause, route_.viaHttpProxy), socket_->errorString());
+}
+
+void SocketReply::bodyEnded()
+{
+    releaseConnection(!framing_->endsWithConnection() && response_->keepsConnection() && pendingBody_.isEmpty());
+    finishLater(statusError(response_->status), QString::fromLatin1(response_->reason));
+}
+
+void SocketReply::relayTo(QNetworkReply *other)
+{
+    relay_ = other;
+    other->setParent(this);
+    connect(other, &QNetworkReply::metaDataChanged, this, [this] {
+        copyFrom(*relay_);
+        emit metaDataChanged();
+    });
+    connect(other, &QNetworkReply::readyRead, this, &QNetworkReply::readyRead);
+    connect(other, &QNetworkReply::finished, this, [this] {
+        copyFrom(*relay_);
+        finishNow(relay_->error(), relay_->errorString());
+    });
+}
+
+void SocketReply::copyFrom(QNetworkReply &other)
+{
+    setUrl(other.url());
+    setAttribute(QNetworkRequest::HttpStatusCodeAttribute, other.attribute(QNetworkRequest::HttpStatusCodeAttribute));
+    setAttribute(QNetworkRequest::HttpReasonPhraseAttribute, other.attribute(QNetworkRequest::HttpReasonPhraseAttribute));
+    for (const QNetworkReply::RawHeaderPair &pair : other.rawHeaderPairs())
+        setRawHeader(pair.first, pair.second);
+}
+
+void SocketReply::releaseConnection(bool reusable)
+{
+    if (socket_ == nullptr)
+        return;
+    QTcpSocket *socket = std::exchange(socket_, nullptr);
+    socket->disconnect(this);
+    if (reusable) {
+        pool_.put(route_.key, socket);
+    } else {
+        socket->abort();
+        socket->deleteLater();
+    }
+}
+
+void SocketReply::fail(NetworkError error, const QString &text)
+{
+    releaseConnection(false);
+    finishLater(error, text);
+}
+
+// Readers learn of the end once the read that found it has returned.
+void SocketReply::finishLater(NetworkError error, const QString &text)
+{
+    phase_ = Phase::Done;
+    QMetaObject::invokeMethod(this, [this, error, text] { finishNow(error, text); }, Qt::QueuedConnection);
+}
+
+void SocketReply::finishNow(NetworkError error, const QString &text)
+{
+    if (isFinished())
+        return;
+    phase_ = Phase::Done;
+    releaseConnection(false);
+    if (error != NoError) {
+        setError(error, text);
+        emit errorOccurred(error);
+    }
+    setFinished(true);
+    emit finished();
+}
+
+void SocketReply::abort()
+{
+    if (isFinished())
+        return;
+    if (relay_)
+        relay_->abort();
+    close();
+    finishNow(OperationCanceledError, tr("Operation canceled"));
+}
+
+qint64 SocketReply::bytesAvailable() const
+{
+    if (relay_)
+        return relay_->bytesAvailable();
+    qint64 socketBytes = socket_ != nullptr && phase_ == Phase::Body ? socket_->bytesAvailable() : 0;
+    return pendingBody_.size() + socketBytes + QNetworkReply::bytesAvailable();
+}
+
+} // namespace tavimo
