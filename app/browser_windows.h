@@ -5,7 +5,7 @@
 #include "hot/hot_context.h"
 #include "hot/hot_form.h"
 #include "liked/liked_songs_form.h"
-#include "net/track_downloads.h"
+#include "net/parallel_track_downloads.h"
 
 #include <QObject>
 #include <QPointer>

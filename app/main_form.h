@@ -4,7 +4,7 @@
 #include "album/workflow_context.h"
 #include "artist/main_workflows.h"
 #include "net/service_hosts.h"
-#include "net/track_downloads.h"
+#include "net/parallel_track_downloads.h"
 
 #include <QWidget>
 

@@ -4,7 +4,7 @@
 #include "fuzz/fuzz_support.h"
 #include "album/album_page_download.h"
 #include "net/mod_xml_http.h"
-#include "net/track_downloads.h"
+#include "net/parallel_track_downloads.h"
 
 #include <QString>
 

@@ -8,16 +8,18 @@
 
 namespace tavimo {
 
-FileTransfer *ModXmlHttp::startTransfer(const QString &url, const QString &path, DownloadDone done)
+FileTransfer *ModXmlHttp::startTransfer(const QString &url, const QString &path, DownloadDone done,
+                                        DownloadTransferred transferred)
 {
-    auto *transfer = new FileTransfer(*this, *d, url, path, std::move(done));
+    auto *transfer = new FileTransfer(*this, *d, url, path, std::move(done), std::move(transferred));
     transfer->start();
     return transfer;
 }
 
-void ModXmlHttp::StartDownloadFile(const QString &url, const QString &path, DownloadDone done)
+void ModXmlHttp::StartDownloadFile(const QString &url, const QString &path, DownloadDone done,
+                                   DownloadTransferred transferred)
 {
-    startTransfer(url, path, std::move(done));
+    startTransfer(url, path, std::move(done), std::move(transferred));
 }
 
 DownloadOutcome ModXmlHttp::DownloadFile(const QString &url, const QString &path)

@@ -17,19 +17,13 @@ namespace {
 const QString kHighBitRate = QStringLiteral("_192k");
 constexpr qint64 kProgressIntervalMs = 100;
 
-DownloadOutcome settle(PartFileWriter &writer, TransferVerdict verdict, const QString &path, bool fallbackFollows)
+// The outcome of a reply that did not bring the whole file.
+DownloadOutcome settle(PartFileWriter &writer, TransferVerdict verdict, bool fallbackFollows)
 {
     switch (verdict) {
-    case TransferVerdict::Complete:
-        if (writer.commitTo(path))
-            return DownloadOutcome::Saved;
-        return QFileInfo::exists(path) ? DownloadOutcome::AlreadyPresent : DownloadOutcome::Failed;
     case TransferVerdict::Cancelled:
         writer.keep();
         return DownloadOutcome::Cancelled;
-    case TransferVerdict::Interrupted:
-        writer.keep();
-        return DownloadOutcome::Failed;
     case TransferVerdict::ErrorReply:
         // Bytes kept from an earlier attempt wait for the address the fallback
         // asks next, unless this reply already wrote over them.
@@ -37,6 +31,10 @@ DownloadOutcome settle(PartFileWriter &writer, TransferVerdict verdict, const QS
             writer.keep();
         else
             writer.discard();
+        return DownloadOutcome::Failed;
+    case TransferVerdict::Complete:
+    case TransferVerdict::Interrupted:
+        writer.keep();
         return DownloadOutcome::Failed;
     }
     return DownloadOutcome::Failed;
@@ -69,8 +67,9 @@ private:
 };
 
 FileTransfer::FileTransfer(ModXmlHttp &net, ModXmlHttp::Private &d, const QString &url, const QString &path,
-                           DownloadDone done)
-    : QObject(&net), net_(net), d_(d), address_(url), path_(path), done_(std::move(done))
+                           DownloadDone done, DownloadTransferred transferred)
+    : QObject(&net), net_(net), d_(d), address_(url), path_(path), done_(std::move(done)),
+      transferred_(std::move(transferred))
 {
 }
 
@@ -141,11 +140,13 @@ void FileTransfer::requestEnded(WaitEnd end)
         writer_->readFrom(*reply_, d_.buffer()); // whatever arrived with the end
     const TransferVerdict verdict = writer_->judge(*reply_, end);
     reply_->deleteLater();
-    const bool missing = verdict == TransferVerdict::ErrorReply && writer_->saysMissing();
-    if (verdict == TransferVerdict::Complete)
+    if (verdict == TransferVerdict::Complete) {
         emit net_.downloadProgress(path_, writer_->received(), writer_->total());
+        return commitInBackground();
+    }
+    const bool missing = verdict == TransferVerdict::ErrorReply && writer_->saysMissing();
     const bool fallbackFollows = missing && address_.contains(kHighBitRate);
-    const DownloadOutcome outcome = settle(*writer_, verdict, path_, fallbackFollows);
+    const DownloadOutcome outcome = settle(*writer_, verdict, fallbackFollows);
     writer_.reset();
     claim_.reset();
     // Once "_192k" is gone this cannot happen again: one fallback at most.
@@ -156,6 +157,29 @@ void FileTransfer::requestEnded(WaitEnd end)
     finish(outcome);
 }
 
+// Waiting for the disk is left to a worker thread, so the next transfer can
+// start meanwhile. The network object waits for its workers before it goes,
+// so this transfer outlives the commit.
+void FileTransfer::commitInBackground()
+{
+    if (DownloadTransferred transferred = std::move(transferred_))
+        transferred();
+    PartFileWriter *writer = writer_.get();
+    d_.commits.start([this, writer, path = path_] {
+        const bool moved = writer->commitTo(path);
+        QMetaObject::invokeMethod(this, [this, moved] { committed(moved); }, Qt::QueuedConnection);
+    });
+}
+
+void FileTransfer::committed(bool moved)
+{
+    // A file that took the name meanwhile is kept; the track is there.
+    if (moved)
+        finish(DownloadOutcome::Saved);
+    else
+        finish(QFileInfo::exists(path_) ? DownloadOutcome::AlreadyPresent : DownloadOutcome::Failed);
+}
+
 void FileTransfer::finish(DownloadOutcome outcome)
 {
     writer_.reset();
@@ -163,6 +187,8 @@ void FileTransfer::finish(DownloadOutcome outcome)
     DownloadDone done = std::move(done_);
     done_ = nullptr;
     deleteLater();
+    if (DownloadTransferred transferred = std::move(transferred_))
+        transferred();
     if (done)
         done(outcome);
 }

@@ -19,12 +19,13 @@ class PartFileWriter;
 // One DownloadFile, driven by the event loop instead of a wait: the
 // skip-if-present rule, the body streamed into path + ".part" and renamed
 // into place when complete, and the one fallback from "_192k". Ends exactly
-// once through done and then deletes itself.
+// once through done and then deletes itself; transferred comes first, as
+// soon as the network part is over.
 class FileTransfer : public QObject {
     Q_OBJECT
 public:
     FileTransfer(ModXmlHttp &net, ModXmlHttp::Private &d, const QString &url, const QString &path,
-                 DownloadDone done);
+                 DownloadDone done, DownloadTransferred transferred);
     ~FileTransfer() override;
 
     // May end at once (file present, cancelled, unusable address).
@@ -36,6 +37,8 @@ private:
     void attempt();
     void readAvailable();
     void requestEnded(WaitEnd end);
+    void commitInBackground();
+    void committed(bool moved);
     void finish(DownloadOutcome outcome);
 
     ModXmlHttp &net_;
@@ -43,6 +46,7 @@ private:
     QString address_;
     QString path_;
     DownloadDone done_;
+    DownloadTransferred transferred_;
     std::unique_ptr<PartClaim> claim_;
     std::unique_ptr<PartFileWriter> writer_;
     QPointer<QNetworkReply> reply_;

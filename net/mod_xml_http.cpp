@@ -1,6 +1,7 @@
 #include "net/mod_xml_http.h"
 
 #include "net/access_manager.h"
+#include "net/file_transfer.h"
 #include "net/loopback_proxy_factory.h"
 #include "net/mod_xml_http_private.h"
 
@@ -67,6 +68,10 @@ ModXmlHttp::ModXmlHttp(QObject *parent) : QObject(parent), d(new Private)
 ModXmlHttp::~ModXmlHttp()
 {
     cancelAll();
+    // A file being committed gets its name before the program goes.
+    d->commits.waitForDone();
+    // Transfers still open (their end was queued) use d as they go.
+    qDeleteAll(findChildren<FileTransfer *>(Qt::FindDirectChildrenOnly));
     delete d;
 }
 

@@ -16,6 +16,7 @@ namespace tavimo {
 enum class DownloadOutcome { Saved, AlreadyPresent, Failed, Cancelled };
 
 using DownloadDone = std::function<void(DownloadOutcome)>;
+using DownloadTransferred = std::function<void()>;
 
 class FileTransfer;
 
@@ -49,7 +50,11 @@ public:
     // DownloadFile without the wait, so several run at once on one event
     // loop: returns at once, and done is called exactly once with the
     // outcome (at once when nothing needs fetching). cancelAll() ends it.
-    void StartDownloadFile(const QString &url, const QString &path, DownloadDone done);
+    // transferred, when given, is called once the network part is over:
+    // for a complete body before the file is flushed to the disk and takes
+    // its name (done follows then), else just before done.
+    void StartDownloadFile(const QString &url, const QString &path, DownloadDone done,
+                           DownloadTransferred transferred = {});
 
     // A transfer that brings no byte for this long fails (default 30 s).
     void setStallTimeout(int milliseconds);
@@ -72,7 +77,8 @@ signals:
     void downloadProgress(const QString &path, qint64 received, qint64 total);
 
 private:
-    FileTransfer *startTransfer(const QString &url, const QString &path, DownloadDone done);
+    FileTransfer *startTransfer(const QString &url, const QString &path, DownloadDone done,
+                                DownloadTransferred transferred = {});
 
     friend class FileTransfer;
     struct Private;

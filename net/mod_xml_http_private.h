@@ -7,6 +7,7 @@
 #include <QList>
 #include <QSet>
 #include <QString>
+#include <QThreadPool>
 
 class QNetworkReply;
 class QUrl;
@@ -25,6 +26,8 @@ struct ModXmlHttp::Private {
     // Reused by every download; a read fills it and is written out before
     // any other handler can run, so nested downloads can share it.
     QByteArray readBuffer;
+    // Finished files are flushed to the disk and renamed here.
+    QThreadPool commits;
 
     // Waits for reply in a local event loop; cancelAll() can end the wait.
     WaitEnd wait(QNetworkReply *reply);

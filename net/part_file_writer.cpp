@@ -12,6 +12,7 @@
 
 #include <cerrno>
 
+#include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -44,6 +45,9 @@ std::optional<ContentRange> parseContentRange(const QByteArray &header)
         return std::nullopt;
     return range;
 }
+
+// How much is written before the disk is asked to start writing it back.
+constexpr qint64 kWriteBackStep = 4 * 1024 * 1024;
 
 // How many bytes of a body it takes to tell whether it starts like an MP3 file.
 constexpr qsizetype kMp3StartBytes = 3;
@@ -182,7 +186,22 @@ bool PartFileWriter::write(const char *data, qint64 size)
 {
     if (!file_.isOpen() && !open())
         return false;
-    return file_.write(data, size) == size;
+    if (file_.write(data, size) != size)
+        return false;
+    startWriteBack(size);
+    return true;
+}
+
+// Hands what was written to the disk as the body comes, without waiting for
+// it, so that the flush before the final rename finds little left to do.
+void PartFileWriter::startWriteBack(qint64 written)
+{
+    unflushed_ += written;
+    if (unflushed_ < kWriteBackStep)
+        return;
+    const qint64 end = file_.pos();
+    sync_file_range(file_.handle(), end - unflushed_, unflushed_, SYNC_FILE_RANGE_WRITE);
+    unflushed_ = 0;
 }
 
 // Opened without truncating and locked before anything changes: another

@@ -55,6 +55,7 @@ private:
     void startPartial(const QByteArray &contentRange);
     bool take(const char *data, qint64 size);
     bool write(const char *data, qint64 size);
+    void startWriteBack(qint64 written);
     bool open();
     void keepPrefix(const char *data, qint64 size);
     bool bodyIsErrorPage(QNetworkReply &reply) const;
@@ -68,6 +69,7 @@ private:
     qint64 expected_ = -1;
     qint64 total_ = -1;
     qint64 bodyBytes_ = 0;
+    qint64 unflushed_ = 0;
     QByteArray prefix_;
     bool startChecked_ = false;
     bool opened_ = false;

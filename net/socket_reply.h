@@ -69,6 +69,7 @@ private:
     void publish(const ResponseHead &head);
     qint64 readBody(char *data, qint64 maxSize);
     void connectionEnded();
+    void bodyCutOrEnded();
     void bodyEnded();
     void relayTo(QNetworkReply *other);
     void copyFrom(QNetworkReply &other);

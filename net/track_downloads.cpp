@@ -18,9 +18,4 @@ void TrackDownloads::count(DownloadOutcome outcome)
     }
 }
 
-void SequentialTrackDownloads::download(const QString &url, const QString &path)
-{
-    count(net_.DownloadFile(url, path));
-}
-
 } // namespace tavimo

@@ -34,15 +34,4 @@ private:
     DownloadCounts counts_;
 };
 
-// One track after the other, each through DownloadFile.
-class SequentialTrackDownloads final : public TrackDownloads {
-public:
-    explicit SequentialTrackDownloads(ModXmlHttp &net) : net_(net) {}
-    void download(const QString &url, const QString &path) override;
-    void finish() override {}
-
-private:
-    ModXmlHttp &net_;
-};
-
 } // namespace tavimo

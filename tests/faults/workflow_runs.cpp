@@ -6,7 +6,7 @@
 #include "hot/load_hot_channels.h"
 #include "liked/liked_harvest.h"
 #include "net/download_root.h"
-#include "net/track_downloads.h"
+#include "net/parallel_track_downloads.h"
 #include "support/recording_main_view.h"
 
 #include <QDir>

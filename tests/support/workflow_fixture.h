@@ -4,7 +4,7 @@
 #include "artist/main_workflows.h"
 #include "emulator/emulator.h"
 #include "net/mod_xml_http.h"
-#include "net/track_downloads.h"
+#include "net/parallel_track_downloads.h"
 #include "tests/support/recording_main_view.h"
 #include "tests/support/temp_root.h"
 

@@ -1,4 +1,4 @@
-#include "cli/parallel_track_downloads.h"
+#include "net/parallel_track_downloads.h"
 
 #include <QFileInfo>
 #include <QTimer>
@@ -7,35 +7,43 @@
 
 #include "support/temp_root.h"
 
-namespace tavimo::cli {
+namespace tavimo {
 namespace {
 
-// A downloader that writes the file after a delay, like a transfer would,
-// and applies the skip-if-present rule when it starts.
+// A downloader that transfers for a while, then writes the file after a
+// further while (as the flush to the disk would), and applies the
+// skip-if-present rule when it starts.
 class FakeStarter {
 public:
-    explicit FakeStarter(int delayMs) : delayMs_(delayMs) {}
+    explicit FakeStarter(int transferMs, int commitMs = 0) : transferMs_(transferMs), commitMs_(commitMs) {}
 
     StartDownload starter()
     {
-        return [this](const QString &url, const QString &path, std::function<void(DownloadOutcome)> done) {
+        return [this](const QString &url, const QString &path, DownloadTransferred transferred, DownloadDone done) {
             started.append(url);
+            startedWhileCommitting += committing > 0;
             if (QFileInfo::exists(path)) {
                 done(DownloadOutcome::AlreadyPresent);
                 return;
             }
             ++inFlight;
             maxInFlight = std::max(maxInFlight, inFlight);
-            QTimer::singleShot(delayMs_, [this, url, path, done] {
+            QTimer::singleShot(transferMs_, [this, url, path, transferred, done] {
                 --inFlight;
                 if (url.contains(QLatin1String("bad"))) {
                     done(DownloadOutcome::Failed);
                     return;
                 }
-                QFile file(path);
-                EXPECT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) << "written twice: " << path.toStdString();
-                file.write(url.toUtf8());
-                done(DownloadOutcome::Saved);
+                ++committing;
+                transferred();
+                QTimer::singleShot(commitMs_, [this, url, path, done] {
+                    --committing;
+                    QFile file(path);
+                    EXPECT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+                        << "written twice: " << path.toStdString();
+                    file.write(url.toUtf8());
+                    done(DownloadOutcome::Saved);
+                });
             });
         };
     }
@@ -43,9 +51,12 @@ public:
     QStringList started;
     int inFlight = 0;
     int maxInFlight = 0;
+    int committing = 0;
+    int startedWhileCommitting = 0;
 
 private:
-    int delayMs_;
+    int transferMs_;
+    int commitMs_;
 };
 
 // Up to N at once, never more; every track counted once.
@@ -62,6 +73,22 @@ TEST(ParallelTrackDownloads, RunsUpToJobsAtOnce)
     EXPECT_EQ(root.allFiles().size(), 8);
 }
 
+// One job: the next track transfers while the last one's file is flushed,
+// and finish() waits until every file is in place.
+TEST(ParallelTrackDownloads, NextTransferOverlapsTheLastFlush)
+{
+    test::TempRoot root;
+    FakeStarter fake(10, 30);
+    ParallelTrackDownloads downloads(fake.starter(), 1);
+    for (int i = 0; i < 4; ++i)
+        downloads.download(QStringLiteral("u%1").arg(i), root.file(QStringLiteral("t%1.mp3").arg(i)));
+    downloads.finish();
+    EXPECT_EQ(fake.maxInFlight, 1);
+    EXPECT_EQ(fake.startedWhileCommitting, 3);
+    EXPECT_EQ(downloads.counts().saved, 4);
+    EXPECT_EQ(root.allFiles().size(), 4);
+}
+
 // Two tracks for one path: the second waits for the first; it is skipped as present when the first
 // wrote the file and gets its chance when the first failed. One path is never written twice.
 TEST(ParallelTrackDownloads, OnePathIsWrittenOnce)
@@ -73,7 +100,7 @@ TEST(ParallelTrackDownloads, OnePathIsWrittenOnce)
     for (const auto &row : rows) {
         SCOPED_TRACE(row.first);
         test::TempRoot root;
-        FakeStarter fake(20);
+        FakeStarter fake(20, 20);
         ParallelTrackDownloads downloads(fake.starter(), 2);
         downloads.download(QString::fromLatin1(row.first), root.file(QStringLiteral("same.mp3")));
         downloads.download(QString::fromLatin1(row.second), root.file(QStringLiteral("same.mp3")));
@@ -91,8 +118,8 @@ TEST(ParallelTrackDownloads, AbandonStopsTakingTracks)
     test::TempRoot root;
     FakeStarter fake(30);
     ParallelTrackDownloads downloads(fake.starter(), 1);
-    downloads.download(QStringLiteral("a"), root.file(QStringLiteral("a.mp3")));
     QTimer::singleShot(5, [&downloads] { downloads.abandon(); });
+    downloads.download(QStringLiteral("a"), root.file(QStringLiteral("a.mp3")));
     downloads.download(QStringLiteral("b"), root.file(QStringLiteral("b.mp3")));
     downloads.download(QStringLiteral("c"), root.file(QStringLiteral("c.mp3")));
     downloads.finish();
@@ -101,4 +128,4 @@ TEST(ParallelTrackDownloads, AbandonStopsTakingTracks)
 }
 
 } // namespace
-} // namespace tavimo::cli
+} // namespace tavimo
