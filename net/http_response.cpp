@@ -1,6 +1,7 @@
 #include "net/http_response.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstring>
 
 namespace tavimo {
@@ -11,17 +12,6 @@ namespace {
 constexpr int kMaxChunkSizeDigits = 15;
 
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
-
-int hexValue(char c)
-{
-    if (isDigit(c))
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
 
 bool hasToken(const QByteArray &list, QByteArrayView token)
 {
@@ -195,10 +185,10 @@ qint64 BodyFraming::decode(char *data, qint64 size)
 
 bool BodyFraming::readSizeDigit(char c)
 {
-    const int digit = hexValue(c);
-    if (digit < 0 || ++sizeDigits_ > kMaxChunkSizeDigits)
+    const auto byte = static_cast<unsigned char>(c);
+    if (!std::isxdigit(byte) || ++sizeDigits_ > kMaxChunkSizeDigits)
         return false;
-    left_ = left_ * 16 + digit;
+    left_ = left_ * 16 + (isDigit(c) ? c - '0' : std::tolower(byte) - 'a' + 10);
     return true;
 }
 

@@ -60,7 +60,6 @@ private:
     void connectFresh();
     void adopt(QTcpSocket *socket);
     void sendRequest();
-    QByteArray requestBytes() const;
     void socketReadable();
     void readHead();
     void headReceived(const ResponseHead &head);

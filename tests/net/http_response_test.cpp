@@ -1,8 +1,13 @@
+#include "net/http_exchange.h"
 #include "net/http_response.h"
 
 #include <gtest/gtest.h>
 
 #include <QByteArray>
+#include <QNetworkCookie>
+#include <QNetworkCookieJar>
+#include <QNetworkProxy>
+#include <QUrl>
 
 namespace tavimo {
 namespace {
@@ -116,6 +121,25 @@ TEST(BodyFramingTest, BrokenChunkFramingIsRefused)
     for (const char *raw : {"x\r\n", "\r\n", ";ext\r\n", "5\r\nhelloX\r\n", "5\r\nhello\rX", "5\rX",
                             "1000000000000000\r\n", "fffffffffffffffff\r\n"})
         EXPECT_EQ(decodeInPieces(head, raw, 3), "<broken>") << raw;
+}
+
+// The request carries its own headers and the jar's cookies, but nothing
+// that would end a header line early.
+TEST(GetRequestTest, HeadersCannotBreakTheRequest)
+{
+    QNetworkRequest asked;
+    asked.setRawHeader("Range", "bytes=10-");
+    asked.setRawHeader("X-Split", "a\r\nHost: elsewhere");
+    asked.setRawHeader("Connection", "close");
+    QNetworkCookieJar jar;
+    jar.setCookiesFromUrl({QNetworkCookie("id", "7")}, QUrl("http://music.example/"));
+    const QByteArray bytes = GetRequestBytes(asked, QUrl("http://music.example/a%20b.mp3?q=1#top"), nullptr, &jar);
+    EXPECT_EQ(bytes, "GET /a%20b.mp3?q=1 HTTP/1.1\r\nHost: music.example\r\nRange: bytes=10-\r\n"
+                     "User-Agent: Mozilla/5.0\r\nCookie: id=7\r\nConnection: keep-alive\r\n\r\n");
+
+    const QNetworkProxy proxy(QNetworkProxy::HttpProxy, "proxy.example", 3128);
+    EXPECT_TRUE(GetRequestBytes({}, QUrl("http://user:pw@music.example:81/x"), &proxy, nullptr)
+                    .startsWith("GET http://music.example:81/x HTTP/1.1\r\nHost: music.example:81\r\n"));
 }
 
 } // namespace

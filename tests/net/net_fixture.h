@@ -10,8 +10,19 @@
 #include <QString>
 
 #include <algorithm>
+#include <ostream>
 #include <random>
 #include <string>
+
+namespace tavimo {
+
+inline void PrintTo(DownloadOutcome outcome, std::ostream *out)
+{
+    static const char *const names[] = {"Saved", "AlreadyPresent", "Failed", "Cancelled"};
+    *out << names[static_cast<int>(outcome)];
+}
+
+} // namespace tavimo
 
 namespace tavimo::test {
 

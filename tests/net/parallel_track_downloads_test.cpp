@@ -28,7 +28,7 @@ public:
             }
             ++inFlight;
             maxInFlight = std::max(maxInFlight, inFlight);
-            QTimer::singleShot(transferMs_, [this, url, path, transferred, done] {
+            QTimer::singleShot(transferMs_, &context_, [this, url, path, transferred, done] {
                 --inFlight;
                 if (url.contains(QLatin1String("bad"))) {
                     done(DownloadOutcome::Failed);
@@ -36,7 +36,7 @@ public:
                 }
                 ++committing;
                 transferred();
-                QTimer::singleShot(commitMs_, [this, url, path, done] {
+                QTimer::singleShot(commitMs_, &context_, [this, url, path, done] {
                     --committing;
                     QFile file(path);
                     EXPECT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
@@ -57,6 +57,7 @@ public:
 private:
     int transferMs_;
     int commitMs_;
+    QObject context_; // a timer still running when the test ends dies with it
 };
 
 // Up to N at once, never more; every track counted once.
@@ -118,7 +119,8 @@ TEST(ParallelTrackDownloads, AbandonStopsTakingTracks)
     test::TempRoot root;
     FakeStarter fake(30);
     ParallelTrackDownloads downloads(fake.starter(), 1);
-    QTimer::singleShot(5, [&downloads] { downloads.abandon(); });
+    QObject scope;
+    QTimer::singleShot(5, &scope, [&downloads] { downloads.abandon(); });
     downloads.download(QStringLiteral("a"), root.file(QStringLiteral("a.mp3")));
     downloads.download(QStringLiteral("b"), root.file(QStringLiteral("b.mp3")));
     downloads.download(QStringLiteral("c"), root.file(QStringLiteral("c.mp3")));

@@ -134,7 +134,7 @@ TEST_F(SocketReplyTest, KeptAliveConnectionsAreReused)
     scripted.answer(track(body), false);
     EXPECT_EQ(download("/a.mp3", "a.mp3"), DownloadOutcome::Saved);
     EXPECT_EQ(download("/b.mp3", "b.mp3"), DownloadOutcome::Saved);
-    EXPECT_EQ(scripted.connections, 1);
+    EXPECT_EQ(scripted.connections, 1) << scripted.requests.size() << " " << scripted.requests.value(0).toStdString() << scripted.requests.value(5).toStdString();
 
     scripted.answer("", true);
     scripted.answer(track(body, "Connection: close\r\n"), false);
