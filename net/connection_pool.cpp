@@ -30,7 +30,9 @@ QTcpSocket *ConnectionPool::take(const QString &key)
     while (!list.isEmpty()) {
         const Idle idle = list.takeLast();
         idle.socket->disconnect(this);
-        if (idle.since.elapsed() < kIdleLimitMs && idle.socket->state() == QAbstractSocket::ConnectedState) {
+        // Bytes waiting on an idle connection belong to no request of ours.
+        if (idle.since.elapsed() < kIdleLimitMs && idle.socket->state() == QAbstractSocket::ConnectedState
+            && idle.socket->bytesAvailable() == 0) {
             idle.socket->setParent(nullptr);
             return idle.socket;
         }
