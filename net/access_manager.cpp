@@ -13,7 +13,7 @@ QNetworkReply *AccessManager::createRequest(Operation op, const QNetworkRequest 
     const auto otherwise = [this](const QNetworkRequest &next) {
         return QNetworkAccessManager::createRequest(GetOperation, next, nullptr);
     };
-    return new SocketReply(request, pool_, cookieJar(), proxyFactory(), otherwise, this);
+    return new SocketReply(request, *this, pool_, otherwise);
 }
 
 } // namespace tavimo

@@ -162,7 +162,7 @@ void FileTransfer::requestEnded(WaitEnd end)
 // so this transfer outlives the commit.
 void FileTransfer::commitInBackground()
 {
-    if (DownloadTransferred transferred = std::move(transferred_))
+    if (DownloadTransferred transferred = std::exchange(transferred_, nullptr))
         transferred();
     PartFileWriter *writer = writer_.get();
     d_.commits.start([this, writer, path = path_] {
@@ -187,7 +187,7 @@ void FileTransfer::finish(DownloadOutcome outcome)
     DownloadDone done = std::move(done_);
     done_ = nullptr;
     deleteLater();
-    if (DownloadTransferred transferred = std::move(transferred_))
+    if (DownloadTransferred transferred = std::exchange(transferred_, nullptr))
         transferred();
     if (done)
         done(outcome);

@@ -173,6 +173,7 @@ qint64 BodyFraming::decode(char *data, qint64 size)
     case Kind::Length: {
         const qint64 taken = qMin(size, left_);
         left_ -= taken;
+        overran_ = overran_ || taken < size;
         return taken;
     }
     case Kind::Chunked:
@@ -197,7 +198,8 @@ bool BodyFraming::readSizeDigit(char c)
 qint64 BodyFraming::decodeChunked(char *data, qint64 size)
 {
     qint64 out = 0;
-    for (qint64 at = 0; at < size && chunk_ != ChunkState::Done;) {
+    qint64 at = 0;
+    while (at < size && chunk_ != ChunkState::Done) {
         if (chunk_ == ChunkState::Data) {
             const qint64 run = qMin(left_, size - at);
             std::memmove(data + out, data + at, size_t(run));
@@ -257,6 +259,7 @@ qint64 BodyFraming::decodeChunked(char *data, qint64 size)
             break;
         }
     }
+    overran_ = overran_ || at < size;
     return out;
 }
 

@@ -49,6 +49,8 @@ public:
     qint64 decode(char *data, qint64 size);
     // Whether the body has ended by its own framing.
     bool complete() const;
+    // Whether bytes came after the body's end (then the connection is out of step).
+    bool overran() const { return overran_; }
     // Whether the body ends only with the connection.
     bool endsWithConnection() const { return kind_ == Kind::UntilClose; }
     // The body's length when it is announced, else -1.
@@ -68,6 +70,7 @@ private:
     ChunkState chunk_ = ChunkState::Size;
     int sizeDigits_ = 0;
     bool trailerLineEmpty_ = true;
+    bool overran_ = false;
 };
 
 } // namespace tavimo

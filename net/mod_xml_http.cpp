@@ -38,7 +38,9 @@ bool isWebAddress(const QUrl &url)
 bool transferBroke(const QNetworkReply &reply)
 {
     const int code = reply.error();
-    return code > QNetworkReply::NoError && code < QNetworkReply::ContentAccessDenied;
+    // A protocol failure can come in the middle of a body (broken chunk framing).
+    return (code > QNetworkReply::NoError && code < QNetworkReply::ContentAccessDenied)
+        || code == QNetworkReply::ProtocolFailure;
 }
 
 WaitEnd ModXmlHttp::Private::wait(QNetworkReply *reply)

@@ -5,6 +5,7 @@
 
 #include <QNetworkCookie>
 #include <QNetworkCookieJar>
+#include <QNetworkAccessManager>
 #include <QNetworkProxyFactory>
 #include <QTcpSocket>
 #include <QTimer>
@@ -43,9 +44,9 @@ bool isRedirect(int status) { return status == 301 || status == 302 || status ==
 
 } // namespace
 
-SocketReply::SocketReply(const QNetworkRequest &request, ConnectionPool &pool, QNetworkCookieJar *jar,
-                         QNetworkProxyFactory *proxies, OtherRequest otherwise, QObject *parent)
-    : QNetworkReply(parent), pool_(pool), jar_(jar), proxies_(proxies), otherwise_(std::move(otherwise))
+SocketReply::SocketReply(const QNetworkRequest &request, QNetworkAccessManager &owner, ConnectionPool &pool,
+                         OtherRequest otherwise)
+    : QNetworkReply(&owner), pool_(pool), owner_(owner), otherwise_(std::move(otherwise))
 {
     setRequest(request);
     setOperation(QNetworkAccessManager::GetOperation);
@@ -61,6 +62,10 @@ SocketReply::~SocketReply()
     if (socket_ != nullptr)
         socket_->disconnect(this);
     delete socket_;
+    // The relayed reply is the owner's child, which deletes its replies itself
+    // when it goes: only a later deletion is safe here.
+    if (relay_)
+        relay_->deleteLater();
 }
 
 void SocketReply::fetch(const QUrl &address)
@@ -69,8 +74,9 @@ void SocketReply::fetch(const QUrl &address)
         return;
     setUrl(address);
     route_ = {};
-    QList<QNetworkProxy> proxies = proxies_ != nullptr ? proxies_->queryProxy(QNetworkProxyQuery(address))
-                                                       : QNetworkProxyFactory::proxyForQuery(QNetworkProxyQuery(address));
+    QNetworkProxyFactory *factory = owner_.proxyFactory();
+    const QList<QNetworkProxy> proxies = factory != nullptr ? factory->queryProxy(QNetworkProxyQuery(address))
+                                                            : QNetworkProxyFactory::proxyForQuery(QNetworkProxyQuery(address));
     route_.host = address.host();
     route_.port = quint16(address.port(80));
     for (const QNetworkProxy &proxy : proxies) {
@@ -126,7 +132,7 @@ void SocketReply::adopt(QTcpSocket *socket)
 void SocketReply::sendRequest()
 {
     const QByteArray bytes =
-        GetRequestBytes(request(), url(), route_.viaHttpProxy ? &route_.httpProxy : nullptr, jar_.data());
+        GetRequestBytes(request(), url(), route_.viaHttpProxy ? &route_.httpProxy : nullptr, owner_.cookieJar());
     if (bytes.isEmpty())
         return fail(ProtocolInvalidOperationError, tr("The address cannot be sent"));
     phase_ = Phase::Head;
@@ -146,7 +152,7 @@ void SocketReply::socketReadable()
 void SocketReply::readHead()
 {
     char chunk[kHeadReadBytes];
-    while (phase_ == Phase::Head) {
+    while (phase_ == Phase::Head && socket_ != nullptr) {
         const qint64 got = socket_->read(chunk, sizeof chunk);
         if (got < 0)
             return connectionEnded();
@@ -217,14 +223,15 @@ bool SocketReply::redirect(const ResponseHead &head)
 
 void SocketReply::keepCookies(const ResponseHead &head)
 {
-    if (!jar_ || request().attribute(QNetworkRequest::CookieSaveControlAttribute).toInt() == QNetworkRequest::Manual)
+    QNetworkCookieJar *jar = owner_.cookieJar();
+    if (jar == nullptr || request().attribute(QNetworkRequest::CookieSaveControlAttribute).toInt() == QNetworkRequest::Manual)
         return;
     QList<QNetworkCookie> cookies;
     for (const auto &[name, value] : head.fields)
         if (name.compare("Set-Cookie", Qt::CaseInsensitive) == 0)
             cookies += QNetworkCookie::parseCookies(value);
     if (!cookies.isEmpty())
-        jar_->setCookiesFromUrl(cookies, url());
+        jar->setCookiesFromUrl(cookies, url());
 }
 
 void SocketReply::publish(const ResponseHead &head)
@@ -265,11 +272,11 @@ qint64 SocketReply::readData(char *data, qint64 maxSize)
 // the body's own bytes; 0 when nothing more has arrived, -1 when reading ended.
 qint64 SocketReply::readBody(char *data, qint64 maxSize)
 {
-    const qint64 limit = framing_->readLimit(maxSize);
-    if (limit == 0) {
+    if (framing_->complete()) {
         bodyEnded();
         return -1;
     }
+    const qint64 limit = framing_->readLimit(maxSize);
     qint64 got = 0;
     if (!pendingBody_.isEmpty()) {
         got = qMin<qint64>(limit, pendingBody_.size());
@@ -289,7 +296,8 @@ qint64 SocketReply::readBody(char *data, qint64 maxSize)
     }
     const qint64 body = framing_->decode(data, got);
     if (body < 0) {
-        fail(ProtocolFailure, tr("The server's reply cannot be read"));
+        // What came before the break is good; the rest may come on a rerun.
+        fail(RemoteHostClosedError, tr("The server's reply broke off"));
         return -1;
     }
     if (framing_->complete())
@@ -303,6 +311,7 @@ void SocketReply::connectionEnded()
         return;
     if (phase_ == Phase::Body) {
         // What came before the end is still read; then the body is judged.
+        closedByServer_ = socket_->error() == QAbstractSocket::RemoteHostClosedError;
         releaseConnection(false);
         if (pendingBody_.isEmpty())
             return bodyCutOrEnded();
@@ -319,7 +328,9 @@ void SocketReply::connectionEnded()
 
 void SocketReply::bodyCutOrEnded()
 {
-    if (framing_->endsWithConnection())
+    // Only the server closing it ends such a body; a time-out or a lost
+    // network cuts it off.
+    if (framing_->endsWithConnection() && closedByServer_)
         return bodyEnded();
     fail(route_.viaHttpProxy ? ProxyConnectionClosedError : RemoteHostClosedError,
          tr("The connection closed before the whole reply came"));
@@ -327,14 +338,15 @@ void SocketReply::bodyCutOrEnded()
 
 void SocketReply::bodyEnded()
 {
-    releaseConnection(!framing_->endsWithConnection() && response_->keepsConnection() && pendingBody_.isEmpty());
+    releaseConnection(!framing_->endsWithConnection() && response_->keepsConnection() && pendingBody_.isEmpty()
+                      && !framing_->overran());
     finishLater(StatusError(response_->status), QString::fromLatin1(response_->reason));
 }
 
 void SocketReply::relayTo(QNetworkReply *other)
 {
     relay_ = other;
-    other->setParent(this);
+    phase_ = Phase::Done;
     connect(other, &QNetworkReply::metaDataChanged, this, [this] {
         copyFrom(*relay_);
         emit metaDataChanged();

@@ -10,8 +10,6 @@
 #include <functional>
 #include <optional>
 
-class QNetworkCookieJar;
-class QNetworkProxyFactory;
 class QTcpSocket;
 
 namespace tavimo {
@@ -25,14 +23,16 @@ class ConnectionPool;
 // cookies in the jar, and reaches the server through the proxy the factory
 // names (an HTTP proxy is sent the absolute address, as browsers do). A
 // redirect to an address it does not carry (https) is handed to otherwise,
-// whose reply it then passes on.
+// whose reply it then passes on. A body framed in chunks whose framing
+// breaks ends as a broken transfer.
 class SocketReply : public QNetworkReply {
     Q_OBJECT
 public:
     using OtherRequest = std::function<QNetworkReply *(const QNetworkRequest &)>;
 
-    SocketReply(const QNetworkRequest &request, ConnectionPool &pool, QNetworkCookieJar *jar,
-                QNetworkProxyFactory *proxies, OtherRequest otherwise, QObject *parent = nullptr);
+    // The owner's cookie jar and proxy factory are asked at the time of use.
+    SocketReply(const QNetworkRequest &request, QNetworkAccessManager &owner, ConnectionPool &pool,
+                OtherRequest otherwise);
     ~SocketReply() override;
 
     void abort() override;
@@ -78,13 +78,13 @@ private:
     void finishNow(NetworkError error, const QString &text);
 
     ConnectionPool &pool_;
-    QPointer<QNetworkCookieJar> jar_;
-    QNetworkProxyFactory *proxies_;
+    QNetworkAccessManager &owner_;
     OtherRequest otherwise_;
     Route route_;
     QTcpSocket *socket_ = nullptr;
     bool reused_ = false;
     bool receivedAny_ = false;
+    bool closedByServer_ = false;
     int redirects_ = 0;
     Phase phase_ = Phase::Connecting;
     QByteArray head_;

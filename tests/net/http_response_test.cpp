@@ -110,6 +110,12 @@ TEST(BodyFramingTest, ChunkedBodyInAnyPieces)
         EXPECT_EQ(decodeInPieces(head, raw, piece, &complete), "helloabcdefghijklmnopqrstuvwxyz") << piece;
         EXPECT_TRUE(complete) << piece;
     }
+    // What follows the end puts the connection out of step.
+    std::optional<BodyFraming> framing = BodyFraming::of(head);
+    QByteArray whole = raw;
+    framing->decode(whole.data(), whole.size());
+    EXPECT_TRUE(framing->complete() && framing->overran());
+
     bool complete = true;
     EXPECT_EQ(decodeInPieces(head, "5\nhello\n0\n", 4, &complete), "hello");
     EXPECT_FALSE(complete); // the blank line after the last chunk is still to come

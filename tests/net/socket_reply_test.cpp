@@ -6,6 +6,7 @@
 #include <QNetworkProxyFactory>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTest>
 
 #include <deque>
 
@@ -112,6 +113,20 @@ TEST_F(SocketReplyTest, UnreadableRepliesLeaveNothing)
     }
 }
 
+// Chunk framing that breaks after body bytes were written is an interrupted
+// transfer: never a file under the final name.
+TEST_F(SocketReplyTest, BrokenBodyIsNeverAFinishedFile)
+{
+    QByteArray broken = "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n";
+    for (qsizetype at = 0; at < body.size(); at += 10000)
+        broken += QByteArray::number(qMin<qsizetype>(10000, body.size() - at), 16) + "\r\n" + body.mid(at, 10000) + "\r\n";
+    broken.insert(broken.size() / 2, "zz\r\n");
+    scripted.answer(broken);
+    EXPECT_EQ(download("/t.mp3"), DownloadOutcome::Failed);
+    EXPECT_FALSE(QFileInfo::exists(root.file("t.mp3")));
+    EXPECT_TRUE(body.startsWith(root.read("t.mp3.part")));
+}
+
 // A body cut off keeps its bytes for the next run, which continues them.
 TEST_F(SocketReplyTest, BodyCutOffIsContinuedLater)
 {
@@ -167,6 +182,25 @@ TEST_F(SocketReplyTest, CookiesAndRedirects)
     EXPECT_TRUE(scripted.requests[0].contains("\r\nCookie: session=s1\r\n"));
     EXPECT_TRUE(scripted.requests[1].startsWith("GET /real.mp3 HTTP/1.1\r\n"));
     EXPECT_TRUE(scripted.requests[1].contains("step=2"));
+}
+
+// A track redirected to https is fetched by Qt's own stack; the scripted
+// server speaks no TLS, so the track fails, and the network object can go
+// while that request still waits.
+TEST_F(SocketReplyTest, RedirectToHttpsIsHandedOver)
+{
+    const QByteArray elsewhere = "https://127.0.0.1:" + QByteArray::number(scripted.port()) + "/secure.mp3";
+    scripted.answer("HTTP/1.1 302 Found\r\nLocation: " + elsewhere + "\r\nContent-Length: 0\r\n\r\n");
+    http.setStallTimeout(2000);
+    EXPECT_EQ(download("/t.mp3"), DownloadOutcome::Failed);
+    EXPECT_TRUE(root.allFiles().isEmpty());
+
+    scripted.answer("HTTP/1.1 302 Found\r\nLocation: " + elsewhere + "\r\nContent-Length: 0\r\n\r\n");
+    auto network = std::make_unique<ModXmlHttp>();
+    network->StartDownloadFile(scripted.url("/t.mp3"), root.file("v.mp3"), [](DownloadOutcome) {});
+    QTRY_COMPARE_WITH_TIMEOUT(scripted.connections, 4, 5000); // two more: the redirect, then the TLS attempt
+    network.reset();
+    EXPECT_TRUE(root.allFiles().isEmpty());
 }
 
 class FixedProxy : public QNetworkProxyFactory {
