@@ -46,6 +46,17 @@ std::optional<ContentRange> parseContentRange(const QByteArray &header)
     return range;
 }
 
+// "bytes */total" of a range the server cannot satisfy; -1 when absent.
+qint64 unsatisfiedRangeTotal(const QByteArray &header)
+{
+    static const QRegularExpression form(QStringLiteral("^\\s*bytes\\s+\\*/(\\d+)\\s*$"),
+                                         QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch match = form.match(QString::fromLatin1(header));
+    bool ok = false;
+    const qint64 total = match.hasMatch() ? match.captured(1).toLongLong(&ok) : -1;
+    return ok ? total : -1;
+}
+
 // How much is written before the disk is asked to start writing it back.
 constexpr qint64 kWriteBackStep = 4 * 1024 * 1024;
 
@@ -106,7 +117,9 @@ void PartFileWriter::start(QNetworkReply &reply)
         return;
     const QVariant length = reply.header(QNetworkRequest::ContentLengthHeader);
     expected_ = length.isValid() ? length.toLongLong() : -1;
-    if (status_ < 200 || status_ >= 300) {
+    if (status_ == 416 && kept_ > 0 && unsatisfiedRangeTotal(reply.rawHeader("Content-Range")) == kept_) {
+        keptIsWhole();
+    } else if (status_ < 200 || status_ >= 300) {
         mode_ = Mode::DropBody;
     } else if (status_ == 206) {
         startPartial(reply.rawHeader("Content-Range"));
@@ -114,6 +127,17 @@ void PartFileWriter::start(QNetworkReply &reply)
         mode_ = Mode::FromStart;
         total_ = expected_;
     }
+}
+
+// The kept bytes already are the whole file: a run stopped between the
+// body's end and the rename. Nothing is written; the file is taken as it is.
+void PartFileWriter::keptIsWhole()
+{
+    mode_ = Mode::Whole;
+    base_ = kept_;
+    total_ = kept_;
+    if (!open())
+        writeFailed_ = !lockedOut_;
 }
 
 // Appends only the exact rest of the kept bytes; a whole file sent as a
@@ -153,7 +177,7 @@ void PartFileWriter::readFrom(QNetworkReply &reply, QByteArray &buffer)
             return;
         keepPrefix(buffer.constData(), size);
         bodyBytes_ += size;
-        if (mode_ == Mode::DropBody) {
+        if (mode_ == Mode::DropBody || mode_ == Mode::Whole) {
             if (bodyBytes_ > kErrorPageLimit)
                 return reply.abort();
             continue;
@@ -208,7 +232,7 @@ void PartFileWriter::startWriteBack(qint64 written)
 // copy of the program writing the same track keeps its file to itself.
 bool PartFileWriter::open()
 {
-    const bool append = mode_ == Mode::Append;
+    const bool append = mode_ == Mode::Append || mode_ == Mode::Whole;
     opened_ = true;
     if (!file_.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered))
         return false;
@@ -247,6 +271,8 @@ TransferVerdict PartFileWriter::judge(QNetworkReply &reply, WaitEnd end)
     missing_ = status_ == 404 || bodyIsErrorPage(reply);
     if (lockedOut_)
         return TransferVerdict::Interrupted; // the file is another writer's
+    if (mode_ == Mode::Whole)
+        return writeFailed_ ? TransferVerdict::Interrupted : TransferVerdict::Complete;
     if (writeFailed_ || mode_ == Mode::DropBody || mode_ == Mode::Refuse)
         return TransferVerdict::ErrorReply;
     if (end == WaitEnd::Stalled || mode_ == Mode::Undecided || transferBroke(reply))

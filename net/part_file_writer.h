@@ -49,10 +49,11 @@ public:
     void discard();
 
 private:
-    enum class Mode { Undecided, FromStart, Append, DropBody, Refuse };
+    enum class Mode { Undecided, FromStart, Append, Whole, DropBody, Refuse };
 
     void start(QNetworkReply &reply);
     void startPartial(const QByteArray &contentRange);
+    void keptIsWhole();
     bool take(const char *data, qint64 size);
     bool write(const char *data, qint64 size);
     void startWriteBack(qint64 written);

@@ -50,6 +50,26 @@ TEST_F(DownloadResumeTest, ResumedFileIsIdenticalToAWholeOne)
     }
 }
 
+// Kept bytes that already are the whole file (a run stopped just before the
+// rename) are taken as they are when the server says nothing is left to send;
+// kept bytes longer than the server's file are thrown away.
+TEST_F(DownloadResumeTest, KeptWholeFileIsTakenAsItIs)
+{
+    const std::string body = trackBytes(kTrackSize, 5);
+    server.put("/t.mp3", track(body));
+    keepPart(root, "t.mp3", bytes(body), "/t.mp3");
+    EXPECT_EQ(http.DownloadFile(server.url("/t.mp3"), root.file("t.mp3")), DownloadOutcome::Saved);
+    EXPECT_EQ(root.read("t.mp3"), bytes(body));
+    EXPECT_EQ(root.allFiles(), QStringList{"t.mp3"});
+    EXPECT_EQ(server.requests().size(), 1u);
+
+    keepPart(root, "u.mp3", bytes(body + "more"), "/t.mp3");
+    EXPECT_EQ(http.DownloadFile(server.url("/t.mp3"), root.file("u.mp3")), DownloadOutcome::Failed);
+    EXPECT_EQ(root.allFiles(), QStringList{"t.mp3"});
+    EXPECT_EQ(http.DownloadFile(server.url("/t.mp3"), root.file("u.mp3")), DownloadOutcome::Saved);
+    EXPECT_EQ(root.read("u.mp3"), bytes(body));
+}
+
 // A transfer that breaks off is finished by the next call from where it
 // stopped; the finished file keeps no record of where its bytes came from.
 TEST_F(DownloadResumeTest, InterruptedDownloadResumesOnTheNextCall)

@@ -92,6 +92,13 @@ void LoopbackServer::answer(const httplib::Request &request, httplib::Response &
         response.set_header("Location", resource.location);
     size_t offset = 0;
     const size_t start = requestedStart(request);
+    if (start != std::string::npos && resource.status == 200 && resource.range == RangeAnswer::Honour
+        && start >= resource.body.size()) {
+        response.status = 416;
+        response.set_header("Content-Range", "bytes */" + std::to_string(resource.body.size()));
+        response.set_content("416 Range Not Satisfiable", "text/plain");
+        return;
+    }
     if (start != std::string::npos && resource.range != RangeAnswer::Ignore && start < resource.body.size()) {
         offset = resource.range == RangeAnswer::WrongStart ? start / 2 : start;
         response.status = 206;
