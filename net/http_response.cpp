@@ -69,14 +69,14 @@ std::optional<qint64> contentLength(const ResponseHead &head)
 
 } // namespace
 
-QByteArray ResponseHead::value(QByteArrayView name) const
+QByteArray ResponseHead::value(QByteArrayView name, QByteArrayView separator) const
 {
     QByteArray joined;
     for (const auto &[fieldName, fieldValue] : fields) {
         if (fieldName.compare(name, Qt::CaseInsensitive) != 0)
             continue;
         if (!joined.isEmpty())
-            joined += ", ";
+            joined += separator;
         joined += fieldValue;
     }
     return joined;

@@ -17,9 +17,9 @@ struct ResponseHead {
     QByteArray reason;
     QList<QPair<QByteArray, QByteArray>> fields;
 
-    // The field's value, several fields of the name joined by ", "; the
-    // name matches without regard to case.
-    QByteArray value(QByteArrayView name) const;
+    // The field's value, several fields of the name joined by separator;
+    // the name matches without regard to case.
+    QByteArray value(QByteArrayView name, QByteArrayView separator = ", ") const;
     bool has(QByteArrayView name) const;
     // Whether the connection may carry the next request after this body.
     bool keepsConnection() const;

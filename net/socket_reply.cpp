@@ -8,7 +8,6 @@
 #include <QNetworkAccessManager>
 #include <QNetworkProxyFactory>
 #include <QTcpSocket>
-#include <QTimer>
 
 #include <cstring>
 
@@ -39,6 +38,10 @@ void acknowledgeAtOnce(QTcpSocket &socket)
     Q_UNUSED(socket);
 #endif
 }
+
+// Cookies cannot be joined by commas (their dates hold commas); Qt reads
+// one per line.
+constexpr QByteArrayView kCookieSeparator = "\n";
 
 bool isRedirect(int status) { return status == 301 || status == 302 || status == 303 || status == 307 || status == 308; }
 
@@ -226,10 +229,7 @@ void SocketReply::keepCookies(const ResponseHead &head)
     QNetworkCookieJar *jar = owner_.cookieJar();
     if (jar == nullptr || request().attribute(QNetworkRequest::CookieSaveControlAttribute).toInt() == QNetworkRequest::Manual)
         return;
-    QList<QNetworkCookie> cookies;
-    for (const auto &[name, value] : head.fields)
-        if (name.compare("Set-Cookie", Qt::CaseInsensitive) == 0)
-            cookies += QNetworkCookie::parseCookies(value);
+    const QList<QNetworkCookie> cookies = QNetworkCookie::parseCookies(head.value("Set-Cookie", kCookieSeparator));
     if (!cookies.isEmpty())
         jar->setCookiesFromUrl(cookies, url());
 }
@@ -242,16 +242,8 @@ void SocketReply::publish(const ResponseHead &head)
     for (const auto &field : head.fields)
         if (!names.contains(field.first.toLower()))
             names.append(field.first.toLower());
-    for (const QByteArray &name : names) {
-        QByteArray value = head.value(name);
-        if (name == "set-cookie") {
-            value.clear();
-            for (const auto &[fieldName, fieldValue] : head.fields)
-                if (fieldName.compare(name, Qt::CaseInsensitive) == 0)
-                    value += (value.isEmpty() ? "" : "\n") + fieldValue;
-        }
-        setRawHeader(name, value);
-    }
+    for (const QByteArray &name : names)
+        setRawHeader(name, head.value(name, name == "set-cookie" ? kCookieSeparator : ", "));
 }
 
 qint64 SocketReply::readData(char *data, qint64 maxSize)
