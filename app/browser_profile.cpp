@@ -1,12 +1,12 @@
 #include "app/browser_profile.h"
 
 #include "net/browser_storage.h"
-#include "net/cookies_file.h"
+#include "net/cookie_store.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QNetworkCookie>
-#include <QNetworkCookieJar>
 #include <QNetworkProxyFactory>
 #include <QWebEngineCookieStore>
 #include <QWebEngineProfile>
@@ -15,9 +15,37 @@
 
 namespace tavimo {
 
-BrowserProfile::BrowserProfile(QNetworkCookieJar *jar, const QString &storagePath, QObject *parent)
-    : QObject(parent), jar_(jar), storagePath_(storagePath)
+namespace {
+
+QByteArray Flag(bool value) { return value ? QByteArrayLiteral("TRUE") : QByteArrayLiteral("FALSE"); }
+
+// The cookie as a line of cookies.txt; expiry 0 for a cookie of the browser
+// session, 1 (long past) for one that is to go.
+QByteArray CookieLine(const QNetworkCookie &cookie, bool removed)
 {
+    const QByteArray domain = cookie.domain().toUtf8();
+    const qint64 expiry = removed ? 1 : cookie.isSessionCookie() ? 0 : cookie.expirationDate().toSecsSinceEpoch();
+    const QList<QByteArray> fields = {
+        (cookie.isHttpOnly() ? QByteArrayLiteral("#HttpOnly_") : QByteArray()) + domain,
+        Flag(domain.startsWith('.')),
+        cookie.path().isEmpty() ? QByteArrayLiteral("/") : cookie.path().toUtf8(),
+        Flag(cookie.isSecure()),
+        QByteArray::number(expiry),
+        cookie.name(),
+        cookie.value(),
+    };
+    return fields.join('\t');
+}
+
+} // namespace
+
+BrowserProfile::BrowserProfile(CookieStore &cookies, const QString &storagePath, QObject *parent)
+    : QObject(parent), cookies_(cookies), storagePath_(storagePath)
+{
+    // The engine does not report the cookies it loads from disk, so the
+    // sign-in of an earlier run comes from the kept copy.
+    QString missing;
+    cookies_.load(cookiesFile(), missing);
 }
 
 BrowserProfile::~BrowserProfile()
@@ -61,14 +89,6 @@ QWebEngineProfile *BrowserProfile::profile()
     QWebEngineCookieStore *store = profile_->cookieStore();
     connect(store, &QWebEngineCookieStore::cookieAdded, this, &BrowserProfile::mirrorAdded);
     connect(store, &QWebEngineCookieStore::cookieRemoved, this, &BrowserProfile::mirrorRemoved);
-    // The engine does not report the cookies it loads from disk, so the
-    // sign-in of an earlier run comes from the kept copy.
-    CookiesFile kept;
-    QString unreadable;
-    if (ReadCookiesFile(cookiesFile(), kept, unreadable)) {
-        for (const QNetworkCookie &cookie : kept.cookies)
-            mirrorAdded(cookie);
-    }
     store->loadAllCookies();
     return profile_;
 }
@@ -80,23 +100,22 @@ QString BrowserProfile::cookiesFile() const
 
 void BrowserProfile::mirrorAdded(const QNetworkCookie &cookie)
 {
-    if (!jar_->updateCookie(cookie))
-        jar_->insertCookie(cookie);
-    kept_.removeIf([&](const QNetworkCookie &kept) { return kept.hasSameIdentifier(cookie); });
-    kept_.append(cookie);
+    if (cookie.domain().isEmpty())
+        return; // nowhere to send it
+    cookies_.insert(CookieLine(cookie, false));
     keepCookies();
 }
 
 void BrowserProfile::mirrorRemoved(const QNetworkCookie &cookie)
 {
-    jar_->deleteCookie(cookie);
-    kept_.removeIf([&](const QNetworkCookie &kept) { return kept.hasSameIdentifier(cookie); });
+    cookies_.insert(CookieLine(cookie, true));
     keepCookies();
 }
 
 void BrowserProfile::keepCookies()
 {
-    WriteCookiesFile(cookiesFile(), kept_);
+    QDir().mkpath(storagePath_);
+    cookies_.save(cookiesFile());
 }
 
 } // namespace tavimo

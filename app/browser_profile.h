@@ -1,24 +1,27 @@
 #pragma once
 
-#include <QList>
 #include <QNetworkCookie>
 #include <QObject>
 #include <QString>
 
-class QNetworkCookieJar;
 class QWebEngineProfile;
 
 namespace tavimo {
 
+class CookieStore;
+
 // The embedded browser's one profile for the program. It is created on first
 // use, so a start-up that never opens a browser window never starts the
 // engine. Cookies persist on disk, so a sign-in survives a restart, and every
-// cookie the browser holds is mirrored into the HTTP client's jar so that the
-// program's own requests carry the browser's sign-in.
+// cookie the browser holds is mirrored into the HTTP engine's cookie store as
+// it changes, so that the program's own requests carry the browser's sign-in.
+// The store is kept as cookies.txt in the storage folder and read back when
+// the profile is made, so a later run's requests carry the sign-in before the
+// browser reports any cookie.
 class BrowserProfile : public QObject {
     Q_OBJECT
 public:
-    BrowserProfile(QNetworkCookieJar *jar, const QString &storagePath = defaultStoragePath(),
+    BrowserProfile(CookieStore &cookies, const QString &storagePath = defaultStoragePath(),
                    QObject *parent = nullptr);
     ~BrowserProfile() override;
 
@@ -42,12 +45,9 @@ private:
 
     void keepCookies();
 
-    QNetworkCookieJar *jar_;
+    CookieStore &cookies_;
     QString storagePath_;
     QWebEngineProfile *profile_ = nullptr;
-    // The browser's cookies as last mirrored, kept in the storage folder so
-    // that a later run's requests carry them before the browser reports any.
-    QList<QNetworkCookie> kept_;
 };
 
 } // namespace tavimo

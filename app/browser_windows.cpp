@@ -5,14 +5,12 @@
 #include "liked/liked_songs_form.h"
 #include "net/mod_xml_http.h"
 
-#include <QNetworkAccessManager>
-
 namespace tavimo {
 
 BrowserWindows::BrowserWindows(MainForm &main, const ServiceHosts &hosts, ModXmlHttp &net,
                                const QString &downloadRoot, const QString &browserStorage)
     : main_(main), downloads_(net), context_{hosts, net, downloads_, downloadRoot, main},
-      profile_(net.cookieJar(), browserStorage)
+      profile_(net.cookies(), browserStorage)
 {
     connect(&main, &MainForm::hotChannelsRequested, this, &BrowserWindows::openHot);
     connect(&main, &MainForm::likedSongsRequested, this, &BrowserWindows::openLiked);

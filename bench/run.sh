@@ -15,7 +15,9 @@ cmake --build "$B" -j2 --target tavimo-dl tavimo-emulator tavimo-bench-wait tavi
 export QT_QPA_PLATFORM=offscreen
 WORK=$(mktemp -d /tmp/tavimo-bench-XXXXXX)
 EMU_PID=""
+NGINX_PID=""
 cleanup() {
+  [ -n "$NGINX_PID" ] && kill "$NGINX_PID" 2>/dev/null && { wait "$NGINX_PID" 2>/dev/null || true; }
   [ -n "$EMU_PID" ] && kill -INT "$EMU_PID" 2>/dev/null && wait "$EMU_PID" 2>/dev/null
   rm -rf "$WORK"
 }
@@ -26,7 +28,13 @@ ALBUM=1400109 # the emulator's twenty-track album
 MB=1000000
 HOSTS="127.0.0.1:$PORT,127.0.0.1:$((PORT + 1)),127.0.0.1:$((PORT + 2))"
 ALBUM_URL="http://127.0.0.1:$((PORT + 1))/subject/$ALBUM/"
-track_url() { printf 'http://127.0.0.1:%d/view/song/small/p%d_192k.mp3' $((PORT + 2)) $((1770900 + $1)); }
+# nginx stands in for the audio host in the album runs; the pages still come
+# from the emulator.
+NGINX_PORT=$((PORT + 10))
+NGINX_HOSTS="127.0.0.1:$PORT,127.0.0.1:$((PORT + 1)),127.0.0.1:$NGINX_PORT"
+NGINX_ROOT=$WORK/nginx-root
+track_path() { printf '/view/song/small/p%d_192k.mp3' $((1770900 + $1)); }
+track_url() { printf 'http://127.0.0.1:%d%s' "${2:-$((PORT + 2))}" "$(track_path "$1")"; } # K [PORT]
 
 start_emulator() { # args passed to tavimo-emulator
   "$B/emulator/tavimo-emulator" --port-base "$PORT" "$@" >"$WORK/emulator.out" &
@@ -35,6 +43,55 @@ start_emulator() { # args passed to tavimo-emulator
   echo "the emulator did not start" >&2; exit 1
 }
 stop_emulator() { kill -INT "$EMU_PID"; wait "$EMU_PID" || true; EMU_PID=""; }
+
+# nginx as a plain foreground process of this user: its configuration, pid
+# file, error log and temp folders all live in $WORK, and it serves NGINX_ROOT.
+start_nginx() {
+  local dir=$WORK/nginx user=""
+  mkdir -p "$dir"
+  # Run as root, the workers would drop to nobody, who cannot enter $WORK.
+  if [ "$(id -u)" -eq 0 ]; then user="user root;"; fi
+  cat >"$dir/nginx.conf" <<EOF
+daemon off;
+worker_processes 1;
+$user
+pid $dir/nginx.pid;
+error_log $dir/error.log warn;
+events { worker_connections 64; }
+http {
+  access_log off;
+  sendfile on;
+  tcp_nodelay on;
+  keepalive_requests 1000;
+  client_body_temp_path $dir/client_body;
+  proxy_temp_path $dir/proxy;
+  fastcgi_temp_path $dir/fastcgi;
+  uwsgi_temp_path $dir/uwsgi;
+  scgi_temp_path $dir/scgi;
+  types { audio/mpeg mp3; }
+  server {
+    listen 127.0.0.1:$NGINX_PORT;
+    root $NGINX_ROOT;
+  }
+}
+EOF
+  /usr/sbin/nginx -p "$dir" -e "$dir/error.log" -c "$dir/nginx.conf" >"$dir/nginx.out" 2>&1 &
+  NGINX_PID=$!
+  for _ in $(seq 50); do
+    curl -s --fail -o /dev/null -r 0-0 "$(track_url 1 "$NGINX_PORT")" && return
+    kill -0 "$NGINX_PID" 2>/dev/null || break
+    sleep 0.1
+  done
+  echo "nginx did not serve the tracks on 127.0.0.1:$NGINX_PORT:" >&2
+  cat "$dir/nginx.out" "$dir/error.log" >&2 2>/dev/null || true
+  exit 1
+}
+stop_nginx() { kill "$NGINX_PID"; wait "$NGINX_PID" || true; NGINX_PID=""; }
+fill_nginx_root() { # the twenty tracks as the running emulator serves them, under the same paths
+  local k args=()
+  for k in $(seq 20); do args+=(-o "$NGINX_ROOT$(track_path "$k")" "$(track_url "$k")"); done
+  curl -s --fail --fail-early --create-dirs "${args[@]}"
+}
 
 # timed OUT CMD...: runs CMD under GNU time; OUT gets "wall user sys maxrss_kb".
 timed() {
@@ -54,12 +111,15 @@ report() {
 }
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN {printf "%.2f", (b > 0) ? a / b : 999}'; }
 
-curl_album() { # DIR: the twenty tracks in one curl invocation, as curl's arguments
-  for k in $(seq 20); do printf '%s\n' -o "$1/$k.mp3" "$(track_url "$k")"; done
+curl_album() { # DIR [PORT]: the twenty tracks in one curl invocation, as curl's arguments
+  for k in $(seq 20); do printf '%s\n' -o "$1/$k.mp3" "$(track_url "$k" "${2:-}")"; done
 }
 tavimo_album() { # ROOT [tavimo-dl options]: the album download as a command line
   local root=$1; shift
   printf '%s\n' env "TAVIMO_HOSTS=$HOSTS" "$B/cli/tavimo-dl" --quiet --root "$root" "$@" album "$ALBUM_URL"
+}
+aria2_list() { # DIR: the twenty tracks as an aria2c input file, each to its own name in DIR
+  for k in $(seq 20); do printf '%s\n  dir=%s\n  out=%s.mp3\n' "$(track_url "$k")" "$1" "$k"; done
 }
 fresh() { rm -rf "$WORK/out"; mkdir -p "$WORK/out"; echo "$WORK/out"; }
 
@@ -67,8 +127,10 @@ echo "== tavimo benchmarks: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinf
   "$(free -g | awk '/Mem:/ {print $2}') GB; load average at start: $(cut -d' ' -f1-3 /proc/loadavg)"
 
 # 1. Album against curl and against a bare Qt download loop, 20 x 20 MB,
-# five rounds each, medians.
+# five rounds each, medians; then both again with the tracks served by nginx.
 start_emulator --mp3-size $((20 * MB))
+fill_nginx_root
+start_nginx
 qt_loop() { # DIR: the bare Qt loop over the twenty addresses
   printf '%s\n' "$B/bench/tavimo-bench-qtloop" "$1"
   for k in $(seq 20); do track_url "$k"; echo; done
@@ -80,8 +142,15 @@ for round in 1 2 3 4 5; do
   timed "$WORK/qt.$round" "${args[@]}"
   mapfile -t args < <(tavimo_album "$(fresh)")
   timed "$WORK/dl.$round" "${args[@]}"
+  count=$(find "$WORK/out" -name '*.mp3' | wc -l)
+  mapfile -t args < <(curl_album "$(fresh)" "$NGINX_PORT")
+  timed "$WORK/ncurl.$round" curl -s --fail "${args[@]}"
+  mapfile -t args < <(HOSTS=$NGINX_HOSTS tavimo_album "$(fresh)")
+  timed "$WORK/ndl.$round" "${args[@]}"
+  ncount=$(find "$WORK/out" -name '*.mp3' | wc -l)
 done
-count=$(find "$WORK/out" -name '*.mp3' | wc -l)
+stop_nginx
+rm -rf "$NGINX_ROOT"
 wall_of() { for r in 1 2 3 4 5; do field "$WORK/$1.$r" 1; done | median; }
 cpu_of() { for r in 1 2 3 4 5; do cpu "$WORK/$1.$r"; done | median; }
 curl_wall=$(wall_of curl); qt_wall=$(wall_of qt); dl_wall=$(wall_of dl)
@@ -90,6 +159,9 @@ report "album wall vs curl" "$(ratio "$dl_wall" "$curl_wall")" "<=" 1.0 "tavimo-
 report "album CPU vs curl" "$(ratio "$dl_cpu" "$curl_cpu")" "<=" 1.0 "tavimo-dl ${dl_cpu}s, curl ${curl_cpu}s user+sys"
 report "album wall vs bare Qt loop" "$(ratio "$dl_wall" "$qt_wall")" "<=" 1.1 "the Qt loop ${qt_wall}s, $(ratio "$qt_wall" "$curl_wall") x curl"
 report "album CPU vs bare Qt loop" "$(ratio "$dl_cpu" "$qt_cpu")" "<=" 1.1 "the Qt loop ${qt_cpu}s, $(ratio "$qt_cpu" "$curl_cpu") x curl"
+ncurl_wall=$(wall_of ncurl); ndl_wall=$(wall_of ndl); ncurl_cpu=$(cpu_of ncurl); ndl_cpu=$(cpu_of ndl)
+report "album wall vs curl (nginx)" "$(ratio "$ndl_wall" "$ncurl_wall")" "<=" 1.0 "tavimo-dl ${ndl_wall}s, curl ${ncurl_wall}s, $ncount files"
+report "album CPU vs curl (nginx)" "$(ratio "$ndl_cpu" "$ncurl_cpu")" "<=" 1.0 "tavimo-dl ${ndl_cpu}s, curl ${ncurl_cpu}s user+sys"
 
 # 5. Responsiveness of the window during the same album.
 read -r gap beats files seconds < <("$B/bench/tavimo-bench-heartbeat" "$HOSTS" "$ALBUM_URL" "$(fresh)" 2>/dev/null)
@@ -104,6 +176,12 @@ mapfile -t args < <(tavimo_album "$(fresh)" --jobs 4)
 timed "$WORK/pdl" "${args[@]}"
 report "parallel wall vs curl (4 jobs)" "$(ratio "$(field "$WORK/pdl" 1)" "$(field "$WORK/pcurl" 1)")" "<=" 1.0 \
   "tavimo-dl $(field "$WORK/pdl" 1)s, curl $(field "$WORK/pcurl" 1)s, 20 MB/s per connection"
+aria2_list "$(fresh)" >"$WORK/aria2.list"
+timed "$WORK/paria2" aria2c --no-conf=true -j4 -x1 -s1 -i "$WORK/aria2.list" --console-log-level=error \
+  --summary-interval=0 --quiet --allow-overwrite=true --auto-file-renaming=false --file-allocation=none
+acount=$(find "$WORK/out" -name '*.mp3' | wc -l)
+report "parallel wall vs aria2c (4 jobs)" "$(ratio "$(field "$WORK/pdl" 1)" "$(field "$WORK/paria2" 1)")" "<=" 1.0 \
+  "tavimo-dl $(field "$WORK/pdl" 1)s, aria2c $(field "$WORK/paria2" 1)s, $acount files"
 stop_emulator
 
 # 3. Peak memory with 1 MB and 50 MB files.

@@ -5,12 +5,9 @@
 #include "hot/load_hot_channels.h"
 #include "liked/liked_harvest.h"
 #include "net/browser_storage.h"
-#include "net/cookies_file.h"
+#include "net/cookie_store.h"
 #include "net/download_root.h"
 #include "net/mod_xml_http.h"
-
-#include <QNetworkCookieJar>
-#include <QUrl>
 
 #include <cstdio>
 
@@ -40,25 +37,19 @@ bool LoadCatalogue(CommandSetup &setup, CliMainView &view, CliHotView &hotView)
     return hotView.channelCount() > 0;
 }
 
-// Puts the file's cookies into the network object's jar; false when the
+// Puts the file's cookies into the network object's store; false when the
 // file cannot be read or holds no cookie for the radio host. The browser's
 // own file is missing until the window program has run its browser once.
 bool LoadCookies(const QString &path, bool browserFile, CommandSetup &setup)
 {
     const QString signInHint = QStringLiteral("请先在窗口程序 tavimo 中登录一次, 或用 --cookies 指定导出的 cookies.txt");
-    CookiesFile file;
     QString error;
-    if (!ReadCookiesFile(path, file, error)) {
+    if (!setup.net.cookies().load(path, error)) {
         setup.out.error(browserFile ? QStringLiteral("没有找到窗口程序的登录信息 (%1): %2").arg(path, signInHint)
                                     : QStringLiteral("%1: %2").arg(path, error));
         return false;
     }
-    if (file.unreadableLines > 0)
-        setup.out.notice(QStringLiteral("%1: 跳过 %2 行无法识别的内容").arg(path).arg(file.unreadableLines));
-    for (const QNetworkCookie &cookie : file.cookies)
-        setup.net.cookieJar()->insertCookie(cookie);
-    const QUrl radio(setup.hosts.radioAddress(QStringLiteral("/mine")));
-    if (setup.net.cookieJar()->cookiesForUrl(radio).isEmpty()) {
+    if (!setup.net.cookies().holdsCookieFor(setup.hosts.radio)) {
         setup.out.error(browserFile ? QStringLiteral("窗口程序的浏览器尚未登录 %1 (%2): %3")
                                           .arg(setup.hosts.radio, path, signInHint)
                                     : QStringLiteral("%1: 没有 %2 的 cookie").arg(path, setup.hosts.radio));

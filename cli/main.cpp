@@ -9,8 +9,6 @@
 #include "net/mod_xml_http.h"
 
 #include <QCoreApplication>
-#include <QNetworkAccessManager>
-#include <QNetworkProxy>
 #include <QTimer>
 
 #include <cstdio>
@@ -33,8 +31,7 @@ public:
     {
         if (!emulator_.start())
             return false;
-        net.manager()->setProxy(QNetworkProxy(QNetworkProxy::HttpProxy, QStringLiteral("127.0.0.1"),
-                                              static_cast<quint16>(emulator_.proxyPort())));
+        net.setProxy(QStringLiteral("http://127.0.0.1:%1").arg(emulator_.proxyPort()));
         return true;
     }
 

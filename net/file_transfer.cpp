@@ -1,13 +1,10 @@
 #include "net/file_transfer.h"
 
-#include "net/access_manager.h"
 #include "net/file_names.h"
+#include "net/http_reply.h"
 #include "net/part_file_writer.h"
 
 #include <QFileInfo>
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
-#include <QNetworkRequest>
 #include <QUrl>
 
 namespace tavimo {
@@ -101,30 +98,32 @@ void FileTransfer::attempt()
         return finish(DownloadOutcome::Failed);
 
     writer_ = std::make_unique<PartFileWriter>(partPath, address_, d_.resumeEnabled);
-    QNetworkRequest request(address);
-    request.setAttribute(kStraightToFileAttribute, true);
+    HttpRequest request;
+    request.address = address_;
+    request.bufferSize = d_.readBufferSize;
     if (!writer_->rangeRequest().isEmpty())
-        request.setRawHeader("Range", writer_->rangeRequest());
-    reply_ = d_.manager->get(request);
-    reply_->setReadBufferSize(d_.readBufferSize);
+        request.headers = {QByteArrayLiteral("Range: ") + writer_->rangeRequest()};
+    reply_ = new HttpReply(d_.engine, request, this);
+    reply_->setBodySink([this](const char *data, qint64 size) { return takeBody(data, size); });
     sinceProgress_.start();
-    connect(reply_, &QNetworkReply::readyRead, this, &FileTransfer::readAvailable);
     wait_ = new ReplyWait(reply_, d_.stallTimeoutMs);
     wait_->setParent(this);
     d_.waits.append(wait_);
-    // Queued: the end can be signalled from inside readAvailable (a useless
-    // body is aborted there), and the writer must outlive that call.
+    // Queued: the end is reported from inside the engine, and the transfer
+    // settles outside it.
     connect(wait_, &ReplyWait::ended, this, &FileTransfer::requestEnded, Qt::QueuedConnection);
+    reply_->start();
     wait_->watch();
 }
 
-void FileTransfer::readAvailable()
+bool FileTransfer::takeBody(const char *data, qint64 size)
 {
-    writer_->readFrom(*reply_, d_.buffer());
+    const bool wanted = writer_->consume(*reply_, data, size);
     if (sinceProgress_.elapsed() >= kProgressIntervalMs) {
         sinceProgress_.restart();
         emit net_.downloadProgress(path_, writer_->received(), writer_->total());
     }
+    return wanted;
 }
 
 void FileTransfer::requestEnded(WaitEnd end)
@@ -135,9 +134,7 @@ void FileTransfer::requestEnded(WaitEnd end)
     wait_ = nullptr;
     if (!reply_)
         return finish(DownloadOutcome::Cancelled);
-    reply_->disconnect(this);
-    if (end == WaitEnd::Finished && reply_->isOpen())
-        writer_->readFrom(*reply_, d_.buffer()); // whatever arrived with the end
+    reply_->setBodySink(nullptr);
     const TransferVerdict verdict = writer_->judge(*reply_, end);
     reply_->deleteLater();
     if (verdict == TransferVerdict::Complete) {

@@ -9,9 +9,9 @@
 
 #include <memory>
 
-class QNetworkReply;
-
 namespace tavimo {
+
+class HttpReply;
 
 class PartClaim;
 class PartFileWriter;
@@ -35,7 +35,7 @@ public:
 
 private:
     void attempt();
-    void readAvailable();
+    bool takeBody(const char *data, qint64 size);
     void requestEnded(WaitEnd end);
     void commitInBackground();
     void committed(bool moved);
@@ -49,7 +49,7 @@ private:
     DownloadTransferred transferred_;
     std::unique_ptr<PartClaim> claim_;
     std::unique_ptr<PartFileWriter> writer_;
-    QPointer<QNetworkReply> reply_;
+    QPointer<HttpReply> reply_;
     ReplyWait *wait_ = nullptr;
     QElapsedTimer sinceProgress_;
 };

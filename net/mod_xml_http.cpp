@@ -1,33 +1,14 @@
 #include "net/mod_xml_http.h"
 
-#include "net/access_manager.h"
 #include "net/file_transfer.h"
-#include "net/loopback_proxy_factory.h"
 #include "net/mod_xml_http_private.h"
 
-#include <QNetworkAccessManager>
-#include <QNetworkCookieJar>
-#include <QNetworkProxyFactory>
-#include <QNetworkReply>
-#include <QNetworkRequest>
+#include <QFile>
 #include <QUrl>
 
 #include <algorithm>
 
 namespace tavimo {
-
-namespace {
-
-void useSystemProxySettingsOnce()
-{
-    static const bool done = [] {
-        QNetworkProxyFactory::setUseSystemConfiguration(true);
-        return true;
-    }();
-    Q_UNUSED(done);
-}
-
-} // namespace
 
 bool isWebAddress(const QUrl &url)
 {
@@ -35,15 +16,7 @@ bool isWebAddress(const QUrl &url)
     return url.isValid() && !url.host().isEmpty() && (scheme == QLatin1String("http") || scheme == QLatin1String("https"));
 }
 
-bool transferBroke(const QNetworkReply &reply)
-{
-    const int code = reply.error();
-    // A protocol failure can come in the middle of a body (broken chunk framing).
-    return (code > QNetworkReply::NoError && code < QNetworkReply::ContentAccessDenied)
-        || code == QNetworkReply::ProtocolFailure;
-}
-
-WaitEnd ModXmlHttp::Private::wait(QNetworkReply *reply)
+WaitEnd ModXmlHttp::Private::wait(HttpReply *reply)
 {
     ReplyWait wait(reply, stallTimeoutMs);
     waits.append(&wait);
@@ -52,20 +25,7 @@ WaitEnd ModXmlHttp::Private::wait(QNetworkReply *reply)
     return end;
 }
 
-QByteArray &ModXmlHttp::Private::buffer()
-{
-    if (readBuffer.size() != readBufferSize)
-        readBuffer.resize(readBufferSize);
-    return readBuffer;
-}
-
-ModXmlHttp::ModXmlHttp(QObject *parent) : QObject(parent), d(new Private)
-{
-    useSystemProxySettingsOnce();
-    d->manager = new AccessManager(this);
-    d->manager->setProxyFactory(new LoopbackProxyFactory);
-    d->manager->setRedirectPolicy(QNetworkRequest::NoLessSafeRedirectPolicy);
-}
+ModXmlHttp::ModXmlHttp(QObject *parent) : QObject(parent), d(new Private) {}
 
 ModXmlHttp::~ModXmlHttp()
 {
@@ -77,13 +37,15 @@ ModXmlHttp::~ModXmlHttp()
     delete d;
 }
 
-QNetworkAccessManager *ModXmlHttp::manager() const { return d->manager; }
+CookieStore &ModXmlHttp::cookies() { return d->engine.cookies(); }
 
-QNetworkCookieJar *ModXmlHttp::cookieJar() const { return d->manager->cookieJar(); }
+void ModXmlHttp::setProxy(const QString &address) { d->engine.setProxy(address.toUtf8()); }
+
+void ModXmlHttp::setCertificateAuthorities(const QString &file) { d->engine.setCertificateAuthorities(QFile::encodeName(file)); }
 
 void ModXmlHttp::setStallTimeout(int milliseconds) { d->stallTimeoutMs = qMax(1, milliseconds); }
 
-void ModXmlHttp::setReadBufferSize(qint64 bytes) { d->readBufferSize = std::clamp<qint64>(bytes, 4096, 64 * 1024 * 1024); }
+void ModXmlHttp::setReadBufferSize(qint64 bytes) { d->readBufferSize = std::clamp<qint64>(bytes, 16 * 1024, 10 * 1024 * 1024); }
 
 void ModXmlHttp::setResumeEnabled(bool enabled) { d->resumeEnabled = enabled; }
 

@@ -6,9 +6,6 @@
 
 #include <functional>
 
-class QNetworkAccessManager;
-class QNetworkCookieJar;
-
 namespace tavimo {
 
 // What became of one DownloadFile call. The workflows go on whatever it is;
@@ -18,10 +15,11 @@ enum class DownloadOutcome { Saved, AlreadyPresent, Failed, Cancelled };
 using DownloadDone = std::function<void(DownloadOutcome)>;
 using DownloadTransferred = std::function<void()>;
 
+class CookieStore;
 class FileTransfer;
 
 // The program's one network object: every page fetch and file download goes
-// through its QNetworkAccessManager, whose cookie jar is the store that the
+// through its HTTP engine (libcurl), whose cookie store is the one that the
 // embedded browser's sign-in is mirrored into.
 //
 // Waits run a local event loop, so other handlers (a second workflow
@@ -34,8 +32,17 @@ public:
     // (the waits below it would return into a deleted object).
     ~ModXmlHttp() override;
 
-    QNetworkAccessManager *manager() const;
-    QNetworkCookieJar *cookieJar() const;
+    CookieStore &cookies();
+
+    // The proxy for every request ("http://host:port", "socks5h://host:port",
+    // credentials in the address); empty for the environment's http_proxy,
+    // https_proxy, no_proxy and ALL_PROXY. Hosts on this machine are always
+    // reached directly unless a proxy is set here.
+    void setProxy(const QString &address);
+
+    // A file of trusted certificate authorities for https addresses in place
+    // of the system's store; empty for the system's.
+    void setCertificateAuthorities(const QString &file);
 
     // One GET of a full address; the body decoded in the named character set,
     // or the empty text when the fetch failed or brought no body.
@@ -60,7 +67,7 @@ public:
     void setStallTimeout(int milliseconds);
 
     // How much of a download is held in memory between the socket and the
-    // file (default 1 MB).
+    // file (default 1 MB, at most 10 MB).
     void setReadBufferSize(qint64 bytes);
 
     // Whether DownloadFile continues from the bytes of an interrupted earlier

@@ -1,9 +1,7 @@
+#include "net/http_reply.h"
 #include "net/mod_xml_http.h"
 #include "net/mod_xml_http_private.h"
 
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
-#include <QNetworkRequest>
 #include <QStringDecoder>
 #include <QUrl>
 
@@ -19,20 +17,20 @@ QString BytesToText(const QByteArray &bytes, const QString &charset)
 
 QString ModXmlHttp::GetHttpText(const QString &charset, const QString &url, const QString &body)
 {
-    const QUrl address(url);
-    if (d->cancelled || !isWebAddress(address))
+    if (d->cancelled || !isWebAddress(QUrl(url)))
         return QString();
 
-    QNetworkRequest request(address);
-    request.setHeader(QNetworkRequest::ContentTypeHeader, QByteArrayLiteral("application/x-www-form-urlencoded"));
-    QNetworkReply *reply = body.isEmpty() ? d->manager->get(request)
-                                          : d->manager->sendCustomRequest(request, "GET", body.toUtf8());
-    const WaitEnd end = d->wait(reply);
-    QByteArray bytes;
-    if (end == WaitEnd::Finished && !transferBroke(*reply))
-        bytes = reply->readAll();
-    reply->deleteLater();
-    return bytes.isEmpty() ? QString() : BytesToText(bytes, charset);
+    HttpRequest request;
+    request.address = url;
+    request.body = body.toUtf8();
+    request.headers = {QByteArrayLiteral("Content-Type: application/x-www-form-urlencoded")};
+    request.compressed = true;
+    HttpReply reply(d->engine, request);
+    reply.start();
+    const WaitEnd end = d->wait(&reply);
+    // An error status still brings its page; only a broken transfer loses it.
+    const bool whole = end == WaitEnd::Finished && !reply.broke();
+    return whole && !reply.body().isEmpty() ? BytesToText(reply.body(), charset) : QString();
 }
 
 } // namespace tavimo

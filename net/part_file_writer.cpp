@@ -1,11 +1,11 @@
 #include "net/part_file_writer.h"
 
 #include "net/mod_xml_http.h"
-#include "net/mod_xml_http_private.h"
 #include "net/part_source.h"
 
+#include "net/http_reply.h"
+
 #include <QFileInfo>
-#include <QNetworkReply>
 #include <QRegularExpression>
 
 #include <optional>
@@ -72,11 +72,11 @@ bool startsLikeMp3(const QByteArray &start)
     return start.startsWith("ID3") || (byte(0) == 0xFF && (byte(1) & 0xE0) == 0xE0);
 }
 
-QString replyCharset(const QNetworkReply &reply)
+QString replyCharset(const HttpReply &reply)
 {
     static const QRegularExpression charset(QStringLiteral("charset\\s*=\\s*\"?([^\";\\s]+)"),
                                             QRegularExpression::CaseInsensitiveOption);
-    const QRegularExpressionMatch match = charset.match(reply.header(QNetworkRequest::ContentTypeHeader).toString());
+    const QRegularExpressionMatch match = charset.match(QString::fromLatin1(reply.header("Content-Type")));
     return match.hasMatch() ? match.captured(1) : QStringLiteral("UTF-8");
 }
 
@@ -110,19 +110,18 @@ QByteArray PartFileWriter::rangeRequest() const
     return kept_ > 0 ? QByteArrayLiteral("bytes=") + QByteArray::number(kept_) + '-' : QByteArray();
 }
 
-void PartFileWriter::start(QNetworkReply &reply)
+void PartFileWriter::start(const HttpReply &reply)
 {
-    status_ = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    status_ = reply.status();
     if (status_ == 0)
         return;
-    const QVariant length = reply.header(QNetworkRequest::ContentLengthHeader);
-    expected_ = length.isValid() ? length.toLongLong() : -1;
-    if (status_ == 416 && kept_ > 0 && unsatisfiedRangeTotal(reply.rawHeader("Content-Range")) == kept_) {
+    expected_ = reply.contentLength();
+    if (status_ == 416 && kept_ > 0 && unsatisfiedRangeTotal(reply.header("Content-Range")) == kept_) {
         keptIsWhole();
     } else if (status_ < 200 || status_ >= 300) {
         mode_ = Mode::DropBody;
     } else if (status_ == 206) {
-        startPartial(reply.rawHeader("Content-Range"));
+        startPartial(reply.header("Content-Range"));
     } else {
         mode_ = Mode::FromStart;
         total_ = expected_;
@@ -163,30 +162,18 @@ void PartFileWriter::startPartial(const QByteArray &contentRange)
     total_ = range->total;
 }
 
-void PartFileWriter::readFrom(QNetworkReply &reply, QByteArray &buffer)
+bool PartFileWriter::consume(const HttpReply &reply, const char *data, qint64 size)
 {
     if (mode_ == Mode::Undecided)
         start(reply);
-    if (mode_ == Mode::Refuse || writeFailed_) {
-        reply.abort();
-        return;
-    }
-    for (;;) {
-        const qint64 size = reply.read(buffer.data(), buffer.size());
-        if (size <= 0)
-            return;
-        keepPrefix(buffer.constData(), size);
-        bodyBytes_ += size;
-        if (mode_ == Mode::DropBody || mode_ == Mode::Whole) {
-            if (bodyBytes_ > kErrorPageLimit)
-                return reply.abort();
-            continue;
-        }
-        if (!take(buffer.constData(), size)) {
-            writeFailed_ = true;
-            return reply.abort();
-        }
-    }
+    if (mode_ == Mode::Refuse || writeFailed_)
+        return false;
+    keepPrefix(data, size);
+    bodyBytes_ += size;
+    if (mode_ == Mode::DropBody || mode_ == Mode::Whole)
+        return bodyBytes_ <= kErrorPageLimit;
+    writeFailed_ = !take(data, size);
+    return !writeFailed_;
 }
 
 // Holds back the first bytes of a body sent from its start until they show
@@ -253,7 +240,7 @@ void PartFileWriter::keepPrefix(const char *data, qint64 size)
         prefix_.append(data, qMin(size, kErrorPageLimit + 1 - prefix_.size()));
 }
 
-bool PartFileWriter::bodyIsErrorPage(QNetworkReply &reply) const
+bool PartFileWriter::bodyIsErrorPage(const HttpReply &reply) const
 {
     if (mode_ == Mode::Append || bodyBytes_ > kErrorPageLimit)
         return false;
@@ -262,7 +249,7 @@ bool PartFileWriter::bodyIsErrorPage(QNetworkReply &reply) const
         || text.contains(QStringLiteral("您所请求的网址（URL）无法获取"));
 }
 
-TransferVerdict PartFileWriter::judge(QNetworkReply &reply, WaitEnd end)
+TransferVerdict PartFileWriter::judge(const HttpReply &reply, WaitEnd end)
 {
     if (end == WaitEnd::Cancelled)
         return TransferVerdict::Cancelled;
@@ -275,7 +262,7 @@ TransferVerdict PartFileWriter::judge(QNetworkReply &reply, WaitEnd end)
         return writeFailed_ ? TransferVerdict::Interrupted : TransferVerdict::Complete;
     if (writeFailed_ || mode_ == Mode::DropBody || mode_ == Mode::Refuse)
         return TransferVerdict::ErrorReply;
-    if (end == WaitEnd::Stalled || mode_ == Mode::Undecided || transferBroke(reply))
+    if (end == WaitEnd::Stalled || mode_ == Mode::Undecided || reply.broke())
         return TransferVerdict::Interrupted;
     if (bodyBytes_ == 0 || (mode_ == Mode::FromStart && !startChecked_))
         return TransferVerdict::ErrorReply; // nothing, or too little to be an MP3 file

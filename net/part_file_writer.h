@@ -6,9 +6,9 @@
 #include <QFile>
 #include <QString>
 
-class QNetworkReply;
-
 namespace tavimo {
+
+class HttpReply;
 
 // What one reply to a download request amounted to.
 enum class TransferVerdict {
@@ -30,10 +30,10 @@ public:
     // The Range header value that asks for the missing rest, or empty.
     QByteArray rangeRequest() const;
 
-    // Moves everything the reply holds into the file through buffer; aborts
-    // the reply when its body is of no use.
-    void readFrom(QNetworkReply &reply, QByteArray &buffer);
-    TransferVerdict judge(QNetworkReply &reply, WaitEnd end);
+    // Takes the next piece of the reply's body; false when the rest of the
+    // body is of no use and the transfer should stop.
+    bool consume(const HttpReply &reply, const char *data, qint64 size);
+    TransferVerdict judge(const HttpReply &reply, WaitEnd end);
 
     // After an error reply: whether it said the file does not exist.
     bool saysMissing() const { return missing_; }
@@ -51,7 +51,7 @@ public:
 private:
     enum class Mode { Undecided, FromStart, Append, Whole, DropBody, Refuse };
 
-    void start(QNetworkReply &reply);
+    void start(const HttpReply &reply);
     void startPartial(const QByteArray &contentRange);
     void keptIsWhole();
     bool take(const char *data, qint64 size);
@@ -59,7 +59,7 @@ private:
     void startWriteBack(qint64 written);
     bool open();
     void keepPrefix(const char *data, qint64 size);
-    bool bodyIsErrorPage(QNetworkReply &reply) const;
+    bool bodyIsErrorPage(const HttpReply &reply) const;
 
     QFile file_;
     QString source_;

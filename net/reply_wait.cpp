@@ -1,20 +1,18 @@
 #include "net/reply_wait.h"
 
-#include <QNetworkReply>
+#include "net/http_reply.h"
 
 namespace tavimo {
 
-ReplyWait::ReplyWait(QNetworkReply *reply, int stallTimeoutMs) : reply_(reply), stallTimeoutMs_(stallTimeoutMs)
+ReplyWait::ReplyWait(HttpReply *reply, int stallTimeoutMs) : reply_(reply), stallTimeoutMs_(stallTimeoutMs)
 {
     stall_.setSingleShot(true);
     connect(&stall_, &QTimer::timeout, this, &ReplyWait::stallClockRang);
-    connect(reply, &QNetworkReply::finished, this, [this] { end(WaitEnd::Finished); });
+    connect(reply, &HttpReply::finished, this, [this] { end(WaitEnd::Finished); });
     // Any sign of life, headers included, restarts the stall clock. Only a
     // time stamp is taken per piece; the timer is rearmed when it rings.
-    connect(reply, &QNetworkReply::readyRead, this, &ReplyWait::noteActivity);
-    connect(reply, &QNetworkReply::downloadProgress, this, &ReplyWait::noteActivity);
-    connect(reply, &QNetworkReply::metaDataChanged, this, &ReplyWait::noteActivity);
-    // The reply going away with its manager ends the wait without touching it.
+    connect(reply, &HttpReply::activity, this, &ReplyWait::noteActivity);
+    // The reply going away with its owner ends the wait without touching it.
     connect(reply, &QObject::destroyed, this, [this] {
         const bool first = !end_;
         end_ = end_.value_or(WaitEnd::Cancelled);

@@ -8,9 +8,11 @@
 
 #include <optional>
 
-class QNetworkReply;
+
 
 namespace tavimo {
+
+class HttpReply;
 
 // How a wait for one reply ended.
 enum class WaitEnd { Finished, Stalled, Cancelled };
@@ -21,7 +23,7 @@ enum class WaitEnd { Finished, Stalled, Cancelled };
 class ReplyWait : public QObject {
     Q_OBJECT
 public:
-    ReplyWait(QNetworkReply *reply, int stallTimeoutMs);
+    ReplyWait(HttpReply *reply, int stallTimeoutMs);
 
     // Watches the reply without waiting; ended() tells how it ended.
     void watch();
@@ -37,7 +39,7 @@ private:
     void noteActivity() { sinceActivity_.start(); }
     void stallClockRang();
 
-    QPointer<QNetworkReply> reply_;
+    QPointer<HttpReply> reply_;
     QEventLoop loop_;
     QTimer stall_;
     QElapsedTimer sinceActivity_;

@@ -1,7 +1,7 @@
 #include "support/tavimo_dl_runner.h"
 
 #include "net/browser_storage.h"
-#include "net/cookies_file.h"
+#include "tests/support/cookie_line.h"
 
 #include <QDir>
 #include <QTemporaryFile>
@@ -85,20 +85,15 @@ TEST_F(TavimoDlTest, LikedUsesTheBrowserSignIn)
     EXPECT_TRUE(missing.err.contains(QStringLiteral("窗口程序"))) << missing.err.toStdString();
 
     const QString host = emulator.hosts().radio.section(u':', 0, 0);
-    QNetworkCookie elsewhere("a", "b");
-    elsewhere.setDomain(QStringLiteral("example.com"));
-    ASSERT_TRUE(WriteCookiesFile(BrowserCookiesFile(storage), {elsewhere}));
+    const QByteArray elsewhere = "example.com\tFALSE\t/\tFALSE\t0\ta\tb\n";
+    home.write(QStringLiteral("data/tavimo/browser/cookies.txt"), elsewhere);
     const RunResult signedOut = run({QStringLiteral("liked")}, none);
     EXPECT_EQ(signedOut.exitCode, 2);
     EXPECT_TRUE(signedOut.err.contains(QStringLiteral("--cookies"))) << signedOut.err.toStdString();
     EXPECT_TRUE(none.allFiles().isEmpty());
 
-    const QByteArray signIn = QByteArray::fromStdString(emu::Emulator::signInCookie());
-    const qsizetype equals = signIn.indexOf('=');
-    QNetworkCookie session(signIn.left(equals), signIn.mid(equals + 1));
-    session.setDomain(host);
-    session.setPath(QStringLiteral("/"));
-    ASSERT_TRUE(WriteCookiesFile(BrowserCookiesFile(storage), {elsewhere, session}));
+    const QByteArray session = tavimo::test::CookieLine(host, QByteArray::fromStdString(emu::Emulator::signInCookie()));
+    home.write(QStringLiteral("data/tavimo/browser/cookies.txt"), elsewhere + session + '\n');
     const RunResult harvest = run({QStringLiteral("liked")});
     EXPECT_EQ(harvest.exitCode, 0) << harvest.err.toStdString();
     const size_t liked = emulator.catalogue().liked().size();

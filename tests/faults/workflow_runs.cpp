@@ -12,8 +12,8 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
-#include <QNetworkCookie>
-#include <QNetworkCookieJar>
+#include "net/cookie_store.h"
+#include "tests/support/cookie_line.h"
 #include <QUrl>
 
 #include <cstdio>
@@ -44,9 +44,7 @@ void RunChannel(const WorkflowContext &app, const emu::Channel &channel)
 
 void RunLiked(const WorkflowContext &app)
 {
-    const QUrl radio(app.hosts.radioAddress(QStringLiteral("/")));
-    app.net.cookieJar()->setCookiesFromUrl(
-        QNetworkCookie::parseCookies(QByteArray::fromStdString(emu::Emulator::signInCookie())), radio);
+    app.net.cookies().insert(CookieLine(app.hosts.radio, QByteArray::fromStdString(emu::Emulator::signInCookie())));
     PrepareLikedFolder(app.downloadRoot);
     cli::ConsoleOutput out(stderr, false, true);
     cli::CliLikedView view(out);

@@ -1,14 +1,13 @@
 #include "app/browser_profile.h"
 #include "app/web_browser.h"
+#include "net/cookie_store.h"
+#include "net/mod_xml_http.h"
 #include "tests/support/browser_storage.h"
 
 #include <gtest/gtest.h>
 #include <httplib.h>
 
 #include <QEventLoop>
-#include <QNetworkAccessManager>
-#include <QNetworkCookieJar>
-#include <QNetworkReply>
 #include <QSignalSpy>
 #include <QTimer>
 
@@ -56,16 +55,6 @@ private:
     int port_ = 0;
 };
 
-QString fetch(QNetworkAccessManager &manager, const QString &address)
-{
-    QNetworkReply *reply = manager.get(QNetworkRequest(QUrl(address)));
-    QEventLoop loop;
-    QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
-    loop.exec();
-    reply->deleteLater();
-    return QString::fromUtf8(reply->readAll());
-}
-
 // Waits for the next document-complete notification and returns its address.
 QString waitForDocument(WebBrowser &browser)
 {
@@ -88,8 +77,8 @@ void settle(int milliseconds)
 TEST(BrowserProfile, MirrorsBrowserCookiesIntoTheHttpClient)
 {
     CookieSite site;
-    QNetworkAccessManager manager;
-    BrowserProfile profile(manager.cookieJar(), test::FreshBrowserStorage());
+    ModXmlHttp http;
+    BrowserProfile profile(http.cookies(), test::FreshBrowserStorage());
     EXPECT_FALSE(profile.isStarted());
     {
         WebBrowser browser(profile);
@@ -98,20 +87,20 @@ TEST(BrowserProfile, MirrorsBrowserCookiesIntoTheHttpClient)
         browser.Navigate(site.address("/login"));
         EXPECT_EQ(waitForDocument(browser), site.address("/login"));
         settle(200);
-        EXPECT_EQ(fetch(manager, site.address("/echo")), QStringLiteral("session=signed-in"));
+        EXPECT_EQ(http.GetHttpText("UTF-8", site.address("/echo")), QStringLiteral("session=signed-in"));
 
         browser.Navigate(site.address("/logout"));
         EXPECT_EQ(waitForDocument(browser), site.address("/logout"));
         settle(200);
-        EXPECT_EQ(fetch(manager, site.address("/echo")), QString());
+        EXPECT_EQ(http.GetHttpText("UTF-8", site.address("/echo")), QString());
     }
 }
 
 // A page that cannot be loaded gives no document-complete notification.
 TEST(BrowserProfile, FailedLoadIsNoDocument)
 {
-    QNetworkAccessManager manager;
-    BrowserProfile profile(manager.cookieJar(), test::FreshBrowserStorage());
+    ModXmlHttp http;
+    BrowserProfile profile(http.cookies(), test::FreshBrowserStorage());
     WebBrowser browser(profile);
     QSignalSpy completes(&browser, &WebBrowser::DocumentComplete);
     QSignalSpy finished(browser.page(), &QWebEnginePage::loadFinished);

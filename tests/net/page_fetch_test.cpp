@@ -1,7 +1,7 @@
 #include "net_fixture.h"
 
-#include <QNetworkCookie>
-#include <QNetworkCookieJar>
+#include "net/cookie_store.h"
+#include "tests/support/cookie_line.h"
 #include <QStringEncoder>
 #include <QTimer>
 #include <QUrl>
@@ -84,7 +84,7 @@ TEST_F(PageFetchTest, SendsTheFormContentTypeHeader)
 TEST_F(PageFetchTest, CookiesComeFromTheSharedJar)
 {
     server.put("/page", page(200, "ok"));
-    http.cookieJar()->setCookiesFromUrl({QNetworkCookie("session", "abc")}, QUrl(server.url("/")));
+    http.cookies().insert(CookieLine(QStringLiteral("127.0.0.1"), "session=abc"));
     http.GetHttpText("UTF-8", server.url("/page"));
     ASSERT_EQ(server.requests().size(), 1u);
     EXPECT_EQ(server.requests()[0].header("Cookie"), "session=abc");

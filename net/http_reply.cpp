@@ -1,0 +1,183 @@
+#include "net/http_reply.h"
+
+#include "net/curl_engine.h"
+
+#include <QHostAddress>
+#include <QUrl>
+
+#include <algorithm>
+
+#include <curl/header.h>
+
+namespace tavimo {
+
+namespace {
+
+constexpr long kMaxRedirects = 50;
+
+// The address as written, only with the bytes no request line may carry
+// (non-ASCII, blanks, control characters) percent-encoded.
+QByteArray WireAddress(const QString &address)
+{
+    static const char hex[] = "0123456789ABCDEF";
+    QByteArray wire;
+    for (const char c : address.toUtf8()) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte > 0x20 && byte < 0x7F) {
+            wire += c;
+        } else {
+            wire += '%';
+            wire += hex[byte >> 4];
+            wire += hex[byte & 0xF];
+        }
+    }
+    return wire;
+}
+
+bool IsLoopbackHost(const QString &host)
+{
+    if (host.compare(QLatin1String("localhost"), Qt::CaseInsensitive) == 0)
+        return true;
+    const QHostAddress address(host);
+    return !address.isNull() && address.isLoopback();
+}
+
+CurlTransfer *TransferOf(void *transfer) { return static_cast<CurlTransfer *>(transfer); }
+
+} // namespace
+
+HttpReply::HttpReply(CurlEngine &engine, const HttpRequest &request, QObject *parent)
+    : QObject(parent), engine_(engine), transfer_(engine.create(this))
+{
+    setOptions(request);
+}
+
+HttpReply::~HttpReply()
+{
+    if (transfer_ != nullptr)
+        engine_.release(transfer_);
+}
+
+void HttpReply::setOptions(const HttpRequest &request)
+{
+    CURL *easy = transfer_->easy;
+    const QUrl url(request.address);
+    curl_easy_setopt(easy, CURLOPT_URL, WireAddress(request.address).constData());
+    curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
+    // Never from https down to http.
+    curl_easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, url.scheme() == QLatin1String("https") ? "https" : "http,https");
+    curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 1L);
+    curl_easy_setopt(easy, CURLOPT_MAXREDIRS, kMaxRedirects);
+    curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(easy, CURLOPT_USERAGENT, "Mozilla/5.0");
+    curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &HttpReply::onBody);
+    curl_easy_setopt(easy, CURLOPT_WRITEDATA, transfer_);
+    curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, &HttpReply::onHead);
+    curl_easy_setopt(easy, CURLOPT_HEADERDATA, transfer_);
+    if (request.bufferSize > 0)
+        curl_easy_setopt(easy, CURLOPT_BUFFERSIZE, long(std::clamp<qint64>(request.bufferSize, CURL_MAX_WRITE_SIZE,
+                                                                        CURL_MAX_READ_SIZE)));
+    if (request.compressed)
+        curl_easy_setopt(easy, CURLOPT_ACCEPT_ENCODING, "");
+    for (const QByteArray &header : request.headers)
+        transfer_->headers = curl_slist_append(transfer_->headers, header.constData());
+    if (!request.body.isEmpty()) {
+        transfer_->headers = curl_slist_append(transfer_->headers, "Expect:");
+        curl_easy_setopt(easy, CURLOPT_POSTFIELDSIZE_LARGE, curl_off_t(request.body.size()));
+        curl_easy_setopt(easy, CURLOPT_COPYPOSTFIELDS, request.body.constData());
+    }
+    if (request.method != "GET" || !request.body.isEmpty())
+        curl_easy_setopt(easy, CURLOPT_CUSTOMREQUEST, request.method.constData());
+    curl_easy_setopt(easy, CURLOPT_HTTPHEADER, transfer_->headers);
+    // The proxy set on the engine; else the environment's, except for this
+    // machine, which a proxy could not reach.
+    if (!engine_.proxy().isEmpty())
+        curl_easy_setopt(easy, CURLOPT_PROXY, engine_.proxy().constData());
+    else if (IsLoopbackHost(url.host()))
+        curl_easy_setopt(easy, CURLOPT_PROXY, "");
+    if (!engine_.certificateAuthorities().isEmpty())
+        curl_easy_setopt(easy, CURLOPT_CAINFO, engine_.certificateAuthorities().constData());
+}
+
+void HttpReply::start()
+{
+    if (transfer_ != nullptr)
+        engine_.start(transfer_);
+}
+
+void HttpReply::abort()
+{
+    if (finished_)
+        return;
+    if (transfer_ != nullptr)
+        engine_.release(std::exchange(transfer_, nullptr));
+    finished_ = true;
+    failed_ = true;
+    errorText_ = QStringLiteral("已取消");
+    emit finished();
+}
+
+void HttpReply::transferEnded()
+{
+    finished_ = true;
+    failed_ = transfer_->result != CURLE_OK;
+    if (failed_)
+        errorText_ = QString::fromUtf8(transfer_->errorText[0] != '\0' ? transfer_->errorText
+                                                                        : curl_easy_strerror(transfer_->result));
+    emit finished();
+}
+
+int HttpReply::status() const
+{
+    long code = 0;
+    if (transfer_ != nullptr)
+        curl_easy_getinfo(transfer_->easy, CURLINFO_RESPONSE_CODE, &code);
+    return int(code);
+}
+
+QByteArray HttpReply::header(const char *name) const
+{
+    curl_header *found = nullptr;
+    if (transfer_ == nullptr || curl_easy_header(transfer_->easy, name, 0, CURLH_HEADER, -1, &found) != CURLHE_OK)
+        return QByteArray();
+    if (found->amount > 1)
+        curl_easy_header(transfer_->easy, name, found->amount - 1, CURLH_HEADER, -1, &found);
+    return QByteArray(found->value);
+}
+
+qint64 HttpReply::contentLength() const
+{
+    curl_off_t length = -1;
+    if (transfer_ != nullptr)
+        curl_easy_getinfo(transfer_->easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
+    return length;
+}
+
+QString HttpReply::errorText() const { return errorText_; }
+
+bool HttpReply::takeBody(const char *data, qint64 size)
+{
+    emit activity();
+    if (sink_)
+        return sink_(data, size);
+    body_.append(data, size);
+    return true;
+}
+
+size_t HttpReply::onBody(char *data, size_t size, size_t count, void *transfer)
+{
+    HttpReply *owner = TransferOf(transfer)->owner;
+    const size_t bytes = size * count;
+    return owner != nullptr && owner->takeBody(data, qint64(bytes)) ? bytes : 0;
+}
+
+size_t HttpReply::onHead(char *, size_t size, size_t count, void *transfer)
+{
+    HttpReply *owner = TransferOf(transfer)->owner;
+    if (owner == nullptr)
+        return 0;
+    emit owner->activity();
+    return size * count;
+}
+
+} // namespace tavimo

@@ -1,0 +1,82 @@
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+
+#include <functional>
+
+namespace tavimo {
+
+class CurlEngine;
+struct CurlTransfer;
+
+// What to ask of a server: the address as it goes out, and what a page
+// fetch sends beside it.
+struct HttpRequest {
+    QString address;
+    QByteArray method = QByteArrayLiteral("GET");
+    QByteArray body;
+    QList<QByteArray> headers;
+    // Whether the reply may come compressed (decoded before it is handed on).
+    bool compressed = false;
+    // How much curl reads from the socket at once, handed on in one piece.
+    qint64 bufferSize = 0;
+};
+
+// One request through the engine. The body is handed to the sink as it
+// arrives (or kept for body() when there is none); signals tell of every
+// sign of life and of the end. Deleting the reply ends its transfer.
+class HttpReply : public QObject {
+    Q_OBJECT
+public:
+    // Takes one piece of the body; false stops the transfer.
+    using BodySink = std::function<bool(const char *data, qint64 size)>;
+
+    HttpReply(CurlEngine &engine, const HttpRequest &request, QObject *parent = nullptr);
+    ~HttpReply() override;
+
+    void setBodySink(BodySink sink) { sink_ = std::move(sink); }
+    void start();
+    // Ends the transfer at once, as broken; finished() follows.
+    void abort();
+
+    bool isFinished() const { return finished_; }
+    // The final reply's status, 0 before its head arrived.
+    int status() const;
+    // The final reply's header (the last one of that name); empty without.
+    QByteArray header(const char *name) const;
+    // The announced body length, -1 when unknown.
+    qint64 contentLength() const;
+    // Whether the transfer failed below HTTP (no connection, a broken or cut
+    // off body, a proxy failure, an abort); an HTTP error status is not that.
+    bool broke() const { return finished_ && failed_; }
+    // Why it broke, in curl's words.
+    QString errorText() const;
+    const QByteArray &body() const { return body_; }
+
+    // For the engine: the transfer ended, or the engine went first.
+    void transferEnded();
+    void detach() { transfer_ = nullptr; }
+
+signals:
+    // Part of a head or a body arrived.
+    void activity();
+    void finished();
+
+private:
+    static size_t onBody(char *data, size_t size, size_t count, void *transfer);
+    static size_t onHead(char *data, size_t size, size_t count, void *transfer);
+    bool takeBody(const char *data, qint64 size);
+    void setOptions(const HttpRequest &request);
+
+    CurlEngine &engine_;
+    CurlTransfer *transfer_;
+    BodySink sink_;
+    QByteArray body_;
+    QString errorText_;
+    bool finished_ = false;
+    bool failed_ = false;
+};
+
+} // namespace tavimo
