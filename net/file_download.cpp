@@ -26,8 +26,8 @@ DownloadOutcome ModXmlHttp::DownloadFile(const QString &url, const QString &path
 {
     std::optional<DownloadOutcome> outcome;
     QEventLoop loop;
-    QPointer<FileTransfer> transfer = startTransfer(url, path, [&](DownloadOutcome how) {
-        outcome = how;
+    QPointer<FileTransfer> transfer = startTransfer(url, path, [&](const DownloadEnd &end) {
+        outcome = end.outcome;
         loop.quit();
     });
     if (!outcome)

@@ -12,6 +12,7 @@ namespace tavimo {
 namespace {
 
 const QString kHighBitRate = QStringLiteral("_192k");
+const QString kCancelled = QStringLiteral("已取消");
 constexpr qint64 kProgressIntervalMs = 100;
 
 // The outcome of a reply that did not bring the whole file.
@@ -87,15 +88,17 @@ void FileTransfer::cancel()
 void FileTransfer::attempt()
 {
     if (d_.cancelled)
-        return finish(DownloadOutcome::Cancelled);
+        return finish({DownloadOutcome::Cancelled, kCancelled});
     if (QFileInfo::exists(path_))
         return finish(DownloadOutcome::AlreadyPresent);
     const QUrl address(address_);
     // Beside the finished file, so the final rename never crosses file systems.
     const QString partPath = path_ + QLatin1String(kPartialSuffix);
     claim_ = std::make_unique<PartClaim>(d_.partsInUse, partPath);
-    if (!isWebAddress(address) || !claim_->held())
-        return finish(DownloadOutcome::Failed);
+    if (!isWebAddress(address))
+        return finish({DownloadOutcome::Failed, QStringLiteral("地址无法识别")});
+    if (!claim_->held())
+        return finish({DownloadOutcome::Failed, QStringLiteral("同一文件正在下载")});
 
     writer_ = std::make_unique<PartFileWriter>(partPath, address_, d_.resumeEnabled);
     HttpRequest request;
@@ -133,7 +136,7 @@ void FileTransfer::requestEnded(WaitEnd end)
     wait_->deleteLater();
     wait_ = nullptr;
     if (!reply_)
-        return finish(DownloadOutcome::Cancelled);
+        return finish({DownloadOutcome::Cancelled, kCancelled});
     reply_->setBodySink(nullptr);
     const TransferVerdict verdict = writer_->judge(*reply_, end);
     reply_->deleteLater();
@@ -143,7 +146,7 @@ void FileTransfer::requestEnded(WaitEnd end)
     }
     const bool missing = verdict == TransferVerdict::ErrorReply && writer_->saysMissing();
     const bool fallbackFollows = missing && address_.contains(kHighBitRate);
-    const DownloadOutcome outcome = settle(*writer_, verdict, fallbackFollows);
+    const DownloadEnd outcome(settle(*writer_, verdict, fallbackFollows), writer_->failureReason(*reply_, end));
     writer_.reset();
     claim_.reset();
     // Once "_192k" is gone this cannot happen again: one fallback at most.
@@ -173,11 +176,13 @@ void FileTransfer::committed(bool moved)
     // A file that took the name meanwhile is kept; the track is there.
     if (moved)
         finish(DownloadOutcome::Saved);
+    else if (QFileInfo::exists(path_))
+        finish(DownloadOutcome::AlreadyPresent);
     else
-        finish(QFileInfo::exists(path_) ? DownloadOutcome::AlreadyPresent : DownloadOutcome::Failed);
+        finish({DownloadOutcome::Failed, writer_->writeError()});
 }
 
-void FileTransfer::finish(DownloadOutcome outcome)
+void FileTransfer::finish(const DownloadEnd &outcome)
 {
     writer_.reset();
     claim_.reset();

@@ -39,7 +39,7 @@ private:
     void requestEnded(WaitEnd end);
     void commitInBackground();
     void committed(bool moved);
-    void finish(DownloadOutcome outcome);
+    void finish(const DownloadEnd &outcome);
 
     ModXmlHttp &net_;
     ModXmlHttp::Private &d_;

@@ -12,7 +12,15 @@ namespace tavimo {
 // the command line counts them for its summary.
 enum class DownloadOutcome { Saved, AlreadyPresent, Failed, Cancelled };
 
-using DownloadDone = std::function<void(DownloadOutcome)>;
+// The outcome with why a download failed: the HTTP status, the transport's
+// error in curl's words, the file system's error; empty when it did not.
+struct DownloadEnd {
+    DownloadEnd(DownloadOutcome outcome, QString reason = QString()) : outcome(outcome), reason(std::move(reason)) {}
+    DownloadOutcome outcome;
+    QString reason;
+};
+
+using DownloadDone = std::function<void(const DownloadEnd &)>;
 using DownloadTransferred = std::function<void()>;
 
 class CookieStore;
@@ -56,7 +64,8 @@ public:
 
     // DownloadFile without the wait, so several run at once on one event
     // loop: returns at once, and done is called exactly once with the
-    // outcome (at once when nothing needs fetching). cancelAll() ends it.
+    // outcome and the reason of a failure (at once when nothing needs
+    // fetching). cancelAll() ends it.
     // transferred, when given, is called once the network part is over:
     // for a complete body before the file is flushed to the disk and takes
     // its name (done follows then), else just before done.

@@ -28,7 +28,7 @@ ParallelTrackDownloads::~ParallelTrackDownloads() { *alive_ = false; }
 void ParallelTrackDownloads::download(const QString &url, const QString &path)
 {
     if (abandoned_) {
-        count(DownloadOutcome::Cancelled);
+        count(path, {DownloadOutcome::Cancelled, QStringLiteral("已取消")});
         return;
     }
     waiting_.append({url, path});
@@ -46,8 +46,8 @@ void ParallelTrackDownloads::finish()
 void ParallelTrackDownloads::abandon()
 {
     abandoned_ = true;
-    for (qsizetype i = 0; i < waiting_.size(); ++i)
-        count(DownloadOutcome::Cancelled);
+    for (const Track &track : std::as_const(waiting_))
+        count(track.path, {DownloadOutcome::Cancelled, QStringLiteral("已取消")});
     waiting_.clear();
     wake();
 }
@@ -72,10 +72,10 @@ void ParallelTrackDownloads::startReady()
                 transferred();
         };
         start_(track.url, track.path, transferDone,
-               [this, stillAlive, transferDone, path = track.path](DownloadOutcome outcome) {
+               [this, stillAlive, transferDone, path = track.path](const DownloadEnd &end) {
                    transferDone();
                    if (stillAlive())
-                       ended(path, outcome);
+                       ended(path, end);
                });
     }
 }
@@ -88,10 +88,10 @@ void ParallelTrackDownloads::transferred()
     wake();
 }
 
-void ParallelTrackDownloads::ended(const QString &path, DownloadOutcome outcome)
+void ParallelTrackDownloads::ended(const QString &path, const DownloadEnd &end)
 {
     writing_.remove(path);
-    count(outcome);
+    count(path, end);
     if (!abandoned_)
         startReady();
     wake();

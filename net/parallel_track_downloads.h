@@ -49,7 +49,7 @@ private:
 
     void startReady();
     void transferred();
-    void ended(const QString &path, DownloadOutcome outcome);
+    void ended(const QString &path, const DownloadEnd &end);
     void waitUntil(const std::function<bool()> &done);
     void wake();
 

@@ -198,7 +198,7 @@ bool PartFileWriter::write(const char *data, qint64 size)
     if (!file_.isOpen() && !open())
         return false;
     if (file_.write(data, size) != size)
-        return false;
+        return noteWriteError();
     startWriteBack(size);
     return true;
 }
@@ -222,7 +222,7 @@ bool PartFileWriter::open()
     const bool append = mode_ == Mode::Append || mode_ == Mode::Whole;
     opened_ = true;
     if (!file_.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered))
-        return false;
+        return noteWriteError();
     if (!HoldExclusively(file_)) {
         lockedOut_ = true;
         return false;
@@ -276,15 +276,52 @@ bool PartFileWriter::commitTo(const QString &path)
     // On disk before it takes the final name: after a power cut a final name
     // must never stand for bytes that never reached the disk, as a present
     // file is skipped for good.
-    const bool written = file_.flush() && fdatasync(file_.handle()) == 0 && file_.error() == QFileDevice::NoError;
+    const bool written = (file_.flush() && fdatasync(file_.handle()) == 0 && file_.error() == QFileDevice::NoError)
+                      || noteWriteError();
     ForgetPartSource(file_.fileName());
     // Renamed or removed while still locked, so no other writer gets at it
     // in between.
     const bool moved = written && !QFileInfo::exists(path) && QFile::rename(file_.fileName(), path);
+    if (written && !moved && writeError_.isEmpty())
+        writeError_ = QStringLiteral("无法给文件改名: %1").arg(qt_error_string(errno));
     if (!moved)
         QFile::remove(file_.fileName());
     file_.close();
     return moved;
+}
+
+// Keeps why the file system refused; always false.
+bool PartFileWriter::noteWriteError()
+{
+    const int code = errno;
+    writeError_ = code == ENOSPC || code == EDQUOT ? QStringLiteral("磁盘空间不足")
+                                                   : QStringLiteral("无法写入文件: %1").arg(qt_error_string(code));
+    return false;
+}
+
+QString PartFileWriter::failureReason(const HttpReply &reply, WaitEnd end) const
+{
+    if (end == WaitEnd::Cancelled)
+        return QStringLiteral("已取消");
+    if (lockedOut_)
+        return QStringLiteral("另一个程序正在写入该文件");
+    if (!writeError_.isEmpty())
+        return writeError_;
+    if (end == WaitEnd::Stalled)
+        return QStringLiteral("连接超时");
+    if (status_ >= 400)
+        return QStringLiteral("服务器回复 HTTP %1").arg(status_);
+    if (reply.broke())
+        return reply.errorText();
+    if (mode_ == Mode::Refuse)
+        return QStringLiteral("服务器回复的字节范围无法接续");
+    if (missing_)
+        return QStringLiteral("服务器回复文件不存在");
+    if (mode_ == Mode::DropBody || (mode_ == Mode::FromStart && !startChecked_ && bodyBytes_ > 0))
+        return QStringLiteral("回复不是 MP3 文件");
+    if (bodyBytes_ == 0)
+        return QStringLiteral("回复是空的");
+    return QStringLiteral("传输中断");
 }
 
 void PartFileWriter::keep() { file_.close(); }

@@ -35,6 +35,11 @@ public:
     bool consume(const HttpReply &reply, const char *data, qint64 size);
     TransferVerdict judge(const HttpReply &reply, WaitEnd end);
 
+    // Why the reply did not make the file, in a few words for the user.
+    QString failureReason(const HttpReply &reply, WaitEnd end) const;
+    // Why the file system refused the file; empty when it did not.
+    const QString &writeError() const { return writeError_; }
+
     // After an error reply: whether it said the file does not exist.
     bool saysMissing() const { return missing_; }
     // Whether this reply's body went into the temporary file.
@@ -59,6 +64,7 @@ private:
     void startWriteBack(qint64 written);
     bool open();
     void keepPrefix(const char *data, qint64 size);
+    bool noteWriteError();
     bool bodyIsErrorPage(const HttpReply &reply) const;
 
     QFile file_;
@@ -72,6 +78,7 @@ private:
     qint64 bodyBytes_ = 0;
     qint64 unflushed_ = 0;
     QByteArray prefix_;
+    QString writeError_;
     bool startChecked_ = false;
     bool opened_ = false;
     bool writeFailed_ = false;

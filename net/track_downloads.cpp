@@ -2,9 +2,9 @@
 
 namespace tavimo {
 
-void TrackDownloads::count(DownloadOutcome outcome)
+void TrackDownloads::count(const QString &path, const DownloadEnd &end)
 {
-    switch (outcome) {
+    switch (end.outcome) {
     case DownloadOutcome::Saved:
         ++counts_.saved;
         break;
@@ -14,6 +14,7 @@ void TrackDownloads::count(DownloadOutcome outcome)
     case DownloadOutcome::Failed:
     case DownloadOutcome::Cancelled:
         ++counts_.failed;
+        failures_.append({path, end.reason});
         break;
     }
 }

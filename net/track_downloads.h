@@ -2,6 +2,7 @@
 
 #include "net/mod_xml_http.h"
 
+#include <QList>
 #include <QString>
 
 namespace tavimo {
@@ -11,6 +12,12 @@ struct DownloadCounts {
     int saved = 0;
     int alreadyPresent = 0;
     int failed = 0;
+};
+
+// A track that did not reach the disk, and why.
+struct FailedTrack {
+    QString path;
+    QString reason;
 };
 
 // The one way workflows hand over track files. The workflow calls download()
@@ -26,12 +33,15 @@ public:
     virtual void finish() = 0;
 
     DownloadCounts counts() const { return counts_; }
+    // The failed and cancelled tracks so far, in the order they ended.
+    const QList<FailedTrack> &failures() const { return failures_; }
 
 protected:
-    void count(DownloadOutcome outcome);
+    void count(const QString &path, const DownloadEnd &end);
 
 private:
     DownloadCounts counts_;
+    QList<FailedTrack> failures_;
 };
 
 } // namespace tavimo

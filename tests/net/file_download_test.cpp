@@ -67,26 +67,53 @@ TEST_F(FileDownloadTest, PresentFileIsLeftAlone)
     EXPECT_TRUE(server.requests().empty());
 }
 
-// Error replies are not tracks: no file under the name, no temporary file.
-TEST_F(FileDownloadTest, ErrorRepliesLeaveNoFile)
+// Error replies and broken transfers are not tracks: no file under the name,
+// no temporary file, and the outcome says why.
+TEST_F(FileDownloadTest, FailuresLeaveNoFileAndSayWhy)
 {
+    Resource cut = track(trackBytes(300 * 1024));
+    cut.dropAfter = 100;
     struct Row {
         const char *name;
         Resource resource;
+        QString address;
+        QString reason;
     };
     const Row rows[] = {
-        {"server error", errorPage(500, "Internal Server Error")},
-        {"forbidden", errorPage(403, trackBytes(200 * 1024))},
-        {"empty body", track("")},
-        {"error page", errorPage(200, "<h1>404 Not Found</h1>")},
-        {"not found", errorPage(404, "<h1>gone</h1>")},
+        {"server error", errorPage(500, "Internal Server Error"), server.url("/t.mp3"), QStringLiteral("HTTP 500")},
+        {"forbidden", errorPage(403, trackBytes(200 * 1024)), server.url("/t.mp3"), QStringLiteral("HTTP 403")},
+        {"empty body", track(""), server.url("/t.mp3"), QStringLiteral("回复是空的")},
+        {"error page", errorPage(200, "<h1>404 Not Found</h1>"), server.url("/t.mp3"), QStringLiteral("文件不存在")},
+        {"html page", errorPage(200, "<html>welcome</html>"), server.url("/t.mp3"), QStringLiteral("不是 MP3")},
+        {"not found", errorPage(404, "<h1>gone</h1>"), server.url("/t.mp3"), QStringLiteral("HTTP 404")},
+        {"refused", track("ID3"), QStringLiteral("http://127.0.0.1:1/t.mp3"), QStringLiteral("onnect")},
+        {"unusable address", track("ID3"), QStringLiteral("ftp://127.0.0.1/t.mp3"), QStringLiteral("地址")},
     };
     for (const Row &row : rows) {
         server.put("/t.mp3", row.resource);
-        EXPECT_EQ(http.DownloadFile(server.url("/t.mp3"), root.file("t.mp3")), DownloadOutcome::Failed) << row.name;
+        const DownloadEnd end = downloadEnd(row.address, root.file("t.mp3"));
+        EXPECT_EQ(end.outcome, DownloadOutcome::Failed) << row.name;
+        EXPECT_TRUE(end.reason.contains(row.reason)) << row.name << ": " << end.reason.toStdString();
         EXPECT_TRUE(root.allFiles().isEmpty()) << row.name << ": " << root.allFiles().join(' ').toStdString();
     }
-    EXPECT_EQ(server.requestCount("/t.mp3"), int(std::size(rows)));
+    // A body cut off keeps its bytes for the next run, and says so too.
+    server.put("/t.mp3", cut);
+    const DownloadEnd end = downloadEnd(server.url("/t.mp3"), root.file("t.mp3"));
+    EXPECT_EQ(end.outcome, DownloadOutcome::Failed);
+    EXPECT_FALSE(end.reason.isEmpty());
+    EXPECT_EQ(root.allFiles(), QStringList{QStringLiteral("t.mp3.part")});
+}
+
+// A folder that cannot be written (here: a file stands where the folder
+// should be) fails the track with the file system's reason.
+TEST_F(FileDownloadTest, UnwritableFolderSaysWhy)
+{
+    server.put("/t.mp3", track(trackBytes(1000)));
+    root.write("plain", "x");
+    const DownloadEnd end = downloadEnd(server.url("/t.mp3"), root.file("plain/t.mp3"));
+    EXPECT_EQ(end.outcome, DownloadOutcome::Failed);
+    EXPECT_TRUE(end.reason.startsWith(QStringLiteral("无法写入文件"))) << end.reason.toStdString();
+    EXPECT_EQ(root.read("plain"), "x");
 }
 
 // Only a body that starts like an MP3 file (an ID3 tag or a frame sync) is

@@ -7,9 +7,11 @@
 
 #include <gtest/gtest.h>
 
+#include <QEventLoop>
 #include <QString>
 
 #include <algorithm>
+#include <optional>
 #include <ostream>
 #include <random>
 #include <string>
@@ -49,6 +51,20 @@ protected:
         const QString part = relative + QStringLiteral(".part");
         folder.write(part, kept);
         ASSERT_TRUE(RecordPartSource(folder.file(part), server.url(path)));
+    }
+
+    // StartDownloadFile, waited for.
+    DownloadEnd downloadEnd(const QString &url, const QString &path)
+    {
+        std::optional<DownloadEnd> end;
+        QEventLoop loop;
+        http.StartDownloadFile(url, path, [&](const DownloadEnd &how) {
+            end = how;
+            loop.quit();
+        });
+        if (!end)
+            loop.exec();
+        return *end;
     }
 
     LoopbackServer server;
