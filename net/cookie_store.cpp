@@ -3,6 +3,7 @@
 #include <QDateTime>
 #include <QFile>
 #include <QSaveFile>
+#include <QUrl>
 
 namespace tavimo {
 
@@ -67,7 +68,7 @@ QList<QByteArray> CookieStore::lines() const
 
 bool CookieStore::holdsCookieFor(const QString &host) const
 {
-    const QByteArray name = host.section(u':', 0, 0).toUtf8();
+    const QByteArray name = QUrl(QStringLiteral("http://") + host).host().toUtf8();
     for (const QByteArray &line : lines()) {
         const QList<QByteArray> fields = Fields(line);
         if (fields.size() >= 7 && DomainMatches(fields.at(0), fields.at(1) == "TRUE", name))

@@ -28,7 +28,8 @@ CURLSH *NewShare()
 
 } // namespace
 
-CurlEngine::CurlEngine(QObject *parent) : QObject(parent), share_(NewShare()), cookies_(share_)
+CurlEngine::CurlEngine(QObject *parent)
+    : QObject(parent), share_(NewShare(), &curl_share_cleanup), cookies_(share_.get())
 {
     multi_ = curl_multi_init();
     curl_multi_setopt(multi_, CURLMOPT_SOCKETFUNCTION, &CurlEngine::onSocket);
@@ -64,7 +65,7 @@ CurlTransfer *CurlEngine::create(HttpReply *owner)
     transfer->easy = curl_easy_init();
     curl_easy_setopt(transfer->easy, CURLOPT_PRIVATE, transfer.get());
     curl_easy_setopt(transfer->easy, CURLOPT_ERRORBUFFER, transfer->errorText);
-    curl_easy_setopt(transfer->easy, CURLOPT_SHARE, share_);
+    curl_easy_setopt(transfer->easy, CURLOPT_SHARE, share_.get());
     // Turns the cookie engine on for this handle; the cookies are the share's.
     curl_easy_setopt(transfer->easy, CURLOPT_COOKIEFILE, "");
     transfers_.push_back(std::move(transfer));

@@ -78,7 +78,7 @@ private:
     void free(CurlTransfer *transfer);
 
     CURLM *multi_ = nullptr;
-    CURLSH *share_ = nullptr;
+    std::unique_ptr<CURLSH, decltype(&curl_share_cleanup)> share_;
     CookieStore cookies_;
     QByteArray proxy_;
     QByteArray authorities_;

@@ -19,19 +19,9 @@ constexpr long kMaxRedirects = 50;
 // (non-ASCII, blanks, control characters) percent-encoded.
 QByteArray WireAddress(const QString &address)
 {
-    static const char hex[] = "0123456789ABCDEF";
-    QByteArray wire;
-    for (const char c : address.toUtf8()) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte > 0x20 && byte < 0x7F) {
-            wire += c;
-        } else {
-            wire += '%';
-            wire += hex[byte >> 4];
-            wire += hex[byte & 0xF];
-        }
-    }
-    return wire;
+    // Every printable ASCII character that percent-encoding would otherwise take.
+    static const QByteArray printable = QByteArrayLiteral("!\"#$%&'()*+,/:;<=>?@[\\]^`{|}");
+    return address.toUtf8().toPercentEncoding(printable);
 }
 
 bool IsLoopbackHost(const QString &host)
@@ -70,6 +60,9 @@ void HttpReply::setOptions(const HttpRequest &request)
     curl_easy_setopt(easy, CURLOPT_MAXREDIRS, kMaxRedirects);
     curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(easy, CURLOPT_USERAGENT, "Mozilla/5.0");
+    // Credentials in an address answer whatever challenge comes back.
+    curl_easy_setopt(easy, CURLOPT_HTTPAUTH, CURLAUTH_ANY);
+    curl_easy_setopt(easy, CURLOPT_PROXYAUTH, CURLAUTH_ANY);
     curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &HttpReply::onBody);
     curl_easy_setopt(easy, CURLOPT_WRITEDATA, transfer_);
     curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, &HttpReply::onHead);
@@ -157,7 +150,6 @@ QString HttpReply::errorText() const { return errorText_; }
 
 bool HttpReply::takeBody(const char *data, qint64 size)
 {
-    emit activity();
     if (sink_)
         return sink_(data, size);
     body_.append(data, size);
@@ -166,6 +158,9 @@ bool HttpReply::takeBody(const char *data, qint64 size)
 
 size_t HttpReply::onBody(char *data, size_t size, size_t count, void *transfer)
 {
+    if (HttpReply *owner = TransferOf(transfer)->owner)
+        emit owner->activity();
+    // A handler of the signal may have let the reply go.
     HttpReply *owner = TransferOf(transfer)->owner;
     const size_t bytes = size * count;
     return owner != nullptr && owner->takeBody(data, qint64(bytes)) ? bytes : 0;

@@ -311,14 +311,15 @@ QString PartFileWriter::failureReason(const HttpReply &reply, WaitEnd end) const
         return QStringLiteral("连接超时");
     if (status_ >= 400)
         return QStringLiteral("服务器回复 HTTP %1").arg(status_);
-    if (reply.broke())
-        return reply.errorText();
+    // Before the transport's text: a body refused here also ends the transfer.
     if (mode_ == Mode::Refuse)
         return QStringLiteral("服务器回复的字节范围无法接续");
     if (missing_)
         return QStringLiteral("服务器回复文件不存在");
     if (mode_ == Mode::DropBody || (mode_ == Mode::FromStart && !startChecked_ && bodyBytes_ > 0))
         return QStringLiteral("回复不是 MP3 文件");
+    if (reply.broke())
+        return reply.errorText();
     if (bodyBytes_ == 0)
         return QStringLiteral("回复是空的");
     return QStringLiteral("传输中断");
@@ -328,7 +329,10 @@ void PartFileWriter::keep() { file_.close(); }
 
 void PartFileWriter::discard()
 {
-    if (!lockedOut_)
+    // A file this writer never opened may be another running copy's: it is
+    // removed only under its lock.
+    const bool held = file_.isOpen() || (file_.open(QIODevice::WriteOnly | QIODevice::Append) && HoldExclusively(file_));
+    if (held && !lockedOut_)
         QFile::remove(file_.fileName());
     file_.close();
 }
