@@ -45,10 +45,7 @@ CurlEngine::~CurlEngine()
     for (const std::unique_ptr<CurlTransfer> &transfer : transfers_) {
         if (transfer->owner != nullptr)
             transfer->owner->detach();
-        if (transfer->running)
-            curl_multi_remove_handle(multi_, transfer->easy);
-        curl_easy_cleanup(transfer->easy);
-        curl_slist_free_all(transfer->headers);
+        dispose(*transfer);
     }
     transfers_.clear();
     curl_multi_cleanup(multi_);
@@ -84,17 +81,23 @@ void CurlEngine::start(CurlTransfer *transfer)
 void CurlEngine::release(CurlTransfer *transfer)
 {
     transfer->owner = nullptr;
-    transfer->stopping = true;
-    if (depth_ == 0)
+    if (depth_ > 0)
+        releasing_.push_back(transfer);
+    else
         free(transfer);
+}
+
+void CurlEngine::dispose(CurlTransfer &transfer)
+{
+    if (transfer.running)
+        curl_multi_remove_handle(multi_, transfer.easy);
+    curl_easy_cleanup(transfer.easy);
+    curl_slist_free_all(transfer.headers);
 }
 
 void CurlEngine::free(CurlTransfer *transfer)
 {
-    if (transfer->running)
-        curl_multi_remove_handle(multi_, transfer->easy);
-    curl_easy_cleanup(transfer->easy);
-    curl_slist_free_all(transfer->headers);
+    dispose(*transfer);
     std::erase(starting_, transfer);
     std::erase_if(transfers_, [transfer](const std::unique_ptr<CurlTransfer> &kept) { return kept.get() == transfer; });
 }
@@ -166,11 +169,7 @@ void CurlEngine::act(curl_socket_t socket, int events)
             drive(deferredSocket, deferredEvents);
         }
     }
-    std::vector<CurlTransfer *> released;
-    for (const std::unique_ptr<CurlTransfer> &transfer : transfers_)
-        if (transfer->stopping)
-            released.push_back(transfer.get());
-    for (CurlTransfer *transfer : released)
+    for (CurlTransfer *transfer : std::exchange(releasing_, {}))
         free(transfer);
     reportFinished();
 }

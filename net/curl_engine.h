@@ -24,7 +24,6 @@ struct CurlTransfer {
     HttpReply *owner = nullptr;
     curl_slist *headers = nullptr;
     bool running = false;
-    bool stopping = false;
     CURLcode result = CURLE_OK;
     // curl's text for a failure, filled while the transfer runs.
     char errorText[CURL_ERROR_SIZE] = {};
@@ -75,6 +74,7 @@ private:
     void applyWatch(const SocketWatch &watch);
     void drive(curl_socket_t socket, int events);
     void reportFinished();
+    void dispose(CurlTransfer &transfer);
     void free(CurlTransfer *transfer);
 
     CURLM *multi_ = nullptr;
@@ -90,6 +90,7 @@ private:
     int depth_ = 0;
     std::vector<std::pair<curl_socket_t, int>> deferred_;
     std::vector<CurlTransfer *> starting_;
+    std::vector<CurlTransfer *> releasing_;
 };
 
 } // namespace tavimo

@@ -12,7 +12,6 @@ namespace tavimo {
 namespace {
 
 const QString kHighBitRate = QStringLiteral("_192k");
-const QString kCancelled = QStringLiteral("已取消");
 constexpr qint64 kProgressIntervalMs = 100;
 
 // The outcome of a reply that did not bring the whole file.
@@ -88,7 +87,7 @@ void FileTransfer::cancel()
 void FileTransfer::attempt()
 {
     if (d_.cancelled)
-        return finish({DownloadOutcome::Cancelled, kCancelled});
+        return finish({DownloadOutcome::Cancelled, kCancelledReason});
     if (QFileInfo::exists(path_))
         return finish(DownloadOutcome::AlreadyPresent);
     const QUrl address(address_);
@@ -136,8 +135,7 @@ void FileTransfer::requestEnded(WaitEnd end)
     wait_->deleteLater();
     wait_ = nullptr;
     if (!reply_)
-        return finish({DownloadOutcome::Cancelled, kCancelled});
-    reply_->setBodySink(nullptr);
+        return finish({DownloadOutcome::Cancelled, kCancelledReason});
     const TransferVerdict verdict = writer_->judge(*reply_, end);
     reply_->deleteLater();
     if (verdict == TransferVerdict::Complete) {

@@ -1,6 +1,7 @@
 #include "net/http_reply.h"
 
 #include "net/curl_engine.h"
+#include "net/mod_xml_http.h"
 
 #include <QHostAddress>
 #include <QUrl>
@@ -106,7 +107,7 @@ void HttpReply::abort()
         engine_.release(std::exchange(transfer_, nullptr));
     finished_ = true;
     failed_ = true;
-    errorText_ = QStringLiteral("已取消");
+    errorText_ = kCancelledReason;
     emit finished();
 }
 

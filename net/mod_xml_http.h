@@ -21,6 +21,9 @@ struct DownloadEnd {
 };
 
 using DownloadDone = std::function<void(const DownloadEnd &)>;
+
+// The reason of a download that was stopped before it ended.
+inline const QString kCancelledReason = QStringLiteral("已取消");
 using DownloadTransferred = std::function<void()>;
 
 class CookieStore;

@@ -28,7 +28,7 @@ ParallelTrackDownloads::~ParallelTrackDownloads() { *alive_ = false; }
 void ParallelTrackDownloads::download(const QString &url, const QString &path)
 {
     if (abandoned_) {
-        count(path, {DownloadOutcome::Cancelled, QStringLiteral("已取消")});
+        count(path, {DownloadOutcome::Cancelled, kCancelledReason});
         return;
     }
     waiting_.append({url, path});
@@ -47,7 +47,7 @@ void ParallelTrackDownloads::abandon()
 {
     abandoned_ = true;
     for (const Track &track : std::as_const(waiting_))
-        count(track.path, {DownloadOutcome::Cancelled, QStringLiteral("已取消")});
+        count(track.path, {DownloadOutcome::Cancelled, kCancelledReason});
     waiting_.clear();
     wake();
 }

@@ -302,7 +302,7 @@ bool PartFileWriter::noteWriteError()
 QString PartFileWriter::failureReason(const HttpReply &reply, WaitEnd end) const
 {
     if (end == WaitEnd::Cancelled)
-        return QStringLiteral("已取消");
+        return kCancelledReason;
     if (lockedOut_)
         return QStringLiteral("另一个程序正在写入该文件");
     if (!writeError_.isEmpty())
