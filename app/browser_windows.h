@@ -1,11 +1,11 @@
 #pragma once
 
-#include "album/workflow_context.h"
+#include "workflow/workflow_context.h"
 #include "app/browser_profile.h"
-#include "hot/hot_context.h"
-#include "hot/hot_form.h"
-#include "liked/liked_songs_form.h"
-#include "net/parallel_track_downloads.h"
+#include "workflow/hot_context.h"
+#include "app/hot_form.h"
+#include "app/liked_songs_form.h"
+#include "download/parallel_track_downloads.h"
 
 #include <QObject>
 #include <QPointer>

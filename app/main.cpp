@@ -2,7 +2,7 @@
 #include "app/start_up.h"
 #include "app/widget_dialogs.h"
 #include "app/window_program.h"
-#include "net/download_root.h"
+#include "download/download_root.h"
 
 #include <QApplication>
 #include <QStandardPaths>

@@ -1,7 +1,7 @@
 #include "app/main_form.h"
 
 #include "app/form_controls.h"
-#include "net/download_root.h"
+#include "download/download_root.h"
 #include "net/mod_xml_http.h"
 #include "script/dialogs.h"
 

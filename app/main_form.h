@@ -1,10 +1,10 @@
 #pragma once
 
-#include "album/main_view.h"
-#include "album/workflow_context.h"
-#include "artist/main_workflows.h"
+#include "workflow/main_view.h"
+#include "workflow/workflow_context.h"
+#include "workflow/main_workflows.h"
 #include "net/service_hosts.h"
-#include "net/parallel_track_downloads.h"
+#include "download/parallel_track_downloads.h"
 
 #include <QWidget>
 

@@ -3,8 +3,8 @@
 #include "app/browser_windows.h"
 #include "app/main_form.h"
 #include "app/web_browser.h"
-#include "liked/liked_page.h"
-#include "liked/liked_songs_form.h"
+#include "workflow/liked_page.h"
+#include "app/liked_songs_form.h"
 #include "script/dialogs.h"
 
 #include <QCoreApplication>

@@ -1,12 +1,12 @@
 #include "cli/browser_commands.h"
 
 #include "cli/cli_browser_views.h"
-#include "hot/channel_download.h"
-#include "hot/load_hot_channels.h"
-#include "liked/liked_harvest.h"
+#include "workflow/channel_download.h"
+#include "workflow/load_hot_channels.h"
+#include "workflow/liked_harvest.h"
 #include "net/browser_storage.h"
 #include "net/cookie_store.h"
-#include "net/download_root.h"
+#include "download/download_root.h"
 #include "net/mod_xml_http.h"
 
 #include <cstdio>

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "cli/console_output.h"
-#include "hot/hot_view.h"
-#include "liked/liked_view.h"
+#include "workflow/hot_view.h"
+#include "workflow/liked_view.h"
 
 #include <QList>
 #include <QPair>

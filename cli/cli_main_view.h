@@ -1,6 +1,6 @@
 #pragma once
 
-#include "album/main_view.h"
+#include "workflow/main_view.h"
 #include "cli/console_output.h"
 #include "cli/run_verdict.h"
 

@@ -1,6 +1,6 @@
 #include "cli/command_run.h"
 
-#include "artist/main_workflows.h"
+#include "workflow/main_workflows.h"
 #include "cli/cli_main_view.h"
 #include "cli/browser_commands.h"
 

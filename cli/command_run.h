@@ -4,7 +4,7 @@
 #include "cli/console_output.h"
 #include "cli/run_verdict.h"
 #include "net/service_hosts.h"
-#include "net/track_downloads.h"
+#include "download/track_downloads.h"
 
 namespace tavimo {
 class ModXmlHttp;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "net/parallel_track_downloads.h"
+#include "download/parallel_track_downloads.h"
 
 
 namespace tavimo {

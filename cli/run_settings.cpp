@@ -1,6 +1,6 @@
 #include "cli/run_settings.h"
 
-#include "net/download_root.h"
+#include "download/download_root.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "net/track_downloads.h"
+#include "download/track_downloads.h"
 
 namespace tavimo::cli {
 

@@ -1,6 +1,6 @@
 // Feeds arbitrary titles to CleanFileName and checks that every result is a
 // name the file system takes and that cannot leave its folder.
-#include "net/file_names.h"
+#include "download/file_names.h"
 
 #include <QString>
 

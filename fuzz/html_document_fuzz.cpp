@@ -1,7 +1,7 @@
 // Feeds arbitrary pages to the HTML document reader and checks that reading
 // the same page twice gives the same heading and links.
 #include "fuzz/fuzz_support.h"
-#include "artist/html_document.h"
+#include "parse/html_document.h"
 
 #include <QString>
 

@@ -1,7 +1,7 @@
 // Feeds arbitrary liked-list pages to the entry reader and checks that every
 // entry's title and identifier are pieces of the page, met in page order.
 #include "fuzz/fuzz_support.h"
-#include "liked/liked_page.h"
+#include "workflow/liked_page.h"
 
 #include <QString>
 

@@ -2,9 +2,9 @@
 // is a piece of the text, empty whenever the message box came, and that a
 // missing end mark always brings the message box.
 #include "fuzz/fuzz_support.h"
-#include "album/album_page_download.h"
+#include "workflow/album_page_download.h"
 #include "net/mod_xml_http.h"
-#include "net/parallel_track_downloads.h"
+#include "download/parallel_track_downloads.h"
 
 #include <QString>
 

@@ -1,6 +1,6 @@
 #include "net/mod_xml_http.h"
 
-#include "net/file_transfer.h"
+#include "download/file_transfer.h"
 #include "net/mod_xml_http_private.h"
 
 #include <QFile>

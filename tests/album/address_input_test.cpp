@@ -1,4 +1,4 @@
-#include "album/address_input.h"
+#include "workflow/address_input.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 #include "emulator/emulator.h"
-#include "net/download_root.h"
+#include "download/download_root.h"
 #include "net/mod_xml_http.h"
 #include "tests/support/installed_copy.h"
 

@@ -1,6 +1,6 @@
 #include "tests/app/main_form_fixture.h"
 
-#include "net/download_root.h"
+#include "download/download_root.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,4 +1,4 @@
-#include "artist/html_document.h"
+#include "parse/html_document.h"
 
 #include <QElapsedTimer>
 

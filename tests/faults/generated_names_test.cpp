@@ -1,4 +1,4 @@
-#include "net/file_names.h"
+#include "download/file_names.h"
 #include "support/temp_root.h"
 
 #include <QFile>

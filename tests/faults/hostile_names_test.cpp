@@ -1,6 +1,6 @@
 #include "faults/workflow_runs.h"
-#include "hot/channel_download.h"
-#include "net/file_names.h"
+#include "workflow/channel_download.h"
+#include "download/file_names.h"
 #include "support/temp_root.h"
 
 #include <QDir>

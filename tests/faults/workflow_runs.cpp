@@ -1,12 +1,12 @@
 #include "faults/workflow_runs.h"
 
-#include "artist/main_workflows.h"
+#include "workflow/main_workflows.h"
 #include "cli/cli_browser_views.h"
-#include "hot/channel_download.h"
-#include "hot/load_hot_channels.h"
-#include "liked/liked_harvest.h"
-#include "net/download_root.h"
-#include "net/parallel_track_downloads.h"
+#include "workflow/channel_download.h"
+#include "workflow/load_hot_channels.h"
+#include "workflow/liked_harvest.h"
+#include "download/download_root.h"
+#include "download/parallel_track_downloads.h"
 #include "support/recording_main_view.h"
 
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "hot/hot_form.h"
+#include "app/hot_form.h"
 
 #include "app/web_browser.h"
 #include "tests/support/browser_windows_fixture.h"

@@ -1,5 +1,5 @@
 #include "emulator/emulator.h"
-#include "net/download_root.h"
+#include "download/download_root.h"
 #include "tests/support/installed_copy.h"
 
 #include <QDir>

@@ -1,5 +1,5 @@
-#include "liked/liked_harvest.h"
-#include "liked/liked_page.h"
+#include "workflow/liked_harvest.h"
+#include "workflow/liked_page.h"
 
 #include <gtest/gtest.h>
 

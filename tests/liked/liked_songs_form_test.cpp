@@ -1,4 +1,4 @@
-#include "liked/liked_songs_form.h"
+#include "app/liked_songs_form.h"
 
 #include "app/web_browser.h"
 #include "tests/support/browser_windows_fixture.h"

@@ -1,6 +1,6 @@
 #include "net_fixture.h"
 
-#include "net/part_source.h"
+#include "download/part_source.h"
 
 #include <QFile>
 

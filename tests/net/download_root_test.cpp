@@ -1,4 +1,4 @@
-#include "net/download_root.h"
+#include "download/download_root.h"
 
 #include "tests/support/temp_root.h"
 

@@ -2,7 +2,7 @@
 
 #include "loopback_server.h"
 #include "net/mod_xml_http.h"
-#include "net/part_source.h"
+#include "download/part_source.h"
 #include "tests/support/temp_root.h"
 
 #include <gtest/gtest.h>

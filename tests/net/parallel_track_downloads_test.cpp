@@ -1,4 +1,4 @@
-#include "net/parallel_track_downloads.h"
+#include "download/parallel_track_downloads.h"
 
 #include <QFileInfo>
 #include <QTimer>

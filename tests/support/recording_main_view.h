@@ -1,6 +1,6 @@
 #pragma once
 
-#include "album/main_view.h"
+#include "workflow/main_view.h"
 
 #include <QList>
 #include <QMap>

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "album/workflow_context.h"
-#include "artist/main_workflows.h"
+#include "workflow/workflow_context.h"
+#include "workflow/main_workflows.h"
 #include "emulator/emulator.h"
 #include "net/mod_xml_http.h"
-#include "net/parallel_track_downloads.h"
+#include "download/parallel_track_downloads.h"
 #include "tests/support/recording_main_view.h"
 #include "tests/support/temp_root.h"
 

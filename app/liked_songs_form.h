@@ -1,0 +1,34 @@
+#pragma once
+
+#include "workflow/workflow_context.h"
+#include "app/browser_form.h"
+#include "workflow/liked_view.h"
+
+
+namespace tavimo {
+
+// The liked-tracks window: the user signs in on the service's page in the
+// browser; the liked page's arrival starts the harvest.
+class likedSongsForm final : public BrowserForm, public LikedView {
+    Q_OBJECT
+public:
+    static const QString kSignInCaption;
+
+    likedSongsForm(const WorkflowContext &app, BrowserProfile &profile, QWidget *parent = nullptr);
+    ~likedSongsForm() override;
+
+    // LikedView
+    void setStatus(const QString &text) override;
+    void setCaption(const QString &text) override;
+    void showProgressLayout() override;
+    void closeWindow() override;
+    bool isClosed() const override { return windowClosed(); }
+
+private:
+    void Form_Load();
+    void documentComplete(const QString &address) override;
+
+    WorkflowContext app_;
+};
+
+} // namespace tavimo

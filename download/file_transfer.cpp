@@ -1,0 +1,196 @@
+#include "download/file_transfer.h"
+
+#include "download/file_names.h"
+#include "net/http_reply.h"
+#include "download/part_file_writer.h"
+
+#include <QFileInfo>
+#include <QUrl>
+
+namespace tavimo {
+
+namespace {
+
+const QString kHighBitRate = QStringLiteral("_192k");
+constexpr qint64 kProgressIntervalMs = 100;
+
+// The outcome of a reply that did not bring the whole file.
+DownloadOutcome settle(PartFileWriter &writer, TransferVerdict verdict, bool fallbackFollows)
+{
+    switch (verdict) {
+    case TransferVerdict::Cancelled:
+        writer.keep();
+        return DownloadOutcome::Cancelled;
+    case TransferVerdict::ErrorReply:
+        // Bytes kept from an earlier attempt wait for the address the fallback
+        // asks next, unless this reply already wrote over them.
+        if (fallbackFollows && !writer.wroteBody())
+            writer.keep();
+        else
+            writer.discard();
+        return DownloadOutcome::Failed;
+    case TransferVerdict::Complete:
+    case TransferVerdict::Interrupted:
+        writer.keep();
+        return DownloadOutcome::Failed;
+    }
+    return DownloadOutcome::Failed;
+}
+
+} // namespace
+
+// Marks a temporary file as being written for as long as it lives.
+class PartClaim {
+public:
+    PartClaim(QSet<QString> &inUse, const QString &partPath) : inUse_(inUse), path_(partPath)
+    {
+        held_ = !inUse_.contains(path_);
+        if (held_)
+            inUse_.insert(path_);
+    }
+    ~PartClaim()
+    {
+        if (held_)
+            inUse_.remove(path_);
+    }
+    PartClaim(const PartClaim &) = delete;
+    PartClaim &operator=(const PartClaim &) = delete;
+    bool held() const { return held_; }
+
+private:
+    QSet<QString> &inUse_;
+    QString path_;
+    bool held_ = false;
+};
+
+FileTransfer::FileTransfer(ModXmlHttp &net, ModXmlHttp::Private &d, const QString &url, const QString &path,
+                           DownloadDone done, DownloadTransferred transferred)
+    : QObject(&net), net_(net), d_(d), address_(url), path_(path), done_(std::move(done)),
+      transferred_(std::move(transferred))
+{
+}
+
+FileTransfer::~FileTransfer()
+{
+    if (wait_ != nullptr)
+        d_.waits.removeOne(wait_);
+}
+
+void FileTransfer::start() { attempt(); }
+
+void FileTransfer::cancel()
+{
+    if (wait_ != nullptr)
+        wait_->cancel();
+}
+
+void FileTransfer::attempt()
+{
+    if (d_.cancelled)
+        return finish({DownloadOutcome::Cancelled, kCancelledReason});
+    if (QFileInfo::exists(path_))
+        return finish(DownloadOutcome::AlreadyPresent);
+    const QUrl address(address_);
+    // Beside the finished file, so the final rename never crosses file systems.
+    const QString partPath = path_ + QLatin1String(kPartialSuffix);
+    claim_ = std::make_unique<PartClaim>(d_.partsInUse, partPath);
+    if (!isWebAddress(address))
+        return finish({DownloadOutcome::Failed, QStringLiteral("地址无法识别")});
+    if (!claim_->held())
+        return finish({DownloadOutcome::Failed, QStringLiteral("同一文件正在下载")});
+
+    writer_ = std::make_unique<PartFileWriter>(partPath, address_, d_.resumeEnabled);
+    HttpRequest request;
+    request.address = address_;
+    request.bufferSize = d_.readBufferSize;
+    if (!writer_->rangeRequest().isEmpty())
+        request.headers = {QByteArrayLiteral("Range: ") + writer_->rangeRequest()};
+    reply_ = new HttpReply(d_.engine, request, this);
+    reply_->setBodySink([this](const char *data, qint64 size) { return takeBody(data, size); });
+    sinceProgress_.start();
+    wait_ = new ReplyWait(reply_, d_.stallTimeoutMs);
+    wait_->setParent(this);
+    d_.waits.append(wait_);
+    // Queued: the end is reported from inside the engine, and the transfer
+    // settles outside it.
+    connect(wait_, &ReplyWait::ended, this, &FileTransfer::requestEnded, Qt::QueuedConnection);
+    reply_->start();
+    wait_->watch();
+}
+
+bool FileTransfer::takeBody(const char *data, qint64 size)
+{
+    const bool wanted = writer_->consume(*reply_, data, size);
+    if (sinceProgress_.elapsed() >= kProgressIntervalMs) {
+        sinceProgress_.restart();
+        emit net_.downloadProgress(path_, writer_->received(), writer_->total());
+    }
+    return wanted;
+}
+
+void FileTransfer::requestEnded(WaitEnd end)
+{
+    d_.waits.removeOne(wait_);
+    wait_->disconnect(this);
+    wait_->deleteLater();
+    wait_ = nullptr;
+    if (!reply_)
+        return finish({DownloadOutcome::Cancelled, kCancelledReason});
+    const TransferVerdict verdict = writer_->judge(*reply_, end);
+    reply_->deleteLater();
+    if (verdict == TransferVerdict::Complete) {
+        emit net_.downloadProgress(path_, writer_->received(), writer_->total());
+        return commitInBackground();
+    }
+    const bool missing = verdict == TransferVerdict::ErrorReply && writer_->saysMissing();
+    const bool fallbackFollows = missing && address_.contains(kHighBitRate);
+    const DownloadEnd outcome(settle(*writer_, verdict, fallbackFollows), writer_->failureReason(*reply_, end));
+    writer_.reset();
+    claim_.reset();
+    // Once "_192k" is gone this cannot happen again: one fallback at most.
+    if (fallbackFollows) {
+        address_.remove(kHighBitRate);
+        return attempt();
+    }
+    finish(outcome);
+}
+
+// Waiting for the disk is left to a worker thread, so the next transfer can
+// start meanwhile. The network object waits for its workers before it goes,
+// so this transfer outlives the commit.
+void FileTransfer::commitInBackground()
+{
+    if (DownloadTransferred transferred = std::exchange(transferred_, nullptr))
+        transferred();
+    PartFileWriter *writer = writer_.get();
+    d_.commits.start([this, writer, path = path_] {
+        const bool moved = writer->commitTo(path);
+        QMetaObject::invokeMethod(this, [this, moved] { committed(moved); }, Qt::QueuedConnection);
+    });
+}
+
+void FileTransfer::committed(bool moved)
+{
+    // A file that took the name meanwhile is kept; the track is there.
+    if (moved)
+        finish(DownloadOutcome::Saved);
+    else if (QFileInfo::exists(path_))
+        finish(DownloadOutcome::AlreadyPresent);
+    else
+        finish({DownloadOutcome::Failed, writer_->writeError()});
+}
+
+void FileTransfer::finish(const DownloadEnd &outcome)
+{
+    writer_.reset();
+    claim_.reset();
+    DownloadDone done = std::move(done_);
+    done_ = nullptr;
+    deleteLater();
+    if (DownloadTransferred transferred = std::exchange(transferred_, nullptr))
+        transferred();
+    if (done)
+        done(outcome);
+}
+
+} // namespace tavimo

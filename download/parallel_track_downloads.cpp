@@ -1,0 +1,121 @@
+#include "download/parallel_track_downloads.h"
+
+#include "net/mod_xml_http.h"
+
+#include <QEventLoop>
+
+#include <algorithm>
+#include <memory>
+
+namespace tavimo {
+
+ParallelTrackDownloads::ParallelTrackDownloads(StartDownload start, int jobs)
+    : start_(std::move(start)), jobs_(std::max(1, jobs)), alive_(std::make_shared<bool>(true))
+{
+}
+
+ParallelTrackDownloads::ParallelTrackDownloads(ModXmlHttp &net, int jobs)
+    : ParallelTrackDownloads(
+          [&net](const QString &url, const QString &path, DownloadTransferred transferred, DownloadDone done) {
+              net.StartDownloadFile(url, path, std::move(done), std::move(transferred));
+          },
+          jobs)
+{
+}
+
+ParallelTrackDownloads::~ParallelTrackDownloads() { *alive_ = false; }
+
+void ParallelTrackDownloads::download(const QString &url, const QString &path)
+{
+    if (abandoned_) {
+        count(path, {DownloadOutcome::Cancelled, kCancelledReason});
+        return;
+    }
+    waiting_.append({url, path});
+    startReady();
+    // Returns when a job is free for the next track: with one job, once this
+    // track's transfer is over.
+    waitUntil([this] { return waiting_.size() + transferring_ < jobs_; });
+}
+
+void ParallelTrackDownloads::finish()
+{
+    waitUntil([this] { return waiting_.isEmpty() && writing_.isEmpty(); });
+}
+
+void ParallelTrackDownloads::abandon()
+{
+    abandoned_ = true;
+    for (const Track &track : std::as_const(waiting_))
+        count(track.path, {DownloadOutcome::Cancelled, kCancelledReason});
+    waiting_.clear();
+    wake();
+}
+
+void ParallelTrackDownloads::startReady()
+{
+    // In the order taken; a track whose path is being written stays behind.
+    for (qsizetype i = 0; i < waiting_.size() && transferring_ < jobs_;) {
+        if (writing_.contains(waiting_.at(i).path)) {
+            ++i;
+            continue;
+        }
+        const Track track = waiting_.takeAt(i);
+        writing_.insert(track.path);
+        ++transferring_;
+        std::weak_ptr<bool> alive = alive_;
+        auto stillAlive = [alive] { const auto held = alive.lock(); return held && *held; };
+        // Shared by both callbacks, so the job is freed once whichever comes first.
+        auto freed = std::make_shared<bool>(false);
+        auto transferDone = [this, stillAlive, freed] {
+            if (stillAlive() && !std::exchange(*freed, true))
+                transferred();
+        };
+        start_(track.url, track.path, transferDone,
+               [this, stillAlive, transferDone, path = track.path](const DownloadEnd &end) {
+                   transferDone();
+                   if (stillAlive())
+                       ended(path, end);
+               });
+    }
+}
+
+void ParallelTrackDownloads::transferred()
+{
+    --transferring_;
+    if (!abandoned_)
+        startReady();
+    wake();
+}
+
+void ParallelTrackDownloads::ended(const QString &path, const DownloadEnd &end)
+{
+    writing_.remove(path);
+    count(path, end);
+    if (!abandoned_)
+        startReady();
+    wake();
+}
+
+void ParallelTrackDownloads::wake()
+{
+    if (loop_ != nullptr)
+        loop_->quit();
+}
+
+void ParallelTrackDownloads::waitUntil(const std::function<bool()> &done)
+{
+    // Each change quits the loop; the condition is checked again after it.
+    while (!done() && !abandoned_) {
+        QEventLoop loop;
+        QEventLoop *outer = loop_;
+        loop_ = &loop;
+        loop.exec();
+        loop_ = outer;
+    }
+    // A wait that ran inside another one (a second workflow started from a
+    // handler) took the changes meant for it; it checks its condition again.
+    wake();
+}
+
+} // namespace tavimo

@@ -1,0 +1,73 @@
+#pragma once
+
+#include "download/track_downloads.h"
+
+#include <QList>
+#include <QSet>
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+class QEventLoop;
+
+namespace tavimo {
+
+class ModXmlHttp;
+
+// Starts one file download without waiting: transferred is called once the
+// network part is over, done exactly once with how it ended (both from the
+// event loop or at once; transferred never after done).
+using StartDownload = std::function<void(const QString &url, const QString &path, DownloadTransferred transferred,
+                                         DownloadDone done)>;
+
+// Up to `jobs` transfers at once on the one event loop. download() returns
+// once a job is free for the next track (with one job: once this track's
+// transfer is over), finish() when all have ended. A job is free again when its transfer is over, so a
+// finished file is made durable while the next one downloads. A track whose
+// path is still being written waits for that download's end and then goes
+// through the same skip-if-present rule as one job would apply, so the
+// files are the same as with one job.
+class ParallelTrackDownloads : public TrackDownloads {
+public:
+    ParallelTrackDownloads(StartDownload start, int jobs);
+    // Through the network object's StartDownloadFile.
+    ParallelTrackDownloads(ModXmlHttp &net, int jobs);
+    ~ParallelTrackDownloads() override;
+
+    void download(const QString &url, const QString &path) override;
+    void finish() override;
+    // Drops the tracks not yet started (they count as failed) and ends the
+    // waits; the downloads in flight end through the network object.
+    void abandon();
+
+private:
+    struct Track {
+        QString url;
+        QString path;
+    };
+
+    void startReady();
+    void transferred();
+    void ended(const QString &path, const DownloadEnd &end);
+    void waitUntil(const std::function<bool()> &done);
+    void wake();
+
+    StartDownload start_;
+    int jobs_;
+    QList<Track> waiting_;
+    int transferring_ = 0;
+    QSet<QString> writing_; // paths whose download has not ended
+    QEventLoop *loop_ = nullptr;
+    bool abandoned_ = false;
+    // Cleared on destruction so a late callback can tell it must not touch us.
+    std::shared_ptr<bool> alive_;
+};
+
+// One track after the other.
+class SequentialTrackDownloads final : public ParallelTrackDownloads {
+public:
+    explicit SequentialTrackDownloads(ModXmlHttp &net) : ParallelTrackDownloads(net, 1) {}
+};
+
+} // namespace tavimo

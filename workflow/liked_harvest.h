@@ -1,0 +1,26 @@
+#pragma once
+
+#include "workflow/workflow_context.h"
+#include "workflow/liked_view.h"
+
+namespace tavimo {
+
+// Everything the harvest works with: the program's network object, hosts,
+// download root and main window (for the summary), and its own window.
+struct LikedContext {
+    const WorkflowContext &app;
+    LikedView &view;
+
+    bool stopped() const { return view.isClosed() || app.stopped(); }
+};
+
+// Reads the signed-in user's liked list page by page (offsets 0, 15, 30,
+// ...) and downloads every track into the liked folder; ends with the
+// summary in the main window's status line and closes its window.
+void HarvestLikedTracks(LikedContext &context);
+
+// The file name stem of a title within one harvest: the first use keeps the
+// title, each further use appends " - reName" once more. Records the result.
+QString UniqueTrackName(const QString &title, Dictionary<> &usedTitles);
+
+} // namespace tavimo
