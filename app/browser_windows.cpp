@@ -9,7 +9,7 @@ namespace tavimo {
 
 BrowserWindows::BrowserWindows(MainForm &main, const ServiceHosts &hosts, ModXmlHttp &net,
                                const QString &downloadRoot, const QString &browserStorage)
-    : main_(main), downloads_(net), context_{hosts, net, downloads_, downloadRoot, main},
+    : main_(main), downloads_(net), context_{hosts, net, downloads_, downloadRoot, main, main.tables()},
       profile_(net.cookies(), browserStorage)
 {
     connect(&main, &MainForm::hotChannelsRequested, this, &BrowserWindows::openHot);
@@ -27,7 +27,7 @@ BrowserWindows::~BrowserWindows()
 hotForm *BrowserWindows::openHot()
 {
     if (hot_ == nullptr || hot_->isClosed())
-        hot_ = new hotForm(context_, profile_, hotPauses);
+        hot_ = new hotForm(context_, profile_);
     handOver(hot_.data());
     return hot_;
 }

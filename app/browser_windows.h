@@ -1,11 +1,10 @@
 #pragma once
 
-#include "workflow/workflow_context.h"
 #include "app/browser_profile.h"
-#include "workflow/hot_context.h"
 #include "app/hot_form.h"
 #include "app/liked_songs_form.h"
 #include "download/parallel_track_downloads.h"
+#include "workflow/workflow_context.h"
 
 #include <QObject>
 #include <QPointer>
@@ -35,7 +34,7 @@ public:
     const ServiceHosts &hosts() const { return context_.hosts; }
 
     // Pauses of the channel workflows for windows opened from now on.
-    HotPauses hotPauses;
+    WorkflowPauses &pauses() { return context_.pauses; }
 
 private:
     void closeAll();

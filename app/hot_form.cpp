@@ -3,6 +3,7 @@
 #include "app/form_controls.h"
 #include "app/web_browser.h"
 #include "workflow/channel_download.h"
+#include "workflow/hot_context.h"
 #include "workflow/load_hot_channels.h"
 
 #include <QLabel>
@@ -27,8 +28,8 @@ QListWidget *makeList(QWidget *parent, const QString &name, const QRect &rect)
 
 } // namespace
 
-hotForm::hotForm(const WorkflowContext &app, BrowserProfile &profile, const HotPauses &pauses, QWidget *parent)
-    : BrowserForm(parent), app_(app), pauses_(pauses)
+hotForm::hotForm(const WorkflowContext &app, BrowserProfile &profile, QWidget *parent)
+    : BrowserForm(parent), app_(app)
 {
     setWindowTitle(kCaption);
     setFixedSize(Px(7470), Px(6780));
@@ -68,12 +69,23 @@ void hotForm::documentComplete(const QString &address)
     if (loaderStarted_)
         return;
     loaderStarted_ = true;
-    runHotWorkflow(LoadHotChannels);
+    HotContext context{app_, *this};
+    runWorkflow([&] { LoadHotChannels(context); });
 }
 
 void hotForm::cmdDown_Click()
 {
-    runHotWorkflow(DownloadSelectedChannel);
+    const int position = LstChannel->selectedItems().isEmpty() ? -1 : LstChannel->currentRow();
+    if (position < 0 || position >= channels_.size())
+        return;
+    // A copy: the catalogue may still be growing while the channel downloads.
+    const HotChannel channel = channels_.at(position);
+    cmdDown->setEnabled(false);
+    HotContext context{app_, *this};
+    runWorkflow([&] { DownloadChannel(context, channel); });
+    // A closed window is gone from the user's view: nothing to enable.
+    if (!windowClosed())
+        cmdDown->setEnabled(true);
 }
 
 void hotForm::cmdBack_Click()
@@ -81,44 +93,16 @@ void hotForm::cmdBack_Click()
     close();
 }
 
-template <typename Workflow>
-void hotForm::runHotWorkflow(Workflow workflow)
-{
-    HotContext context{app_, *this, pauses_};
-    runWorkflow([&] { workflow(context); });
-}
-
 void hotForm::setStatus(const QString &text)
 {
     showStatus(text);
 }
 
-void hotForm::addChannel(const QString &entry, const QString &id)
+void hotForm::addChannel(const HotChannel &channel)
 {
-    LstChannel->addItem(entry);
-    LstChannelID->addItem(id);
-}
-
-int hotForm::selectedChannel() const
-{
-    return LstChannel->selectedItems().isEmpty() ? -1 : LstChannel->currentRow();
-}
-
-QString hotForm::channelEntry(int position) const
-{
-    const QListWidgetItem *item = LstChannel->item(position);
-    return item == nullptr ? QString() : item->text();
-}
-
-QString hotForm::channelId(int position) const
-{
-    const QListWidgetItem *item = LstChannelID->item(position);
-    return item == nullptr ? QString() : item->text();
-}
-
-void hotForm::setDownloadEnabled(bool enabled)
-{
-    cmdDown->setEnabled(enabled);
+    LstChannel->addItem(channel.listEntry());
+    LstChannelID->addItem(channel.id);
+    channels_.append(channel);
 }
 
 } // namespace tavimo

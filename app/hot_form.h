@@ -1,9 +1,10 @@
 #pragma once
 
-#include "workflow/workflow_context.h"
 #include "app/browser_form.h"
-#include "workflow/hot_context.h"
 #include "workflow/hot_view.h"
+#include "workflow/workflow_context.h"
+
+#include <QList>
 
 class QListWidget;
 class QPushButton;
@@ -17,16 +18,12 @@ class hotForm final : public BrowserForm, public HotView {
 public:
     static const QString kCaption;
 
-    hotForm(const WorkflowContext &app, BrowserProfile &profile, const HotPauses &pauses, QWidget *parent = nullptr);
+    hotForm(const WorkflowContext &app, BrowserProfile &profile, QWidget *parent = nullptr);
     ~hotForm() override;
 
     // HotView
     void setStatus(const QString &text) override;
-    void addChannel(const QString &entry, const QString &id) override;
-    int selectedChannel() const override;
-    QString channelEntry(int position) const override;
-    QString channelId(int position) const override;
-    void setDownloadEnabled(bool enabled) override;
+    void addChannel(const HotChannel &channel) override;
     bool isClosed() const override { return windowClosed(); }
 
     QListWidget *LstChannel = nullptr;
@@ -39,11 +36,10 @@ private:
     void documentComplete(const QString &address) override;
     void cmdDown_Click();
     void cmdBack_Click();
-    template <typename Workflow>
-    void runHotWorkflow(Workflow workflow);
 
     WorkflowContext app_;
-    HotPauses pauses_;
+    // The listed channels, at the positions of their list entries.
+    QList<HotChannel> channels_;
     bool loaderStarted_ = false;
 };
 

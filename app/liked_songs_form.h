@@ -1,9 +1,8 @@
 #pragma once
 
-#include "workflow/workflow_context.h"
 #include "app/browser_form.h"
 #include "workflow/liked_view.h"
-
+#include "workflow/workflow_context.h"
 
 namespace tavimo {
 

@@ -4,6 +4,10 @@
 #include "download/download_root.h"
 #include "net/mod_xml_http.h"
 #include "script/dialogs.h"
+#include "workflow/album_page_download.h"
+#include "workflow/artist_download.h"
+#include "workflow/artist_search.h"
+#include "workflow/playlist_album_download.h"
 
 #include <QCloseEvent>
 #include <QGroupBox>
@@ -22,11 +26,25 @@ const QColor kAlbumColour(192, 255, 255);
 const QColor kArtistColour(192, 192, 255);
 const QColor kHotColour(255, 255, 192);
 
+// Disables a workflow button for the length of one run and enables it again
+// on every way out of the run.
+class ButtonBusy {
+public:
+    explicit ButtonBusy(QPushButton *button) : button_(button) { button_->setEnabled(false); }
+    ~ButtonBusy() { button_->setEnabled(true); }
+    ButtonBusy(const ButtonBusy &) = delete;
+    ButtonBusy &operator=(const ButtonBusy &) = delete;
+
+private:
+    QPushButton *button_;
+};
+
 } // namespace
 
 MainForm::MainForm(const ServiceHosts &hosts, ModXmlHttp &net, Dialogs &dialogs, const QString &downloadRoot,
                    QWidget *parent)
-    : QWidget(parent), hosts_(hosts), net_(net), dialogs_(dialogs), downloadRoot_(downloadRoot), downloads_(net)
+    : QWidget(parent), hosts_(hosts), net_(net), dialogs_(dialogs), downloadRoot_(downloadRoot), downloads_(net),
+      context_{hosts, net, downloads_, downloadRoot, *this, tables_}
 {
     setWindowTitle(kCaption);
     setFixedSize(Px(7785), Px(7770));
@@ -45,7 +63,6 @@ MainForm::~MainForm() = default;
 void MainForm::Form_Load()
 {
     PrepareLikedFolder(downloadRoot_);
-    workflows_ = std::make_unique<MainWorkflows>(WorkflowContext{hosts_, net_, downloads_, downloadRoot_, *this});
 }
 
 void MainForm::buildFrames()
@@ -103,10 +120,43 @@ void MainForm::connectButtons()
 {
     connect(cmdDownLikedSongs, &QPushButton::clicked, this, &MainForm::likedSongsRequested);
     connect(cmdDownHot, &QPushButton::clicked, this, &MainForm::hotChannelsRequested);
-    connect(cmdDown2, &QPushButton::clicked, this, [this] { workflows_->albumPage.cmdDown2_Click(); });
-    connect(cmdDown, &QPushButton::clicked, this, [this] { workflows_->playlistAlbum.cmdDown_Click(); });
-    connect(cmdSinger, &QPushButton::clicked, this, [this] { workflows_->artist.cmdSinger_Click(); });
-    connect(cmdSinger2, &QPushButton::clicked, this, [this] { workflows_->artistSearch.cmdSinger2_Click(); });
+    connect(cmdDown2, &QPushButton::clicked, this, &MainForm::cmdDown2_Click);
+    connect(cmdDown, &QPushButton::clicked, this, &MainForm::cmdDown_Click);
+    connect(cmdSinger, &QPushButton::clicked, this, &MainForm::cmdSinger_Click);
+    connect(cmdSinger2, &QPushButton::clicked, this, &MainForm::cmdSinger2_Click);
+}
+
+void MainForm::cmdDown2_Click()
+{
+    ButtonBusy busy(cmdDown2);
+    DownloadAlbumByPage(context_, txtAlbumID->text());
+}
+
+void MainForm::cmdDown_Click()
+{
+    ButtonBusy busy(cmdDown);
+    DownloadAlbumByPlaylist(context_, txtAlbumID->text());
+}
+
+void MainForm::cmdSinger_Click()
+{
+    ButtonBusy busy(cmdSinger);
+    DownloadArtistByPage(context_, txtSingerID->text());
+}
+
+void MainForm::cmdSinger2_Click()
+{
+    // The artist button's disabled state is the sign of a running artist download.
+    if (!cmdSinger->isEnabled()) {
+        showMessage(QStringLiteral("请先等待上一个操作完成"), MessageKind::Information);
+        return;
+    }
+    ButtonBusy busy(cmdSinger2);
+    const FoundArtist found = FindArtist(context_, txtSingerName->text());
+    if (found.address.isEmpty())
+        return;
+    txtSingerID->setText(found.address);
+    cmdSinger_Click();
 }
 
 void MainForm::setExamples(const QString &albumAddress, const QString &artistAddress, const QString &artistName)
@@ -126,33 +176,11 @@ void MainForm::setStatus(const QString &text)
     emit statusChanged(text);
 }
 
-void MainForm::showMessage(const QString &text, DialogIcon icon)
+void MainForm::showMessage(const QString &text, MessageKind kind)
 {
     if (!closing_)
-        dialogs_.messageBox(text, kCaption, icon);
+        dialogs_.messageBox(text, kCaption, kind == MessageKind::Critical ? DialogIcon::Critical : DialogIcon::Information);
 }
-
-QPushButton *MainForm::button(MainButton which) const
-{
-    switch (which) {
-    case MainButton::cmdDown2:
-        return cmdDown2;
-    case MainButton::cmdDown:
-        return cmdDown;
-    case MainButton::cmdSinger:
-        return cmdSinger;
-    case MainButton::cmdSinger2:
-        break;
-    }
-    return cmdSinger2;
-}
-
-bool MainForm::isButtonEnabled(MainButton which) const { return button(which)->isEnabled(); }
-void MainForm::setButtonEnabled(MainButton which, bool enabled) { button(which)->setEnabled(enabled); }
-QString MainForm::albumIdText() const { return txtAlbumID->text(); }
-QString MainForm::singerIdText() const { return txtSingerID->text(); }
-void MainForm::setSingerIdText(const QString &text) { txtSingerID->setText(text); }
-QString MainForm::singerNameText() const { return txtSingerName->text(); }
 
 void MainForm::closeEvent(QCloseEvent *event)
 {

@@ -1,14 +1,11 @@
 #pragma once
 
+#include "download/parallel_track_downloads.h"
+#include "net/service_hosts.h"
 #include "workflow/main_view.h"
 #include "workflow/workflow_context.h"
-#include "workflow/main_workflows.h"
-#include "net/service_hosts.h"
-#include "download/parallel_track_downloads.h"
 
 #include <QWidget>
-
-#include <memory>
 
 class QGroupBox;
 class QLabel;
@@ -21,7 +18,9 @@ class Dialogs;
 class ModXmlHttp;
 
 // The start-up window: one group per source of tracks, the status line, and
-// the album and artist workflows run from its buttons.
+// the album and artist workflows run from its buttons. Each button's handler
+// reads its text box, keeps the button disabled for the run and calls the
+// workflow.
 class MainForm final : public QWidget, public MainView {
     Q_OBJECT
 public:
@@ -32,18 +31,14 @@ public:
     ~MainForm() override;
 
     QString DownloadRoot() const { return downloadRoot_; }
-    TrackTables &tables() { return workflows_->tables; }
+    TrackTables &tables() { return tables_; }
+    // Pauses of the artist download's listing retries.
+    WorkflowPauses &pauses() { return context_.pauses; }
     QString statusText() const;
 
     // MainView
     void setStatus(const QString &text) override;
-    void showMessage(const QString &text, DialogIcon icon) override;
-    bool isButtonEnabled(MainButton button) const override;
-    void setButtonEnabled(MainButton button, bool enabled) override;
-    QString albumIdText() const override;
-    QString singerIdText() const override;
-    void setSingerIdText(const QString &text) override;
-    QString singerNameText() const override;
+    void showMessage(const QString &text, MessageKind kind) override;
 
     // The example inputs the text boxes start with.
     void setExamples(const QString &albumAddress, const QString &artistAddress, const QString &artistName);
@@ -77,14 +72,18 @@ private:
     void buildFrames();
     void buildStatusLine();
     void connectButtons();
-    QPushButton *button(MainButton which) const;
+    void cmdDown2_Click();
+    void cmdDown_Click();
+    void cmdSinger_Click();
+    void cmdSinger2_Click();
 
     ServiceHosts hosts_;
     ModXmlHttp &net_;
     Dialogs &dialogs_;
     QString downloadRoot_;
     SequentialTrackDownloads downloads_;
-    std::unique_ptr<MainWorkflows> workflows_;
+    TrackTables tables_;
+    WorkflowContext context_;
     bool closing_ = false;
 };
 

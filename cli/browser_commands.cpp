@@ -1,13 +1,13 @@
 #include "cli/browser_commands.h"
 
 #include "cli/cli_browser_views.h"
-#include "workflow/channel_download.h"
-#include "workflow/load_hot_channels.h"
-#include "workflow/liked_harvest.h"
+#include "download/download_root.h"
 #include "net/browser_storage.h"
 #include "net/cookie_store.h"
-#include "download/download_root.h"
 #include "net/mod_xml_http.h"
+#include "workflow/channel_download.h"
+#include "workflow/liked_harvest.h"
+#include "workflow/load_hot_channels.h"
 
 #include <cstdio>
 
@@ -15,93 +15,82 @@ namespace tavimo::cli {
 
 namespace {
 
-WorkflowContext ContextOf(CommandSetup &setup, CliMainView &view)
+// Refuses the command's input with a message of its own.
+RunResult Refuse(const WorkflowContext &context, const QString &message)
 {
-    return WorkflowContext{setup.hosts, setup.net, setup.downloads, setup.downloadRoot, view};
+    context.view.showMessage(message, MessageKind::Critical);
+    return RunResult{RunEnd::Rejected, message, {}, {}};
 }
 
-HotPauses PausesOf(const CommandSetup &setup)
+// Loads the catalogue into the view; NothingFound when it came back empty.
+RunResult LoadCatalogue(const WorkflowContext &context, CliHotView &hotView)
 {
-    HotPauses pauses;
-    if (setup.pauseMs >= 0)
-        pauses = HotPauses{setup.pauseMs, setup.pauseMs};
-    return pauses;
+    HotContext hot{context, hotView};
+    RunResult result = LoadHotChannels(hot);
+    if (result.end == RunEnd::NothingFound)
+        result.reason = QStringLiteral("没有读到热门兆赫列表");
+    return result;
 }
 
-// Loads the catalogue into the view; false when it came back empty.
-bool LoadCatalogue(CommandSetup &setup, CliMainView &view, CliHotView &hotView)
-{
-    const WorkflowContext app = ContextOf(setup, view);
-    HotContext context{app, hotView, PausesOf(setup)};
-    LoadHotChannels(context);
-    return hotView.channelCount() > 0;
-}
-
-// Puts the file's cookies into the network object's store; false when the
-// file cannot be read or holds no cookie for the radio host. The browser's
-// own file is missing until the window program has run its browser once.
-bool LoadCookies(const QString &path, bool browserFile, CommandSetup &setup)
+// Puts the file's cookies into the network object's store; the refusal when
+// the file cannot be read or holds no cookie for the radio host. The
+// browser's own file is missing until the window program has run its
+// browser once.
+std::optional<RunResult> LoadCookies(const QString &path, bool browserFile, const WorkflowContext &context)
 {
     const QString signInHint = QStringLiteral("请先在窗口程序 tavimo 中登录一次, 或用 --cookies 指定导出的 cookies.txt");
+    const QString radio = context.hosts.radio;
     QString error;
-    if (!setup.net.cookies().load(path, error)) {
-        setup.out.error(browserFile ? QStringLiteral("没有找到窗口程序的登录信息 (%1): %2").arg(path, signInHint)
-                                    : QStringLiteral("%1: %2").arg(path, error));
-        return false;
+    if (!context.net.cookies().load(path, error)) {
+        return Refuse(context, browserFile ? QStringLiteral("没有找到窗口程序的登录信息 (%1): %2").arg(path, signInHint)
+                                           : QStringLiteral("%1: %2").arg(path, error));
     }
-    if (!setup.net.cookies().holdsCookieFor(setup.hosts.radio)) {
-        setup.out.error(browserFile ? QStringLiteral("窗口程序的浏览器尚未登录 %1 (%2): %3")
-                                          .arg(setup.hosts.radio, path, signInHint)
-                                    : QStringLiteral("%1: 没有 %2 的 cookie").arg(path, setup.hosts.radio));
-        return false;
+    if (!context.net.cookies().holdsCookieFor(radio)) {
+        return Refuse(context, browserFile ? QStringLiteral("窗口程序的浏览器尚未登录 %1 (%2): %3").arg(radio, path, signInHint)
+                                           : QStringLiteral("%1: 没有 %2 的 cookie").arg(path, radio));
     }
-    return true;
+    return std::nullopt;
 }
 
 } // namespace
 
-void RunChannels(CommandSetup &setup, CliMainView &view)
+RunResult RunChannels(const WorkflowContext &context, ConsoleOutput &out)
 {
-    CliHotView hotView(setup.out);
-    LoadCatalogue(setup, view, hotView);
-    for (int i = 0; i < hotView.channelCount(); ++i) {
-        const QByteArray line = ChannelListLine(hotView.channelId(i), hotView.channelEntry(i)).toUtf8() + '\n';
+    CliHotView hotView(out);
+    const RunResult result = LoadCatalogue(context, hotView);
+    for (const HotChannel &channel : hotView.channels()) {
+        const QByteArray line = ChannelListLine(channel).toUtf8() + '\n';
         std::fwrite(line.constData(), 1, static_cast<size_t>(line.size()), stdout);
     }
     std::fflush(stdout);
+    return result;
 }
 
-void RunChannel(const QString &id, CommandSetup &setup, CliMainView &view, RunVerdict &verdict)
+RunResult RunChannel(const QString &id, const WorkflowContext &context, ConsoleOutput &out)
 {
-    CliHotView hotView(setup.out);
-    LoadCatalogue(setup, view, hotView);
-    if (setup.net.isCancelled())
-        return;
-    if (!hotView.select(id)) {
-        setup.out.error(QStringLiteral("没有标识为 %1 的热门兆赫").arg(id));
-        verdict.rejected = true;
-        return;
-    }
-    const WorkflowContext app = ContextOf(setup, view);
-    HotContext context{app, hotView, PausesOf(setup)};
-    DownloadSelectedChannel(context);
+    CliHotView hotView(out);
+    const RunResult catalogue = LoadCatalogue(context, hotView);
+    if (catalogue.end == RunEnd::Stopped)
+        return catalogue;
+    const std::optional<HotChannel> channel = hotView.find(id);
+    if (!channel)
+        return Refuse(context, QStringLiteral("没有标识为 %1 的热门兆赫").arg(id));
+    HotContext hot{context, hotView};
+    return DownloadChannel(hot, *channel);
 }
 
-void RunLiked(const QString &cookiesFile, CommandSetup &setup, CliMainView &view, RunVerdict &verdict)
+RunResult RunLiked(const QString &cookiesFile, const WorkflowContext &context, ConsoleOutput &out)
 {
     // Without a file named on the command line, the sign-in is the one the
     // window program's browser keeps.
     const bool browserFile = cookiesFile.isEmpty();
     const QString path = browserFile ? BrowserCookiesFile(DefaultBrowserStorage()) : cookiesFile;
-    if (!LoadCookies(path, browserFile, setup)) {
-        verdict.rejected = true;
-        return;
-    }
-    PrepareLikedFolder(setup.downloadRoot);
-    const WorkflowContext app = ContextOf(setup, view);
-    CliLikedView likedView(setup.out);
-    LikedContext context{app, likedView};
-    HarvestLikedTracks(context);
+    if (const std::optional<RunResult> refused = LoadCookies(path, browserFile, context))
+        return *refused;
+    PrepareLikedFolder(context.downloadRoot);
+    CliLikedView likedView(out);
+    LikedContext liked{context, likedView};
+    return HarvestLikedTracks(liked);
 }
 
 } // namespace tavimo::cli

@@ -1,13 +1,14 @@
 #pragma once
 
-#include "cli/cli_main_view.h"
-#include "cli/command_run.h"
+#include "cli/console_output.h"
+#include "workflow/workflow_context.h"
 
 namespace tavimo::cli {
 
-// The hot-channel list, one channel download, and the liked-track harvest.
-void RunChannels(CommandSetup &setup, CliMainView &view);
-void RunChannel(const QString &id, CommandSetup &setup, CliMainView &view, RunVerdict &verdict);
-void RunLiked(const QString &cookiesFile, CommandSetup &setup, CliMainView &view, RunVerdict &verdict);
+// The hot-channel list on standard output, one channel download, and the
+// liked-track harvest, each with its result.
+RunResult RunChannels(const WorkflowContext &context, ConsoleOutput &out);
+RunResult RunChannel(const QString &id, const WorkflowContext &context, ConsoleOutput &out);
+RunResult RunLiked(const QString &cookiesFile, const WorkflowContext &context, ConsoleOutput &out);
 
 } // namespace tavimo::cli

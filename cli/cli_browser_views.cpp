@@ -2,25 +2,18 @@
 
 namespace tavimo::cli {
 
-bool CliHotView::select(const QString &id)
+std::optional<HotChannel> CliHotView::find(const QString &id) const
 {
-    for (int i = 0; i < channels_.size(); ++i) {
-        if (channels_.at(i).second == id) {
-            selected_ = i;
-            return true;
-        }
+    for (const HotChannel &channel : channels_) {
+        if (channel.id == id)
+            return channel;
     }
-    return false;
+    return std::nullopt;
 }
 
-QString ChannelListLine(const QString &id, const QString &entry)
+QString ChannelListLine(const HotChannel &channel)
 {
-    // The entry is name, TAB, "[", count, "首]".
-    const QString name = entry.section(u'\t', 0, 0);
-    QString count = entry.section(u'\t', 1);
-    if (count.startsWith(u'[') && count.endsWith(QStringLiteral("首]")))
-        count = count.mid(1, count.size() - 3);
-    return PrintableText(id) + u'\t' + PrintableText(name) + u'\t' + PrintableText(count);
+    return PrintableText(channel.id) + u'\t' + PrintableText(channel.name) + u'\t' + PrintableText(channel.songCount);
 }
 
 } // namespace tavimo::cli

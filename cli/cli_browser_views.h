@@ -5,32 +5,28 @@
 #include "workflow/liked_view.h"
 
 #include <QList>
-#include <QPair>
+
+#include <optional>
 
 namespace tavimo::cli {
 
-// The hot-channel window's interface on the console: the channel lists are
-// kept in memory, the selection is set by the command line.
+// The hot-channel window's interface on the console: the channels are kept
+// in memory for the command to pick from.
 class CliHotView final : public HotView {
 public:
     explicit CliHotView(ConsoleOutput &out) : out_(out) {}
 
     void setStatus(const QString &text) override { out_.status(text); }
-    void addChannel(const QString &entry, const QString &id) override { channels_.append({entry, id}); }
-    int selectedChannel() const override { return selected_; }
-    QString channelEntry(int position) const override { return channels_.value(position).first; }
-    QString channelId(int position) const override { return channels_.value(position).second; }
-    void setDownloadEnabled(bool) override {}
+    void addChannel(const HotChannel &channel) override { channels_.append(channel); }
     bool isClosed() const override { return false; }
 
-    int channelCount() const { return static_cast<int>(channels_.size()); }
-    // Selects the channel with that identifier; false when none has it.
-    bool select(const QString &id);
+    const QList<HotChannel> &channels() const { return channels_; }
+    // The channel with that identifier, if one has it.
+    std::optional<HotChannel> find(const QString &id) const;
 
 private:
     ConsoleOutput &out_;
-    QList<QPair<QString, QString>> channels_; // entry, identifier
-    int selected_ = -1;
+    QList<HotChannel> channels_;
 };
 
 // The liked-tracks window's interface on the console: only its status line
@@ -50,6 +46,6 @@ private:
 };
 
 // One line of the channel list: identifier, name and track count, TAB-separated.
-QString ChannelListLine(const QString &id, const QString &entry);
+QString ChannelListLine(const HotChannel &channel);
 
 } // namespace tavimo::cli

@@ -1,67 +1,61 @@
 #include "cli/command_run.h"
 
-#include "workflow/main_workflows.h"
-#include "cli/cli_main_view.h"
 #include "cli/browser_commands.h"
+#include "cli/cli_main_view.h"
+#include "workflow/album_page_download.h"
+#include "workflow/artist_download.h"
+#include "workflow/artist_search.h"
+#include "workflow/playlist_album_download.h"
 
 namespace tavimo::cli {
 
 namespace {
 
-void RunMainWorkflow(const CliOptions &options, CommandSetup &setup, CliMainView &view)
+WorkflowPauses PausesOf(const CommandSetup &setup)
 {
-    const WorkflowContext context{setup.hosts, setup.net, setup.downloads, setup.downloadRoot, view};
-    MainWorkflows workflows(context);
-    if (setup.pauseMs >= 0)
-        workflows.artist.setListingRetryPause(setup.pauseMs);
+    if (setup.pauseMs < 0)
+        return WorkflowPauses{};
+    return WorkflowPauses{setup.pauseMs, setup.pauseMs, setup.pauseMs};
+}
+
+RunResult RunWorkflow(const CliOptions &options, const WorkflowContext &context, ConsoleOutput &out)
+{
     switch (options.command) {
     case Command::Album:
-        view.setAlbumIdText(options.argument);
-        workflows.albumPage.cmdDown2_Click();
-        break;
+        return DownloadAlbumByPage(context, options.argument);
     case Command::AlbumPlaylist:
-        view.setAlbumIdText(options.argument);
-        workflows.playlistAlbum.cmdDown_Click();
-        break;
+        return DownloadAlbumByPlaylist(context, options.argument);
     case Command::ArtistPage:
-        view.setSingerIdText(options.argument);
-        workflows.artist.cmdSinger_Click();
-        break;
+        return DownloadArtistByPage(context, options.argument);
     case Command::ArtistName:
-        view.setSingerNameText(options.argument);
-        workflows.artistSearch.cmdSinger2_Click();
-        break;
+        return DownloadArtistByName(context, options.argument);
+    case Command::Channels:
+        return RunChannels(context, out);
+    case Command::Channel:
+        return RunChannel(options.argument, context, out);
+    case Command::Liked:
+        return RunLiked(options.cookiesFile, context, out);
     default:
         break;
     }
+    context.view.showMessage(QStringLiteral("此版本不提供该命令"), MessageKind::Critical);
+    return RunResult{RunEnd::Rejected, QStringLiteral("此版本不提供该命令"), {}, {}};
 }
 
 } // namespace
 
-void RunCommand(const CliOptions &options, CommandSetup &setup, RunVerdict &verdict)
+RunResult RunCommand(const CliOptions &options, CommandSetup &setup)
 {
-    CliMainView view(setup.out, verdict);
-    switch (options.command) {
-    case Command::Album:
-    case Command::AlbumPlaylist:
-    case Command::ArtistPage:
-    case Command::ArtistName:
-        RunMainWorkflow(options, setup, view);
-        break;
-    case Command::Channels:
-        RunChannels(setup, view);
-        break;
-    case Command::Channel:
-        RunChannel(options.argument, setup, view, verdict);
-        break;
-    case Command::Liked:
-        RunLiked(options.cookiesFile, setup, view, verdict);
-        break;
-    default:
-        setup.out.error(QStringLiteral("此版本不提供该命令"));
-        verdict.rejected = true;
-        break;
-    }
+    CliMainView view(setup.out);
+    TrackTables tables;
+    const WorkflowContext context{setup.hosts, setup.net, setup.downloads, setup.downloadRoot, view, tables,
+                                  PausesOf(setup)};
+    const RunResult result = RunWorkflow(options, context, setup.out);
+    // A refusal was shown as the workflow's message; the other ends that
+    // leave tracks behind say why once more, quiet or not.
+    if (result.end == RunEnd::NothingFound || result.end == RunEnd::Failed)
+        setup.out.error(result.reason);
+    return result;
 }
 
 } // namespace tavimo::cli

@@ -2,9 +2,8 @@
 
 #include "cli/cli_options.h"
 #include "cli/console_output.h"
-#include "cli/run_verdict.h"
 #include "net/service_hosts.h"
-#include "download/track_downloads.h"
+#include "workflow/workflow_context.h"
 
 namespace tavimo {
 class ModXmlHttp;
@@ -23,7 +22,7 @@ struct CommandSetup {
     int pauseMs = -1; // the workflows' own pauses when negative
 };
 
-// Runs the workflow of one command to its end and notes its verdict.
-void RunCommand(const CliOptions &options, CommandSetup &setup, RunVerdict &verdict);
+// Runs the workflow of one command to its end; its result.
+RunResult RunCommand(const CliOptions &options, CommandSetup &setup);
 
 } // namespace tavimo::cli

@@ -2,6 +2,7 @@
 #include "cli/command_run.h"
 #include "cli/console_output.h"
 #include "cli/download_jobs.h"
+#include "cli/exit_status.h"
 #include "cli/progress_meter.h"
 #include "cli/run_settings.h"
 #include "cli/stop_signals.h"
@@ -83,10 +84,10 @@ int main(int argc, char **argv)
     QObject::connect(&net, &ModXmlHttp::downloadProgress, &net,
                      [&meter](const QString &path, qint64 received, qint64 total) { meter.report(path, received, total); });
 
-    RunVerdict verdict;
+    bool interrupted = false;
     StopSignals stops;
     QObject::connect(&stops, &StopSignals::stopRequested, &net, [&](int) {
-        verdict.interrupted = true;
+        interrupted = true;
         net.cancelAll();
         jobs.abandon();
         // A workflow in one of its pauses sees the stop only when the pause ends.
@@ -97,10 +98,10 @@ int main(int argc, char **argv)
     });
 
     CommandSetup setup{hosts, root, net, jobs.downloads(), out, PauseSetting()};
-    RunCommand(options, setup, verdict);
-    if (verdict.interrupted)
+    const RunResult result = RunCommand(options, setup);
+    if (interrupted)
         out.error(QStringLiteral("已中断"));
     if (options.command != Command::Channels)
-        out.always(SummaryLine(jobs.downloads().counts()));
-    return verdict.exitStatus(jobs.downloads().counts());
+        out.always(SummaryLine(result.counts));
+    return ExitStatus(result, interrupted);
 }

@@ -4,30 +4,18 @@
 
 namespace tavimo {
 
-// The album download from the album's catalogue page: the album button
-// (cmdDown2) and the per-album routine of the artist download.
-class AlbumPageDownload {
-public:
-    AlbumPageDownload(const WorkflowContext &context, TrackTables &tables) : ctx_(context), tables_(tables) {}
+// The album at its catalogue page address as the user typed it: every track
+// into a folder named after the page's title, beneath the download root.
+// Fills dictAlbum2.
+RunResult DownloadAlbumByPage(const WorkflowContext &context, const QString &typedAddress);
 
-    void cmdDown2_Click();
+// One album of an artist download into a subfolder of parentFolder (which
+// exists). Fills dictAlbum3.
+RunResult DownloadArtistAlbum(const WorkflowContext &context, const QString &albumUrl, const QString &parentFolder);
 
-    // One album into a subfolder of parentFolder (which exists); touches no
-    // button. Fills dictAlbum3.
-    void DownloadAlbumFromPage(const QString &albumUrl, const QString &parentFolder);
-
-    // The text between the first startMark and the first endMark; the
-    // message box "Err:..." and the empty text when the marks do not frame
-    // a piece of the text.
-    QString TextBetween(const QString &text, const QString &startMark, const QString &endMark);
-
-private:
-    QString albumTitleOf(const QString &page);
-    void downloadTracks(int rows, const QString &albumTitle, const QString &parentFolder, const Dictionary<> &table);
-    QString trackAddress(const QString &songId) const;
-
-    WorkflowContext ctx_;
-    TrackTables &tables_;
-};
+// The text between the first startMark and the first endMark; the message
+// box "Err:..." and the empty text when the marks do not frame a piece of
+// the text.
+QString TextBetween(MainView &view, const QString &text, const QString &startMark, const QString &endMark);
 
 } // namespace tavimo

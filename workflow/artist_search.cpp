@@ -1,33 +1,30 @@
 #include "workflow/artist_search.h"
 
-#include "workflow/address_input.h"
 #include "parse/regex_module.h"
+#include "workflow/address_input.h"
+#include "workflow/artist_download.h"
 
 namespace tavimo {
 
-void ArtistSearch::cmdSinger2_Click()
+FoundArtist FindArtist(const WorkflowContext &context, const QString &name)
 {
-    // The artist button's disabled state is the sign of a running artist download.
-    if (!ctx_.view.isButtonEnabled(MainButton::cmdSinger)) {
-        ctx_.view.showMessage(QStringLiteral("请先等待上一个操作完成"), DialogIcon::Information);
-        return;
-    }
-    ctx_.view.setStatus(QStringLiteral("正在获取歌手的所有专辑... "));
-    ButtonBusy busy(ctx_.view, MainButton::cmdSinger2);
-    const QString searchAddress =
-        ctx_.hosts.catalogueAddress(QStringLiteral("/subject_search?search_text=")) + ctx_.view.singerNameText();
-    const QString results = ctx_.net.GetHttpText(QStringLiteral("UTF-8"), searchAddress);
-    if (ctx_.stopped())
-        return;
-    const QString prefix = ctx_.artistAddressPrefix();
-    const QString artistLink = RegexFirstMatch(prefix + QStringLiteral("\\d+/"), results);
-    const QString artistId = IdentifierFromAddress(artistLink, prefix);
-    if (!ReadsAsNumber(artistId)) {
-        ctx_.view.showMessage(QStringLiteral("找不到对应歌手"), DialogIcon::Critical);
-        return;
-    }
-    ctx_.view.setSingerIdText(prefix + artistId + u'/');
-    artist_.cmdSinger_Click();
+    const RunTally tally(context.downloads);
+    context.view.setStatus(QStringLiteral("正在获取歌手的所有专辑... "));
+    const QString searchAddress = context.hosts.catalogueAddress(QStringLiteral("/subject_search?search_text=")) + name;
+    const QString results = context.net.GetHttpText(QStringLiteral("UTF-8"), searchAddress);
+    if (context.stopped())
+        return {tally.result(RunEnd::Stopped), QString()};
+    const QString prefix = context.artistAddressPrefix();
+    const QString artistId = IdentifierFromAddress(RegexFirstMatch(prefix + QStringLiteral("\\d+/"), results), prefix);
+    if (!ReadsAsNumber(artistId))
+        return {context.refuse(tally, QStringLiteral("找不到对应歌手")), QString()};
+    return {tally.result(RunEnd::Done), prefix + artistId + u'/'};
+}
+
+RunResult DownloadArtistByName(const WorkflowContext &context, const QString &name)
+{
+    const FoundArtist found = FindArtist(context, name);
+    return found.address.isEmpty() ? found.result : DownloadArtistByPage(context, found.address);
 }
 
 } // namespace tavimo

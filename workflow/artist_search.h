@@ -1,21 +1,21 @@
 #pragma once
 
 #include "workflow/workflow_context.h"
-#include "workflow/artist_download.h"
 
 namespace tavimo {
 
-// The artist-by-name button (cmdSinger2): finds the artist's page through the
-// catalogue search and runs the artist download on it.
-class ArtistSearch {
-public:
-    ArtistSearch(const WorkflowContext &context, ArtistDownload &artist) : ctx_(context), artist_(artist) {}
-
-    void cmdSinger2_Click();
-
-private:
-    WorkflowContext ctx_;
-    ArtistDownload &artist_;
+// What the catalogue search found for an artist's name: the artist's page
+// address, or the result of a search that found none (Rejected, with its
+// message box) or was stopped.
+struct FoundArtist {
+    RunResult result;
+    QString address;
 };
+
+// Asks the catalogue search for the name and takes its first artist link.
+FoundArtist FindArtist(const WorkflowContext &context, const QString &name);
+
+// The artist download on the page FindArtist finds for the name.
+RunResult DownloadArtistByName(const WorkflowContext &context, const QString &name);
 
 } // namespace tavimo

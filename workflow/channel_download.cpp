@@ -18,39 +18,41 @@ constexpr int kIdleCyclesToEnd = 10;
 // count of cycles in a row without a new title.
 class ChannelDownload {
 public:
-    ChannelDownload(HotContext &context, int position) : context_(context), view_(context.view), position_(position)
+    ChannelDownload(HotContext &context, const HotChannel &channel)
+        : context_(context), view_(context.view), channel_(channel), tally_(context.app.downloads)
     {
     }
 
-    void run()
+    RunResult run()
     {
-        const QString name = view_.channelEntry(position_).section(QLatin1Char('\t'), 0, 0);
-        folder_ = context_.app.downloadRoot + u'/' + ChannelFolderName(name);
+        // The name as the list shows it, up to its first TAB.
+        folder_ = context_.app.downloadRoot + u'/' + ChannelFolderName(channel_.name.section(u'\t', 0, 0));
         EnsureFolder(folder_);
         int idleCycles = 0;
         do {
             ++idleCycles;
             QString reply;
             if (!fetchPlaylist(reply))
-                return;
+                return tally_.result(RunEnd::Stopped);
             if (downloadNewTracks(reply))
                 idleCycles = 0;
             context_.app.downloads.finish();
             if (context_.stopped())
-                return;
+                return tally_.result(RunEnd::Stopped);
             view_.setStatus(QStringLiteral("已下载%1首, 2秒后继续, 请稍后... ...").arg(filesInFolder()));
-            YieldingPause(context_.pauses.afterPageMs);
+            YieldingPause(context_.app.pauses.afterPageMs);
             if (context_.stopped())
-                return;
+                return tally_.result(RunEnd::Stopped);
         } while (idleCycles < kIdleCyclesToEnd);
         view_.setStatus(QStringLiteral("MP3下载完毕."));
+        return tally_.result(RunEnd::Done);
     }
 
 private:
     QString playlistAddress() const
     {
         return context_.app.hosts.radioAddress(QStringLiteral("/j/mine/playlist?from=mainsite&type=n&channel=") +
-                                               view_.channelId(position_));
+                                               channel_.id);
     }
 
     // Asks until the service gives a valid playlist; false when the window
@@ -65,7 +67,7 @@ private:
                 return true;
             view_.setStatus(QStringLiteral("请求失效，正在重试..."));
             // A pause between attempts instead of hammering the service.
-            YieldingPause(context_.pauses.beforeRetryMs);
+            YieldingPause(context_.app.pauses.beforeRetryMs);
             if (context_.stopped())
                 return false;
         }
@@ -100,7 +102,8 @@ private:
 
     HotContext &context_;
     HotView &view_;
-    const int position_;
+    const HotChannel channel_;
+    const RunTally tally_;
     QString folder_;
     Dictionary<> seen_;
 };
@@ -115,16 +118,9 @@ QString ChannelFolderName(const QString &channelName)
     return prefix + CleanFileName(ShortenToUtf8Bytes(CleanFileName(channelName), room));
 }
 
-void DownloadSelectedChannel(HotContext &context)
+RunResult DownloadChannel(HotContext &context, const HotChannel &channel)
 {
-    const int position = context.view.selectedChannel();
-    if (position < 0)
-        return;
-    context.view.setDownloadEnabled(false);
-    ChannelDownload(context, position).run();
-    // A closed window is gone from the user's view: nothing to enable.
-    if (!context.view.isClosed())
-        context.view.setDownloadEnabled(true);
+    return ChannelDownload(context, channel).run();
 }
 
 } // namespace tavimo

@@ -4,10 +4,9 @@
 
 namespace tavimo {
 
-// `cmdDown` of `hotForm`: downloads the selected channel's tracks in cycles
-// of one playlist each, until ten cycles in a row bring no new title.
-// Does nothing when no channel is selected.
-void DownloadSelectedChannel(HotContext &context);
+// Downloads one channel's tracks in cycles of one playlist each, until ten
+// cycles in a row bring no new title.
+RunResult DownloadChannel(HotContext &context, const HotChannel &channel);
 
 // The folder of a channel's tracks: "热门兆赫 - " and the cleaned channel
 // name, shortened so that the whole folder name fits one file-system name.

@@ -25,8 +25,9 @@ QString UniqueTrackName(const QString &title, Dictionary<> &usedTitles)
     return name;
 }
 
-void HarvestLikedTracks(LikedContext &context)
+RunResult HarvestLikedTracks(LikedContext &context)
 {
+    const RunTally tally(context.app.downloads);
     LikedView &view = context.view;
     const WorkflowContext &app = context.app;
     view.showProgressLayout();
@@ -38,7 +39,7 @@ void HarvestLikedTracks(LikedContext &context)
     for (qint64 offset = 0;; offset += kPageStep) {
         const QString page = app.net.GetHttpText(QStringLiteral("UTF-8"), LikedListAddress(app.hosts, offset));
         if (context.stopped())
-            return;
+            return tally.result(RunEnd::Stopped);
         const QList<LikedEntry> entries = ReadLikedEntries(page);
         if (entries.isEmpty())
             break;
@@ -50,14 +51,15 @@ void HarvestLikedTracks(LikedContext &context)
             app.downloads.download(trackAddress(app.hosts, entry.sid),
                                    likedFolder + QLatin1Char('/') + CleanFileName(name) + QStringLiteral(".mp3"));
             if (context.stopped())
-                return;
+                return tally.result(RunEnd::Stopped);
         }
     }
     app.downloads.finish();
     if (context.stopped())
-        return;
+        return tally.result(RunEnd::Stopped);
     app.view.setStatus(QStringLiteral("红心下载完毕. 共") + QString::number(tracks) + QStringLiteral("首."));
     view.closeWindow();
+    return tally.result(RunEnd::Done);
 }
 
 } // namespace tavimo

@@ -17,7 +17,7 @@ struct LikedContext {
 // Reads the signed-in user's liked list page by page (offsets 0, 15, 30,
 // ...) and downloads every track into the liked folder; ends with the
 // summary in the main window's status line and closes its window.
-void HarvestLikedTracks(LikedContext &context);
+RunResult HarvestLikedTracks(LikedContext &context);
 
 // The file name stem of a title within one harvest: the first use keeps the
 // title, each further use appends " - reName" once more. Records the result.

@@ -1,6 +1,7 @@
 #include "workflow/load_hot_channels.h"
 
 #include "net/yielding_pause.h"
+#include "parse/json.h"
 
 namespace tavimo {
 
@@ -14,48 +15,48 @@ QString cataloguePageAddress(const ServiceHosts &hosts, int offset)
     return hosts.radioAddress(QStringLiteral("/j/explore/hot_channels?start=%1&limit=%2").arg(offset).arg(kPageSize));
 }
 
-// Lists the channels of one catalogue reply; returns their track count.
-qint64 listChannels(HotView &view, const QString &reply)
+// Lists the channels of one catalogue reply; counts them and their tracks.
+void ListChannels(HotView &view, const QString &reply, int &listed, qint64 &tracks)
 {
     const JsonValue channels = ParseJson(reply).Item(QStringLiteral("data")).Item(QStringLiteral("channels"));
-    qint64 tracks = 0;
     for (int i = 1; i <= channels.Count(); ++i) {
         const JsonValue &channel = channels.Item(i);
-        view.addChannel(ChannelEntry(channel), channel.Item(QStringLiteral("id")).toText());
-        tracks += channel.Item(QStringLiteral("song_num")).toText().toLongLong();
+        const HotChannel entry{channel.Item(QStringLiteral("id")).toText(), channel.Item(QStringLiteral("name")).toText(),
+                               channel.Item(QStringLiteral("song_num")).toText()};
+        view.addChannel(entry);
+        ++listed;
+        tracks += entry.songCount.toLongLong();
     }
-    return tracks;
 }
 
 } // namespace
 
-QString ChannelEntry(const JsonValue &channel)
+RunResult LoadHotChannels(HotContext &context)
 {
-    return channel.Item(QStringLiteral("name")).toText() + QLatin1Char('\t') + QLatin1Char('[') +
-           channel.Item(QStringLiteral("song_num")).toText() + QStringLiteral("首]");
-}
-
-void LoadHotChannels(HotContext &context)
-{
+    const RunTally tally(context.app.downloads);
     HotView &view = context.view;
     view.setStatus(QStringLiteral("正在加载400个热门兆赫,请稍后... ..."));
     // The root visit only warms the session; its reply is not read.
     context.app.net.GetHttpText(QStringLiteral("utf-8"), QStringLiteral("http://") + context.app.hosts.radio);
     // A 64-bit total: the service's counts cannot overflow it.
     qint64 total = 0;
+    int listed = 0;
     for (int offset = 0; offset < kCatalogueSize; offset += kPageSize) {
         if (context.stopped())
-            return;
+            return tally.result(RunEnd::Stopped);
         const QString reply =
             context.app.net.GetHttpText(QStringLiteral("utf-8"), cataloguePageAddress(context.app.hosts, offset));
         if (context.stopped())
-            return;
-        total += listChannels(view, reply);
+            return tally.result(RunEnd::Stopped);
+        ListChannels(view, reply, listed, total);
         view.setStatus(QStringLiteral("已获取MP3 %1 首。2秒后继续加载... ...").arg(total));
-        YieldingPause(context.pauses.afterPageMs);
+        YieldingPause(context.app.pauses.afterPageMs);
     }
-    if (!context.stopped())
-        view.setStatus(QStringLiteral("400个热门兆赫，共获取MP3 %1 首。").arg(total));
+    if (context.stopped())
+        return tally.result(RunEnd::Stopped);
+    const QString summary = QStringLiteral("400个热门兆赫，共获取MP3 %1 首。").arg(total);
+    view.setStatus(summary);
+    return tally.result(listed > 0 ? RunEnd::Done : RunEnd::NothingFound, listed > 0 ? QString() : summary);
 }
 
 } // namespace tavimo

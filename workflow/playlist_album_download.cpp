@@ -1,7 +1,7 @@
 #include "workflow/playlist_album_download.h"
 
-#include "workflow/address_input.h"
 #include "download/download_root.h"
+#include "workflow/address_input.h"
 #include "parse/json.h"
 
 namespace tavimo {
@@ -34,20 +34,38 @@ JsonValue SongsOf(const JsonValue &reply)
     return songs.isArray() ? songs : JsonValue();
 }
 
+QString PlaylistAddress(const ServiceHosts &hosts, const QString &albumNumber)
+{
+    return hosts.radioAddress(QStringLiteral("/j/mine/playlist?type=n&h=&channel=0&context=channel:0|subject_id:") +
+                              albumNumber + QStringLiteral("&from=mainsite"));
+}
+
+// Downloads one kept track unless its title was taken before in this run.
+void DownloadTrack(const WorkflowContext &context, const JsonValue &song, const QString &albumFolder)
+{
+    Dictionary<> &taken = context.tables.dictPlaylist;
+    const QString title = song.Item(kTitle).toText();
+    if (taken.Exists(title))
+        return;
+    context.view.setStatus(QStringLiteral("下载第") + QString::number(taken.Count() + 1) + QStringLiteral("首:  《") +
+                           title + QStringLiteral("》 ..."));
+    const QString url = song.Item(kUrl).toText();
+    taken.Add(title, url);
+    context.downloads.download(url, albumFolder + u'/' + CleanFileName(title) + QStringLiteral(".mp3"));
+}
+
 } // namespace
 
-void PlaylistAlbumDownload::cmdDown_Click()
+RunResult DownloadAlbumByPlaylist(const WorkflowContext &context, const QString &typedAddress)
 {
-    ButtonBusy busy(ctx_.view, MainButton::cmdDown);
-    tables_.dictPlaylist.RemoveAll();
-    const QString albumNumber = IdentifierFromAddress(ctx_.view.albumIdText(), ctx_.albumAddressPrefix());
-    if (!ReadsAsNumber(albumNumber)) {
-        ctx_.view.showMessage(QStringLiteral("专辑地址输入有误"), DialogIcon::Critical);
-        return;
-    }
-    const QString reply = ctx_.net.GetHttpText(QStringLiteral("UTF-8"), playlistAddress(albumNumber));
-    if (ctx_.stopped())
-        return;
+    const RunTally tally(context.downloads);
+    context.tables.dictPlaylist.RemoveAll();
+    const QString albumNumber = IdentifierFromAddress(typedAddress, context.albumAddressPrefix());
+    if (!ReadsAsNumber(albumNumber))
+        return context.refuse(tally, QStringLiteral("专辑地址输入有误"));
+    const QString reply = context.net.GetHttpText(QStringLiteral("UTF-8"), PlaylistAddress(context.hosts, albumNumber));
+    if (context.stopped())
+        return tally.result(RunEnd::Stopped);
     const JsonValue songs = SongsOf(ParseJson(reply));
     QString albumTitle;
     QString albumFolder;
@@ -58,36 +76,23 @@ void PlaylistAlbumDownload::cmdDown_Click()
         if (albumTitle.isEmpty()) {
             // The first kept track names the album and its folder.
             albumTitle = TrimBlanks(CleanFileName(song.Item(kAlbumTitle).toText()));
-            albumFolder = albumTitle.isEmpty() ? ctx_.downloadRoot : ctx_.downloadRoot + u'/' + albumTitle;
+            albumFolder = albumTitle.isEmpty() ? context.downloadRoot : context.downloadRoot + u'/' + albumTitle;
             EnsureFolder(albumFolder);
         }
-        if (!downloadTrack(song, albumFolder))
-            return;
+        DownloadTrack(context, song, albumFolder);
+        if (context.stopped())
+            return tally.result(RunEnd::Stopped);
     }
-    ctx_.downloads.finish();
-    if (ctx_.stopped())
-        return;
-    ctx_.view.setStatus(albumTitle.isEmpty() ? QStringLiteral("抱歉,没找到专辑文件,下载失败!")
-                                             : QStringLiteral("专辑《") + albumTitle + QStringLiteral("》下载完毕!"));
-}
-
-bool PlaylistAlbumDownload::downloadTrack(const JsonValue &song, const QString &albumFolder)
-{
-    const QString title = song.Item(kTitle).toText();
-    if (tables_.dictPlaylist.Exists(title))
-        return true;
-    ctx_.view.setStatus(QStringLiteral("下载第") + QString::number(tables_.dictPlaylist.Count() + 1) +
-                        QStringLiteral("首:  《") + title + QStringLiteral("》 ..."));
-    const QString url = song.Item(kUrl).toText();
-    tables_.dictPlaylist.Add(title, url);
-    ctx_.downloads.download(url, albumFolder + u'/' + CleanFileName(title) + QStringLiteral(".mp3"));
-    return !ctx_.stopped();
-}
-
-QString PlaylistAlbumDownload::playlistAddress(const QString &albumNumber) const
-{
-    return ctx_.hosts.radioAddress(QStringLiteral("/j/mine/playlist?type=n&h=&channel=0&context=channel:0|subject_id:") +
-                                   albumNumber + QStringLiteral("&from=mainsite"));
+    context.downloads.finish();
+    if (context.stopped())
+        return tally.result(RunEnd::Stopped);
+    if (albumTitle.isEmpty()) {
+        const QString nothing = QStringLiteral("抱歉,没找到专辑文件,下载失败!");
+        context.view.setStatus(nothing);
+        return tally.result(RunEnd::NothingFound, nothing);
+    }
+    context.view.setStatus(QStringLiteral("专辑《") + albumTitle + QStringLiteral("》下载完毕!"));
+    return tally.result(RunEnd::Done);
 }
 
 } // namespace tavimo

@@ -1,31 +1,15 @@
 #pragma once
 
-#include "workflow/main_view.h"
+#include "download/track_downloads.h"
 #include "net/mod_xml_http.h"
 #include "net/service_hosts.h"
-#include "download/track_downloads.h"
 #include "parse/dictionary.h"
+#include "workflow/main_view.h"
+#include "workflow/run_result.h"
 
 #include <QString>
 
 namespace tavimo {
-
-// Everything a workflow of the main window works with, handed in by whoever
-// runs it (the window or the command line).
-struct WorkflowContext {
-    ServiceHosts hosts;
-    ModXmlHttp &net;
-    TrackDownloads &downloads;
-    QString downloadRoot; // "/"-separated, no trailing "/"
-    MainView &view;
-
-    // True once the program is closing: a workflow returns at its next step
-    // and writes nothing more.
-    bool stopped() const { return net.isCancelled(); }
-
-    QString albumAddressPrefix() const { return hosts.catalogueAddress(QStringLiteral("/subject/")); }
-    QString artistAddressPrefix() const { return hosts.catalogueAddress(QStringLiteral("/musician/")); }
-};
 
 // The main window's track tables, kept for the life of the program: the album
 // button's, the artist download's current album, and the playlist method's
@@ -34,6 +18,40 @@ struct TrackTables {
     Dictionary<> dictAlbum2;
     Dictionary<> dictAlbum3;
     Dictionary<> dictPlaylist;
+};
+
+// The pauses of the workflows that ask the service again. Tests shorten them.
+struct WorkflowPauses {
+    int listingRetryMs = 1000; // before asking again for an artist's album listing
+    int afterPageMs = 2000;    // after each channel catalogue page and each channel download cycle
+    int beforeRetryMs = 1000;  // before asking again for a refused channel playlist
+};
+
+// Everything a workflow works with, handed in by whoever runs it (a window
+// or the command line).
+struct WorkflowContext {
+    ServiceHosts hosts;
+    ModXmlHttp &net;
+    TrackDownloads &downloads;
+    QString downloadRoot; // "/"-separated, no trailing "/"
+    MainView &view;
+    TrackTables &tables;
+    WorkflowPauses pauses = {};
+
+    // True once the program is closing: a workflow returns at its next step
+    // and writes nothing more.
+    bool stopped() const { return net.isCancelled(); }
+
+    QString albumAddressPrefix() const { return hosts.catalogueAddress(QStringLiteral("/subject/")); }
+    QString artistAddressPrefix() const { return hosts.catalogueAddress(QStringLiteral("/musician/")); }
+
+    // The result of a run that refused its input: the refusal in the
+    // message box.
+    RunResult refuse(const RunTally &tally, const QString &message) const
+    {
+        view.showMessage(message, MessageKind::Critical);
+        return tally.result(RunEnd::Rejected, message);
+    }
 };
 
 } // namespace tavimo

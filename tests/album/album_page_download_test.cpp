@@ -39,8 +39,9 @@ TEST_F(AlbumPageDownloadTest, DownloadsEveryTrackIntoTheAlbumFolder)
     EXPECT_EQ(root.allFiles(), expectedFiles);
     EXPECT_EQ(view.statuses, expectedStatuses);
     EXPECT_TRUE(view.messages.isEmpty());
-    EXPECT_TRUE(view.isButtonEnabled(MainButton::cmdDown2));
-    EXPECT_EQ(workflows->tables.dictAlbum2.Count(), int(album.tracks.size()));
+    EXPECT_EQ(result.end, RunEnd::Done);
+    EXPECT_EQ(result.counts.saved, int(album.tracks.size()));
+    EXPECT_EQ(tables.dictAlbum2.Count(), int(album.tracks.size()));
 }
 
 // Running the same album again requests no file and changes none.
@@ -53,6 +54,8 @@ TEST_F(AlbumPageDownloadTest, RerunFetchesNothing)
     EXPECT_EQ(requestsTo("/view/"), 0);
     EXPECT_EQ(root.allFiles(), files);
     EXPECT_TRUE(view.lastStatus().endsWith(QStringLiteral("》下载完毕!")));
+    EXPECT_EQ(result.counts.alreadyPresent, files.size());
+    EXPECT_EQ(result.counts.saved, 0);
 }
 
 // A missing high-bit-rate file is fetched once more without "_192k", never a third time.
@@ -96,8 +99,9 @@ TEST_F(AlbumPageDownloadTest, RejectsAddressesThatDoNotReduceToANumber)
         view.messages.clear();
         runAlbum(typed);
         ASSERT_EQ(view.messageTexts(), QStringList{QStringLiteral("专辑地址无法识别")});
-        EXPECT_EQ(view.messages.front().icon, DialogIcon::Critical);
-        EXPECT_TRUE(view.isButtonEnabled(MainButton::cmdDown2));
+        EXPECT_EQ(view.messages.front().kind, MessageKind::Critical);
+        EXPECT_EQ(result.end, RunEnd::Rejected);
+        EXPECT_EQ(result.reason, QStringLiteral("专辑地址无法识别"));
     }
     EXPECT_TRUE(emulator.requestLog().empty());
     EXPECT_TRUE(root.allFiles().isEmpty());
@@ -119,6 +123,8 @@ TEST_F(AlbumPageDownloadTest, PageWithoutTrackRowsCreatesNothing)
     const emu::Album &album = emulator.catalogue().album(AlbumCase::NoTrackRows);
     runAlbum(AlbumCase::NoTrackRows);
     EXPECT_EQ(view.lastStatus(), QStringLiteral("没找到文件,下载《") + folderOf(album) + QStringLiteral("》失败!"));
+    EXPECT_EQ(result.end, RunEnd::NothingFound);
+    EXPECT_EQ(result.reason, view.lastStatus());
     EXPECT_TRUE(QDir(root.path()).isEmpty());
     EXPECT_EQ(requestsTo("/view/"), 0);
 }

@@ -34,7 +34,8 @@ TEST_F(PlaylistAlbumDownloadTest, KeepsTheAlbumsTracks)
     EXPECT_EQ(root.allFiles(), expected);
     EXPECT_TRUE(view.statuses.front().startsWith(QStringLiteral("下载第1首:  《")));
     EXPECT_EQ(view.lastStatus(), QStringLiteral("专辑《") + CleanFileName(q(album.title)) + QStringLiteral("》下载完毕!"));
-    EXPECT_TRUE(view.isButtonEnabled(MainButton::cmdDown));
+    EXPECT_EQ(result.end, RunEnd::Done);
+    EXPECT_EQ(result.counts.saved, expected.size());
 }
 
 // Replies that are no playlist of the album count as no tracks: no folder, no crash.
@@ -48,6 +49,7 @@ TEST_F(PlaylistAlbumDownloadTest, RepliesWithoutTracksOfTheAlbum)
         emulator.setFault("/j/mine/playlist", fault);
         runPlaylist(album);
         EXPECT_EQ(view.lastStatus(), kNoTracks) << int(fault.kind);
+        EXPECT_EQ(result.end, RunEnd::NothingFound) << int(fault.kind);
     }
     emulator.clearFaults();
     runPlaylist(QStringLiteral("987654321"));
@@ -61,7 +63,7 @@ TEST_F(PlaylistAlbumDownloadTest, RejectsUnusableAddresses)
 {
     runPlaylist(QStringLiteral("http://elsewhere/subject/1/"));
     EXPECT_EQ(view.messageTexts(), QStringList{QStringLiteral("专辑地址输入有误")});
-    EXPECT_TRUE(view.isButtonEnabled(MainButton::cmdDown));
+    EXPECT_EQ(result.end, RunEnd::Rejected);
     EXPECT_TRUE(emulator.requestLog().empty());
 }
 

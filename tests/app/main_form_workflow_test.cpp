@@ -47,6 +47,38 @@ TEST_F(MainFormWorkflowTest, RejectedAddressFreesTheButtonAtOnce)
     EXPECT_TRUE(emulator.requestLog().empty());
 }
 
+// Each workflow button is disabled for its run and free again after it; the
+// search writes the artist's page address it found into the address box.
+TEST_F(MainFormWorkflowTest, ButtonsRunTheirWorkflowsAndAreFreeAgain)
+{
+    const emu::Artist &artist = emulator.catalogue().artist(ArtistCase::Plain);
+    form->txtAlbumID->setText(albumAddress(plainAlbum()));
+    form->txtSingerID->setText(QStringLiteral("replaced by the search"));
+    form->txtSingerName->setText(q(artist.name).section(u' ', 0, 0));
+    const struct {
+        QPushButton *button;
+        QString closing;
+    } rows[] = {
+        {form->cmdDown2, albumDone()},
+        {form->cmdDown, QStringLiteral("专辑") + albumDone()},
+        {form->cmdSinger2, QStringLiteral("歌手[") + q(artist.name) + QStringLiteral("]下载完毕! ")},
+    };
+    for (const auto &row : rows) {
+        bool disabledDuringRun = false;
+        const QMetaObject::Connection watch = QObject::connect(form.get(), &MainForm::statusChanged, [&] {
+            disabledDuringRun = disabledDuringRun || !row.button->isEnabled();
+        });
+        row.button->click();
+        QObject::disconnect(watch);
+        EXPECT_TRUE(disabledDuringRun) << row.button->objectName().toStdString();
+        EXPECT_TRUE(row.button->isEnabled()) << row.button->objectName().toStdString();
+        EXPECT_EQ(statuses.last(), row.closing);
+    }
+    EXPECT_EQ(form->txtSingerID->text(), artistAddress(artist));
+    EXPECT_TRUE(form->cmdSinger->isEnabled());
+    EXPECT_TRUE(dialogs.boxes.isEmpty());
+}
+
 // An artist download started while the album waits runs to its end first; the album then finishes.
 TEST_F(MainFormWorkflowTest, ArtistStartedDuringAnAlbumCompletesFirst)
 {

@@ -36,7 +36,23 @@ TEST_F(ArtistDownloadTest, DownloadsEveryListedAlbumOnce)
     for (const std::string &number : artist.albumNumbers)
         EXPECT_EQ(requestsTo("/subject/" + number + "/"), 1) << number;
     EXPECT_EQ(view.lastStatus(), closing(artist));
-    EXPECT_TRUE(view.isButtonEnabled(MainButton::cmdSinger));
+    EXPECT_EQ(result.end, RunEnd::Done);
+}
+
+// An album page that fails is the run's failure, named by that album's text,
+// after every other album was downloaded.
+TEST_F(ArtistDownloadTest, AnAlbumWithoutTracksFailsTheRun)
+{
+    const emu::Artist &artist = emulator.catalogue().artist(ArtistCase::Plain);
+    ASSERT_GE(artist.albumNumbers.size(), 2u);
+    emulator.setFault("/subject/" + artist.albumNumbers.front() + "/", Fault::status(500));
+    runArtist(artistAddress(artist));
+    EXPECT_EQ(result.end, RunEnd::Failed);
+    EXPECT_TRUE(result.reason.startsWith(QStringLiteral("没找到文件,下载《"))) << result.reason.toStdString();
+    EXPECT_EQ(view.lastStatus(), closing(artist));
+    EXPECT_GT(result.counts.saved, 0);
+    EXPECT_EQ(QDir(root.file(artistFolder(artist))).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size(),
+              qsizetype(artist.albumNumbers.size() - 1));
 }
 
 // A listing that fails three times is asked again, a pause apart, each attempt timed in the status line.
@@ -44,7 +60,7 @@ TEST_F(ArtistDownloadTest, ListingRetriedUntilItAnswers)
 {
     const emu::Artist &artist = emulator.catalogue().artist(ArtistCase::Plain);
     emulator.setFault("/musician/" + artist.id + "/albums?start=0", Fault::failFirst(3));
-    workflows->artist.setListingRetryPause(1000);
+    pauses.listingRetryMs = 1000;
     QElapsedTimer elapsed;
     elapsed.start();
     runArtist(artistAddress(artist));
@@ -67,6 +83,7 @@ TEST_F(ArtistDownloadTest, RejectsUnusableAddresses)
         view.messages.clear();
         runArtist(typed);
         EXPECT_EQ(view.messageTexts(), QStringList{QStringLiteral("歌手地址输入有误")}) << typed.toStdString();
+        EXPECT_EQ(result.end, RunEnd::Rejected);
     }
     EXPECT_TRUE(emulator.requestLog().empty());
     // Bare identifiers and addresses without the closing "/" or with blanks around pass.
@@ -83,9 +100,9 @@ TEST_F(ArtistDownloadTest, UnknownArtistLeavesNoFolder)
 {
     runArtist(QStringLiteral("999999"));
     EXPECT_EQ(view.messageTexts(), QStringList{QStringLiteral("对应歌手不存在! 请再次检查输入.")});
-    EXPECT_EQ(view.messages.front().icon, DialogIcon::Critical);
+    EXPECT_EQ(view.messages.front().kind, MessageKind::Critical);
+    EXPECT_EQ(result.end, RunEnd::Rejected);
     EXPECT_TRUE(QDir(root.path()).isEmpty());
-    EXPECT_TRUE(view.isButtonEnabled(MainButton::cmdSinger));
 }
 
 // An artist without albums keeps its empty folder and still closes with its name.

@@ -1,5 +1,6 @@
 #include "cli/cli_main_view.h"
 #include "cli/console_output.h"
+#include "cli/exit_status.h"
 #include "cli/progress_meter.h"
 
 #include <gtest/gtest.h>
@@ -95,54 +96,41 @@ TEST(ProgressMeter, FormatsTheLine)
               QStringLiteral("一二三四五六七八九十一二三四五六七八九十一二三…  0 B"));
 }
 
-struct MessageRow {
-    QString text;
-    DialogIcon icon;
-    bool rejected;
-    bool failed;
+// Refusals and other critical boxes are errors, other boxes notices.
+TEST(CliMainView, MessageKindsChooseTheLine)
+{
+    Captured captured;
+    ConsoleOutput out(captured.stream(), false, true);
+    CliMainView view(out);
+    view.showMessage(QStringLiteral("专辑地址输入有误"), MessageKind::Critical);
+    view.showMessage(QStringLiteral("请先等待上一个操作完成"), MessageKind::Information);
+    view.setStatus(QStringLiteral("正在下载"));
+    EXPECT_EQ(QString::fromUtf8(captured.text()), QStringLiteral("错误: 专辑地址输入有误\n"));
+}
+
+struct ExitRow {
+    RunEnd end;
+    int failedTracks;
+    bool interrupted;
+    int status;
 };
 
-// Rejected input gives exit 2, other failures exit 1, notices neither.
-TEST(CliMainView, MessagesDecideTheVerdict)
+// Exit statuses: interrupted over rejected over anything missing over complete.
+TEST(ExitStatus, FollowsTheResult)
 {
-    // The other refusals are run through the program itself.
-    const QList<MessageRow> rows = {
-        {QStringLiteral("专辑地址输入有误"), DialogIcon::Critical, true, false},
-        {QStringLiteral("Err:无效的过程调用或参数"), DialogIcon::Critical, false, true},
-        {QStringLiteral("请先等待上一个操作完成"), DialogIcon::Information, false, false},
+    const QList<ExitRow> rows = {
+        {RunEnd::Done, 0, false, kExitComplete},          {RunEnd::Done, 1, false, kExitSomeFailed},
+        {RunEnd::NothingFound, 0, false, kExitSomeFailed}, {RunEnd::Failed, 0, false, kExitSomeFailed},
+        {RunEnd::Rejected, 0, false, kExitRejected},      {RunEnd::Stopped, 0, false, kExitInterrupted},
+        {RunEnd::Rejected, 1, true, kExitInterrupted},
     };
-    for (const MessageRow &row : rows) {
-        Captured captured;
-        ConsoleOutput out(captured.stream(), false, false);
-        RunVerdict verdict;
-        CliMainView view(out, verdict);
-        view.showMessage(row.text, row.icon);
-        EXPECT_EQ(verdict.rejected, row.rejected) << row.text.toStdString();
-        EXPECT_EQ(verdict.workflowFailed, row.failed) << row.text.toStdString();
+    for (const ExitRow &row : rows) {
+        RunResult result;
+        result.end = row.end;
+        result.counts.failed = row.failedTracks;
+        EXPECT_EQ(ExitStatus(result, row.interrupted), row.status) << int(row.end) << ' ' << row.failedTracks;
     }
-}
-
-// Status texts that say an album had nothing to download count as failures.
-TEST(CliMainView, FailureStatusTexts)
-{
-    EXPECT_TRUE(ReportsFailure(QStringLiteral("没找到文件,下载《》失败!")));
-    EXPECT_TRUE(ReportsFailure(QStringLiteral("没找到文件,下载《Some》失败!")));
-    EXPECT_TRUE(ReportsFailure(QStringLiteral("抱歉,没找到专辑文件,下载失败!")));
-    EXPECT_FALSE(ReportsFailure(QStringLiteral("《Some》下载完毕!")));
-    EXPECT_FALSE(ReportsFailure(QStringLiteral("获取专辑列表失败,重试...")));
-}
-
-// Exit statuses: interrupted over rejected over failed over complete.
-TEST(RunVerdict, ExitStatus)
-{
-    DownloadCounts clean{3, 2, 0};
-    DownloadCounts someFailed{3, 2, 1};
-    EXPECT_EQ(RunVerdict{}.exitStatus(clean), kExitComplete);
-    EXPECT_EQ(RunVerdict{}.exitStatus(someFailed), kExitSomeFailed);
-    EXPECT_EQ((RunVerdict{false, true, false}).exitStatus(clean), kExitSomeFailed);
-    EXPECT_EQ((RunVerdict{true, false, false}).exitStatus(someFailed), kExitRejected);
-    EXPECT_EQ((RunVerdict{true, true, true}).exitStatus(someFailed), kExitInterrupted);
-    EXPECT_EQ(SummaryLine(someFailed), QStringLiteral("完成: 已下载 3 首, 已存在 2 首, 失败 1 首"));
+    EXPECT_EQ(SummaryLine(DownloadCounts{3, 2, 1}), QStringLiteral("完成: 已下载 3 首, 已存在 2 首, 失败 1 首"));
 }
 
 } // namespace

@@ -1,20 +1,20 @@
 #include "faults/workflow_runs.h"
 
-#include "workflow/main_workflows.h"
 #include "cli/cli_browser_views.h"
-#include "workflow/channel_download.h"
-#include "workflow/load_hot_channels.h"
-#include "workflow/liked_harvest.h"
 #include "download/download_root.h"
 #include "download/parallel_track_downloads.h"
-#include "support/recording_main_view.h"
+#include "net/cookie_store.h"
+#include "tests/support/cookie_line.h"
+#include "tests/support/recording_main_view.h"
+#include "workflow/album_page_download.h"
+#include "workflow/artist_download.h"
+#include "workflow/channel_download.h"
+#include "workflow/liked_harvest.h"
+#include "workflow/load_hot_channels.h"
 
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
-#include "net/cookie_store.h"
-#include "tests/support/cookie_line.h"
-#include <QUrl>
 
 #include <cstdio>
 
@@ -36,10 +36,10 @@ void RunChannel(const WorkflowContext &app, const emu::Channel &channel)
 {
     cli::ConsoleOutput out(stderr, false, true);
     cli::CliHotView view(out);
-    HotContext context{app, view, HotPauses{0, 0}};
+    HotContext context{app, view};
     LoadHotChannels(context);
-    if (view.select(QString::number(channel.id)))
-        DownloadSelectedChannel(context);
+    if (const std::optional<HotChannel> listed = view.find(QString::number(channel.id)))
+        DownloadChannel(context, *listed);
 }
 
 void RunLiked(const WorkflowContext &app)
@@ -76,17 +76,14 @@ void RunWorkflow(Workflow workflow, emu::Emulator &emulator, ModXmlHttp &net, co
     const emu::Catalogue &catalogue = emulator.catalogue();
     SequentialTrackDownloads downloads(net);
     RecordingMainView view;
-    const WorkflowContext app{hosts, net, downloads, root, view};
-    MainWorkflows workflows(app);
-    workflows.artist.setListingRetryPause(1);
+    TrackTables tables;
+    const WorkflowContext app{hosts, net, downloads, root, view, tables, WorkflowPauses{1, 0, 0}};
     switch (workflow) {
     case Workflow::Album:
-        view.albumId = hosts.catalogueAddress(QStringLiteral("/subject/") + q(OrDefault(targets.albumNumber, catalogue.album(emu::AlbumCase::Plain).number)) + u'/');
-        workflows.albumPage.cmdDown2_Click();
+        DownloadAlbumByPage(app, hosts.catalogueAddress(QStringLiteral("/subject/") + q(OrDefault(targets.albumNumber, catalogue.album(emu::AlbumCase::Plain).number)) + u'/'));
         break;
     case Workflow::Artist:
-        view.singerId = hosts.catalogueAddress(QStringLiteral("/musician/") + q(OrDefault(targets.artistId, catalogue.artist(emu::ArtistCase::Plain).id)) + u'/');
-        workflows.artist.cmdSinger_Click();
+        DownloadArtistByPage(app, hosts.catalogueAddress(QStringLiteral("/musician/") + q(OrDefault(targets.artistId, catalogue.artist(emu::ArtistCase::Plain).id)) + u'/'));
         break;
     case Workflow::Channel:
         RunChannel(app, catalogue.channels().front());

@@ -57,7 +57,7 @@ protected:
 // from two catalogue pages with the real two-second pauses after each page.
 TEST_F(HotFormTest, ListsTheCatalogueOfFourHundredChannels)
 {
-    windows->hotPauses = HotPauses{};
+    windows->pauses() = WorkflowPauses{};
     QElapsedTimer clock;
     clock.start();
     hotForm *form = openLoaded();

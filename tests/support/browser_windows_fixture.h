@@ -52,7 +52,7 @@ protected:
         net = std::make_unique<ModXmlHttp>();
         main = std::make_unique<MainForm>(hosts, *net, dialogs, root.path());
         windows = std::make_unique<BrowserWindows>(*main, hosts, *net, root.path(), storage);
-        windows->hotPauses = {50, 50};
+        windows->pauses() = WorkflowPauses{50, 50, 50};
         main->show();
     }
     void endProgram()

@@ -1,10 +1,13 @@
 #pragma once
 
-#include "workflow/workflow_context.h"
-#include "workflow/main_workflows.h"
+#include "download/parallel_track_downloads.h"
 #include "emulator/emulator.h"
 #include "net/mod_xml_http.h"
-#include "download/parallel_track_downloads.h"
+#include "workflow/album_page_download.h"
+#include "workflow/artist_download.h"
+#include "workflow/artist_search.h"
+#include "workflow/playlist_album_download.h"
+#include "workflow/workflow_context.h"
 #include "tests/support/recording_main_view.h"
 #include "tests/support/temp_root.h"
 
@@ -13,21 +16,21 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <memory>
 
 namespace tavimo::test {
 
-// The main window's workflows without a window, against the emulator over
-// real HTTP, downloading into a fresh temporary root.
+// The album and artist workflows without a window, against the emulator
+// over real HTTP, downloading into a fresh temporary root.
 class WorkflowFixture : public ::testing::Test {
 protected:
     void SetUp() override
     {
         ASSERT_TRUE(emulator.start());
         hosts = emulator.hosts();
-        workflows = std::make_unique<MainWorkflows>(WorkflowContext{hosts, net, downloads, root.path(), view});
-        workflows->artist.setListingRetryPause(50);
+        pauses.listingRetryMs = 50;
     }
+
+    WorkflowContext context() { return WorkflowContext{hosts, net, downloads, root.path(), view, tables, pauses}; }
 
     static QString q(const std::string &text) { return QString::fromStdString(text); }
 
@@ -40,11 +43,11 @@ protected:
         return hosts.catalogueAddress(QStringLiteral("/musician/") + q(artist.id) + u'/');
     }
 
-    // Types into the main window's box and presses its button, as the user does.
-    void runAlbum(const QString &typed) { view.albumId = typed; workflows->albumPage.cmdDown2_Click(); }
-    void runPlaylist(const QString &typed) { view.albumId = typed; workflows->playlistAlbum.cmdDown_Click(); }
-    void runArtist(const QString &typed) { view.singerId = typed; workflows->artist.cmdSinger_Click(); }
-    void searchArtist(const QString &name) { view.singerName = name; workflows->artistSearch.cmdSinger2_Click(); }
+    // Runs a workflow on what the user typed and keeps its result.
+    void runAlbum(const QString &typed) { result = DownloadAlbumByPage(context(), typed); }
+    void runPlaylist(const QString &typed) { result = DownloadAlbumByPlaylist(context(), typed); }
+    void runArtist(const QString &typed) { result = DownloadArtistByPage(context(), typed); }
+    void searchArtist(const QString &name) { result = DownloadArtistByName(context(), name); }
 
     // Requests whose path and query begin with prefix.
     int requestsTo(const std::string &prefix) const
@@ -64,7 +67,9 @@ protected:
     ModXmlHttp net;
     SequentialTrackDownloads downloads{net};
     RecordingMainView view;
-    std::unique_ptr<MainWorkflows> workflows;
+    TrackTables tables;
+    WorkflowPauses pauses;
+    RunResult result;
 };
 
 } // namespace tavimo::test

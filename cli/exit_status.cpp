@@ -1,0 +1,31 @@
+#include "cli/exit_status.h"
+
+namespace tavimo::cli {
+
+int ExitStatus(const RunResult &result, bool interrupted)
+{
+    if (interrupted)
+        return kExitInterrupted;
+    switch (result.end) {
+    case RunEnd::Done:
+        return result.counts.failed > 0 ? kExitSomeFailed : kExitComplete;
+    case RunEnd::Rejected:
+        return kExitRejected;
+    case RunEnd::Stopped:
+        return kExitInterrupted;
+    case RunEnd::NothingFound:
+    case RunEnd::Failed:
+        break;
+    }
+    return kExitSomeFailed;
+}
+
+QString SummaryLine(const DownloadCounts &counts)
+{
+    return QStringLiteral("完成: 已下载 %1 首, 已存在 %2 首, 失败 %3 首")
+        .arg(counts.saved)
+        .arg(counts.alreadyPresent)
+        .arg(counts.failed);
+}
+
+} // namespace tavimo::cli

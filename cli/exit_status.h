@@ -1,0 +1,20 @@
+#pragma once
+
+#include "workflow/run_result.h"
+
+namespace tavimo::cli {
+
+// Exit statuses of tavimo-dl.
+inline constexpr int kExitComplete = 0;
+inline constexpr int kExitSomeFailed = 1;
+inline constexpr int kExitRejected = 2;
+inline constexpr int kExitInterrupted = 130;
+
+// The exit status of a run: interrupted by a signal over refused input over
+// anything that did not reach the disk over complete.
+int ExitStatus(const RunResult &result, bool interrupted);
+
+// The summary line: tracks downloaded, already present, failed.
+QString SummaryLine(const DownloadCounts &counts);
+
+} // namespace tavimo::cli

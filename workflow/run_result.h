@@ -1,0 +1,42 @@
+#pragma once
+
+#include "download/track_downloads.h"
+
+#include <QList>
+#include <QString>
+
+namespace tavimo {
+
+// How a workflow run ended.
+enum class RunEnd {
+    Done,         // every step ran; single tracks may still have failed
+    Rejected,     // the input was refused (a bad address, no such artist)
+    NothingFound, // the service offered nothing to download
+    Stopped,      // the program or its window closed during the run
+    Failed,       // part of the job could not be done (an album without tracks)
+};
+
+// What one run of a workflow amounted to. The reason is the text the user
+// was shown about it; the counts and failed tracks are this run's own.
+struct RunResult {
+    RunEnd end = RunEnd::Done;
+    QString reason;
+    DownloadCounts counts;
+    QList<FailedTrack> failedTracks;
+};
+
+// Notes where the track downloads stood when a run began, so that its
+// result holds only the tracks of that run.
+class RunTally {
+public:
+    explicit RunTally(const TrackDownloads &downloads);
+
+    RunResult result(RunEnd end, const QString &reason = QString()) const;
+
+private:
+    const TrackDownloads &downloads_;
+    DownloadCounts countsBefore_;
+    qsizetype failuresBefore_;
+};
+
+} // namespace tavimo
