@@ -56,4 +56,15 @@ private:
     int runningWorkflows_ = 0;
 };
 
+// A browser window that a workflow reports to through View: the status line
+// and the closed state are the window's own.
+template <typename View>
+class BrowserFormOf : public BrowserForm, public View {
+public:
+    using BrowserForm::BrowserForm;
+
+    void setStatus(const QString &text) override { showStatus(text); }
+    bool isClosed() const override { return windowClosed(); }
+};
+
 } // namespace tavimo

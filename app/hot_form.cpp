@@ -29,7 +29,7 @@ QListWidget *makeList(QWidget *parent, const QString &name, const QRect &rect)
 } // namespace
 
 hotForm::hotForm(const WorkflowContext &app, BrowserProfile &profile, QWidget *parent)
-    : BrowserForm(parent), app_(app)
+    : BrowserFormOf(parent), app_(app)
 {
     setWindowTitle(kCaption);
     setFixedSize(Px(7470), Px(6780));
@@ -91,11 +91,6 @@ void hotForm::cmdDown_Click()
 void hotForm::cmdBack_Click()
 {
     close();
-}
-
-void hotForm::setStatus(const QString &text)
-{
-    showStatus(text);
 }
 
 void hotForm::addChannel(const HotChannel &channel)

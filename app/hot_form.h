@@ -13,7 +13,7 @@ namespace tavimo {
 
 // The hot-channel window: the browser opens the radio host, then the
 // catalogue of hot channels is listed and a selected channel downloaded.
-class hotForm final : public BrowserForm, public HotView {
+class hotForm final : public BrowserFormOf<HotView> {
     Q_OBJECT
 public:
     static const QString kCaption;
@@ -22,9 +22,7 @@ public:
     ~hotForm() override;
 
     // HotView
-    void setStatus(const QString &text) override;
     void addChannel(const HotChannel &channel) override;
-    bool isClosed() const override { return windowClosed(); }
 
     QListWidget *LstChannel = nullptr;
     QListWidget *LstChannelID = nullptr;

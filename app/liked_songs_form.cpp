@@ -25,7 +25,7 @@ QFont statusFont()
 } // namespace
 
 likedSongsForm::likedSongsForm(const WorkflowContext &app, BrowserProfile &profile, QWidget *parent)
-    : BrowserForm(parent), app_(app)
+    : BrowserFormOf(parent), app_(app)
 {
     setWindowTitle(kSignInCaption);
     // The browser covers the status line until the harvest.
@@ -65,11 +65,6 @@ void likedSongsForm::showProgressLayout()
     const QRect screenArea = screen()->geometry();
     resize(Px(8730), Px(3105));
     move(screenArea.right() + 1 - width(), screenArea.bottom() + 1 - height());
-}
-
-void likedSongsForm::setStatus(const QString &text)
-{
-    showStatus(text);
 }
 
 void likedSongsForm::setCaption(const QString &text)

@@ -8,7 +8,7 @@ namespace tavimo {
 
 // The liked-tracks window: the user signs in on the service's page in the
 // browser; the liked page's arrival starts the harvest.
-class likedSongsForm final : public BrowserForm, public LikedView {
+class likedSongsForm final : public BrowserFormOf<LikedView> {
     Q_OBJECT
 public:
     static const QString kSignInCaption;
@@ -17,11 +17,9 @@ public:
     ~likedSongsForm() override;
 
     // LikedView
-    void setStatus(const QString &text) override;
     void setCaption(const QString &text) override;
     void showProgressLayout() override;
     void closeWindow() override;
-    bool isClosed() const override { return windowClosed(); }
 
 private:
     void Form_Load();

@@ -10,9 +10,10 @@
 
 namespace tavimo::test {
 
-// A copy of the window program in an empty writable folder, started as a
-// user would with the service reached through http_proxy (the emulator's
-// proxy port) and a home folder of its own. TAVIMO_AUTOCLICK drives it.
+// A copy of the window program (its build for tests, which a driver inside
+// it presses buttons of) in an empty writable folder, started as a user
+// would with the service reached through http_proxy (the emulator's proxy
+// port) and a home folder of its own.
 class InstalledCopy {
 public:
     explicit InstalledCopy(const emu::Emulator &emulator)
