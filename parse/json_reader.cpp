@@ -179,7 +179,8 @@ JsonValue JsonReader::ReadArray()
         }
         // An invalid literal leaves the cursor where it was; reading it
         // again would never end, so the array ends after its error line.
-        if (cursor_ == valueStart)
+        // At the end of the text the next round says what is missing.
+        if (cursor_ == valueStart && !atEnd())
             break;
     }
     finishNesting();

@@ -84,7 +84,9 @@ INSTANTIATE_TEST_SUITE_P(Numbers, ParseJsonCases, ::testing::Values(
     ParseCase{u"[-79228162514264337593543950335]", u"[-79228162514264337593543950335]", u""},
     ParseCase{u"[0.0000000000000000000000000001]", u"[0.0000000000000000000000000001]", u""},
     ParseCase{u"[1,2,3", u"[1,2,<empty>]", u"Missing ']': [1,2,3\r\n"},
-    ParseCase{u"{'a':", u"{a:<empty>}", u"Missing '}': {'a':\r\n"}));
+    ParseCase{u"{'a':", u"{a:<empty>}", u"Missing '}': {'a':\r\n"},
+    ParseCase{u"{'a':1,", u"{a:1,:<empty>}", u"Missing '}': {'a':1,\r\n"},
+    ParseCase{u"[1,", u"[1,<empty>]", u"Missing ']': [1,\r\n"}));
 
 // Texts that hold no object or array at the top level.
 INSTANTIATE_TEST_SUITE_P(NotJson, ParseJsonCases, ::testing::Values(

@@ -143,6 +143,7 @@ TEST(JsonScript, ParseErrorsShowOneWarning)
 {
     const Case cases[] = { // the script and the start of the parser's text
         {"[1,2", "Missing ']': "},
+        {"['a',", "Missing ']': "},
         {"hello", "Invalid JSON"},
         {"", "Invalid JSON"},
         {"[{'a':tru}]", "Invalid Boolean at position "},
