@@ -46,6 +46,7 @@ const QList<OptionRow> &optionRows()
         {{QStringLiteral("demo")}, nullptr, "使用内置的服务模拟器运行"},
         {{QStringLiteral("jobs")}, "n", "同时下载最多 <n> 首歌曲 (1-16, 默认 1)"},
         {{QStringLiteral("q"), QStringLiteral("quiet")}, nullptr, "只显示错误和汇总"},
+        {{QStringLiteral("version")}, nullptr, "显示版本"},
         {{QStringLiteral("h"), QStringLiteral("help")}, nullptr, "显示本帮助"},
     };
     return rows;
@@ -150,8 +151,11 @@ CliOptions ParseCliOptions(const QStringList &arguments)
 
     CliOptions options;
     if (parser.isSet(QStringLiteral("help"))) {
-        options.helpRequested = true;
-        options.helpText = helpText();
+        options.answer = helpText();
+        return options;
+    }
+    if (parser.isSet(QStringLiteral("version"))) {
+        options.answer = QStringLiteral("tavimo-dl %1\n").arg(QStringLiteral(TAVIMO_VERSION));
         return options;
     }
     const QStringList words = parser.positionalArguments();

@@ -9,7 +9,8 @@ namespace tavimo::cli {
 enum class Command { None, Album, AlbumPlaylist, ArtistPage, ArtistName, Channels, Channel, Liked };
 
 // Everything the command line asked for. error is set (and command is None)
-// when the arguments cannot be used; helpText when --help was given.
+// when the arguments cannot be used; answer when --help or --version asked
+// for a text instead of a run.
 struct CliOptions {
     Command command = Command::None;
     QString argument; // the address, name or channel identifier
@@ -18,8 +19,7 @@ struct CliOptions {
     bool demo = false;
     bool quiet = false;
     int jobs = 1;
-    bool helpRequested = false;
-    QString helpText;
+    QString answer;
     QString error;
 };
 

@@ -10,6 +10,7 @@
 #include "net/mod_xml_http.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QTimer>
 
 #include <cstdio>
@@ -40,6 +41,16 @@ private:
     emu::Emulator emulator_;
 };
 
+// One line per track that did not reach the disk, with why; tracks that a
+// stop cut short are left out.
+void ReportFailedTracks(const RunResult &result, ConsoleOutput &out)
+{
+    for (const FailedTrack &track : result.failedTracks) {
+        if (track.reason != kCancelledReason)
+            out.error(QStringLiteral("《%1》下载失败: %2").arg(QFileInfo(track.path).completeBaseName(), track.reason));
+    }
+}
+
 int PauseSetting()
 {
     bool isNumber = false;
@@ -54,8 +65,8 @@ int main(int argc, char **argv)
     QCoreApplication app(argc, argv);
     app.setApplicationName(QStringLiteral("tavimo-dl"));
     const CliOptions options = ParseCliOptions(app.arguments());
-    if (options.helpRequested) {
-        std::fputs(options.helpText.toLocal8Bit().constData(), stdout);
+    if (!options.answer.isEmpty()) {
+        std::fputs(options.answer.toLocal8Bit().constData(), stdout);
         return kExitComplete;
     }
     ConsoleOutput out(stderr, ::isatty(::fileno(stderr)) == 1, options.quiet);
@@ -99,6 +110,7 @@ int main(int argc, char **argv)
 
     CommandSetup setup{hosts, root, net, jobs.downloads(), out, PauseSetting()};
     const RunResult result = RunCommand(options, setup);
+    ReportFailedTracks(result, out);
     if (interrupted)
         out.error(QStringLiteral("已中断"));
     if (options.command != Command::Channels)

@@ -56,10 +56,10 @@ TEST(CliOptions, GeneralOptions)
 TEST(CliOptions, HelpDescribesEverything)
 {
     const CliOptions options = Parse({"--help"});
-    ASSERT_TRUE(options.helpRequested);
     for (const char *word : {"album", "--playlist", "artist", "--name", "channels", "channel", "liked", "--cookies",
-                             "--root", "--demo", "--jobs", "--quiet", "--help", "退出状态"})
-        EXPECT_TRUE(options.helpText.contains(QString::fromUtf8(word))) << word;
+                             "--root", "--demo", "--jobs", "--quiet", "--version", "--help", "退出状态"})
+        EXPECT_TRUE(options.answer.contains(QString::fromUtf8(word))) << word;
+    EXPECT_EQ(options.command, Command::None);
 }
 
 // Unusable command lines give no command and an error that says in Chinese what is wrong,

@@ -62,6 +62,15 @@ TEST_F(TavimoDlTest, RejectedInputExitsWith2)
     EXPECT_TRUE(root.allFiles().isEmpty());
 }
 
+// --version prints the version of the build and runs nothing.
+TEST_F(TavimoDlTest, VersionOfTheBuild)
+{
+    const RunResult result = run({QStringLiteral("--version")});
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_EQ(result.out, QStringLiteral("tavimo-dl " TAVIMO_VERSION "\n"));
+    EXPECT_TRUE(emulator.requestLog().empty());
+}
+
 // Unusable command lines end with 2 before anything is fetched.
 TEST_F(TavimoDlTest, UnusableArgumentsExitWith2)
 {
@@ -81,6 +90,11 @@ TEST_F(TavimoDlTest, FailedTracksExitWith1)
     EXPECT_EQ(missing.exitCode, 1) << missing.err.toStdString();
     EXPECT_TRUE(missing.err.endsWith(QStringLiteral("完成: 已下载 2 首, 已存在 0 首, 失败 1 首\n"))) << missing.err.toStdString();
     EXPECT_EQ(root.allFiles().size(), 2);
+    // Each failed track says why on its own line, quiet or not.
+    const QString why = QStringLiteral("》下载失败: 服务器回复 HTTP 404\n");
+    EXPECT_EQ(missing.err.count(why), 1) << missing.err.toStdString();
+    const RunResult quietly = run({QStringLiteral("--quiet"), QStringLiteral("album"), albumAddress(AlbumCase::MissingFiles)});
+    EXPECT_EQ(quietly.err.count(why), 1) << quietly.err.toStdString();
 
     const RunResult noRows = run({QStringLiteral("album"), albumAddress(AlbumCase::NoTrackRows)});
     EXPECT_EQ(noRows.exitCode, 1);
