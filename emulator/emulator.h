@@ -57,6 +57,12 @@ public:
 
     std::vector<RequestRecord> requestLog() const { return log_.snapshot(); }
     void clearRequestLog() { log_.clear(); }
+    // Waits (the calling thread) until count requests have arrived since the
+    // log was last cleared, at most for timeout; whether they have.
+    bool waitForRequests(size_t count, std::chrono::milliseconds timeout = std::chrono::seconds(10)) const
+    {
+        return log_.waitFor(count, timeout);
+    }
 
     void setMp3Size(uint64_t bytes) { router_.setMp3Size(bytes); }
     uint64_t mp3Size() const { return router_.mp3Size(); }

@@ -26,6 +26,7 @@ size_t RequestLog::add(RequestRecord record)
 {
     std::lock_guard lock(mutex_);
     records_.push_back(std::move(record));
+    arrived_.notify_all();
     return dropped_ + records_.size() - 1;
 }
 
@@ -54,6 +55,12 @@ void RequestLog::clear()
     std::lock_guard lock(mutex_);
     dropped_ += records_.size();
     records_.clear();
+}
+
+bool RequestLog::waitFor(size_t count, std::chrono::milliseconds timeout) const
+{
+    std::unique_lock lock(mutex_);
+    return arrived_.wait_for(lock, timeout, [&] { return records_.size() >= count; });
 }
 
 } // namespace tavimo::emu

@@ -2,6 +2,8 @@
 
 #include "emulator/host_names.h"
 
+#include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <mutex>
 #include <string>
@@ -35,10 +37,14 @@ public:
     // Counted before the bytes go out, so a client never sees more than the log says.
     void addBytes(size_t index, int64_t count);
     std::vector<RequestRecord> snapshot() const;
+    // Waits until count requests have arrived since the last clear(), at
+    // most for timeout; whether they have.
+    bool waitFor(size_t count, std::chrono::milliseconds timeout) const;
     void clear();
 
 private:
     mutable std::mutex mutex_;
+    mutable std::condition_variable arrived_;
     std::vector<RequestRecord> records_;
     size_t dropped_ = 0; // records cleared away; indices stay valid across clear()
 };

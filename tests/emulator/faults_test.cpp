@@ -131,7 +131,7 @@ TEST_F(EmulatorTest, StopsDuringALongDelay)
         httplib::Client radio("127.0.0.1", port);
         radio.Get("/");
     });
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    ASSERT_TRUE(emulator.waitForRequests(1));
     const auto start = Clock::now();
     emulator.stop();
     EXPECT_LT(millisecondsSince(start), 3000);

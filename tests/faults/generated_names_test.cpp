@@ -1,5 +1,6 @@
 #include "download/file_names.h"
 #include "support/temp_root.h"
+#include "tests/support/test_seed.h"
 
 #include <QFile>
 #include <QString>
@@ -53,10 +54,8 @@ bool isWholeUtf16(const QString &text)
 // keeps its characters whole and can be created as a file.
 TEST(GeneratedNames, EveryTitleBecomesACreatableName)
 {
-    const unsigned seed = std::random_device{}();
-    std::mt19937 random(seed);
-    SCOPED_TRACE(testing::Message() << "seed " << seed);
-    std::printf("generated names seed %u\n", seed);
+    const tavimo::test::TestSeed seed;
+    std::mt19937 random(seed.value());
     test::TempRoot root;
     for (int i = 0; i < 10000; ++i) {
         const QString title = generatedTitle(random);

@@ -1,5 +1,6 @@
 #include "download/file_names.h"
 #include "support/tavimo_dl_runner.h"
+#include "tests/support/test_seed.h"
 
 #include <QThread>
 
@@ -21,10 +22,8 @@ constexpr int kKills = 20;
 // in the folder.
 TEST_F(TavimoDlTest, AlbumSurvivesRepeatedKills)
 {
-    const unsigned seed = std::random_device{}();
-    std::printf("kill moments seed %u\n", seed);
-    SCOPED_TRACE(testing::Message() << "seed " << seed);
-    std::mt19937 random(seed);
+    const tavimo::test::TestSeed seed;
+    std::mt19937 random(seed.value());
     std::uniform_int_distribution<int> moment(30, 900);
     emulator.setMp3Size(kMp3Bytes);
     emulator.setFault("/view/song/", emu::Fault::of(emu::FaultKind::Bandwidth, kBytesPerSecond));
