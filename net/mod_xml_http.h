@@ -107,7 +107,4 @@ private:
 // Decodes bytes in a named character set (names match without regard to case).
 QString BytesToText(const QByteArray &bytes, const QString &charset);
 
-// Makes a title safe as one file or folder name (see file_names.cpp).
-QString CleanFileName(const QString &name);
-
 } // namespace tavimo
