@@ -14,27 +14,18 @@ namespace {
 const QString kHighBitRate = QStringLiteral("_192k");
 constexpr qint64 kProgressIntervalMs = 100;
 
-// The outcome of a reply that did not bring the whole file.
+// The outcome of a reply that did not bring the whole file (any verdict but
+// Complete). Its bytes stay for a later attempt, except an error reply's.
 DownloadOutcome settle(PartFileWriter &writer, TransferVerdict verdict, bool fallbackFollows)
 {
-    switch (verdict) {
-    case TransferVerdict::Cancelled:
+    // Bytes kept from an earlier attempt wait for the address the fallback
+    // asks next, unless this reply already wrote over them.
+    const bool keepForFallback = fallbackFollows && !writer.wroteBody();
+    if (verdict == TransferVerdict::ErrorReply && !keepForFallback)
+        writer.discard();
+    else
         writer.keep();
-        return DownloadOutcome::Cancelled;
-    case TransferVerdict::ErrorReply:
-        // Bytes kept from an earlier attempt wait for the address the fallback
-        // asks next, unless this reply already wrote over them.
-        if (fallbackFollows && !writer.wroteBody())
-            writer.keep();
-        else
-            writer.discard();
-        return DownloadOutcome::Failed;
-    case TransferVerdict::Complete:
-    case TransferVerdict::Interrupted:
-        writer.keep();
-        return DownloadOutcome::Failed;
-    }
-    return DownloadOutcome::Failed;
+    return verdict == TransferVerdict::Cancelled ? DownloadOutcome::Cancelled : DownloadOutcome::Failed;
 }
 
 } // namespace
