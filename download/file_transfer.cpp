@@ -61,11 +61,7 @@ FileTransfer::FileTransfer(ModXmlHttp &net, ModXmlHttp::Private &d, const QStrin
 {
 }
 
-FileTransfer::~FileTransfer()
-{
-    if (wait_ != nullptr)
-        d_.waits.removeOne(wait_);
-}
+FileTransfer::~FileTransfer() = default;
 
 void FileTransfer::start() { attempt(); }
 
@@ -77,7 +73,7 @@ void FileTransfer::cancel()
 
 void FileTransfer::attempt()
 {
-    if (d_.cancelled)
+    if (net_.isCancelled())
         return finish({DownloadOutcome::Cancelled, kCancelledReason});
     if (QFileInfo::exists(path_))
         return finish(DownloadOutcome::AlreadyPresent);
@@ -96,12 +92,12 @@ void FileTransfer::attempt()
     request.bufferSize = d_.readBufferSize;
     if (!writer_->rangeRequest().isEmpty())
         request.headers = {QByteArrayLiteral("Range: ") + writer_->rangeRequest()};
-    reply_ = new HttpReply(d_.engine, request, this);
+    reply_ = net_.createReply(request, this);
     reply_->setBodySink([this](const char *data, qint64 size) { return takeBody(data, size); });
     sinceProgress_.start();
-    wait_ = new ReplyWait(reply_, d_.stallTimeoutMs);
+    wait_ = new ReplyWait(reply_, net_.stallTimeout());
     wait_->setParent(this);
-    d_.waits.append(wait_);
+    connect(&net_, &ModXmlHttp::cancelled, wait_, &ReplyWait::cancel);
     // Queued: the end is reported from inside the engine, and the transfer
     // settles outside it.
     connect(wait_, &ReplyWait::ended, this, &FileTransfer::requestEnded, Qt::QueuedConnection);
@@ -121,7 +117,6 @@ bool FileTransfer::takeBody(const char *data, qint64 size)
 
 void FileTransfer::requestEnded(WaitEnd end)
 {
-    d_.waits.removeOne(wait_);
     wait_->disconnect(this);
     wait_->deleteLater();
     wait_ = nullptr;

@@ -2,6 +2,7 @@
 
 #include "net/mod_xml_http.h"
 #include "net/mod_xml_http_private.h"
+#include "net/reply_wait.h"
 
 #include <QElapsedTimer>
 #include <QObject>

@@ -37,6 +37,12 @@ CurlTransfer *TransferOf(void *transfer) { return static_cast<CurlTransfer *>(tr
 
 } // namespace
 
+bool isWebAddress(const QUrl &url)
+{
+    const QString scheme = url.scheme().toLower();
+    return url.isValid() && !url.host().isEmpty() && (scheme == QLatin1String("http") || scheme == QLatin1String("https"));
+}
+
 HttpReply::HttpReply(CurlEngine &engine, const HttpRequest &request, QObject *parent)
     : QObject(parent), engine_(engine), transfer_(engine.create(this))
 {

@@ -6,10 +6,15 @@
 
 #include <functional>
 
+class QUrl;
+
 namespace tavimo {
 
 class CurlEngine;
 struct CurlTransfer;
+
+// Only http and https addresses are ever requested.
+bool isWebAddress(const QUrl &url);
 
 // What to ask of a server: the address as it goes out, and what a page
 // fetch sends beside it.

@@ -3,27 +3,13 @@
 #include "download/file_transfer.h"
 #include "net/mod_xml_http_private.h"
 
+#include "net/http_reply.h"
+
 #include <QFile>
-#include <QUrl>
 
 #include <algorithm>
 
 namespace tavimo {
-
-bool isWebAddress(const QUrl &url)
-{
-    const QString scheme = url.scheme().toLower();
-    return url.isValid() && !url.host().isEmpty() && (scheme == QLatin1String("http") || scheme == QLatin1String("https"));
-}
-
-WaitEnd ModXmlHttp::Private::wait(HttpReply *reply)
-{
-    ReplyWait wait(reply, stallTimeoutMs);
-    waits.append(&wait);
-    const WaitEnd end = wait.run();
-    waits.removeOne(&wait);
-    return end;
-}
 
 ModXmlHttp::ModXmlHttp(QObject *parent) : QObject(parent), d(new Private) {}
 
@@ -43,7 +29,14 @@ void ModXmlHttp::setProxy(const QString &address) { d->engine.setProxy(address.t
 
 void ModXmlHttp::setCertificateAuthorities(const QString &file) { d->engine.setCertificateAuthorities(QFile::encodeName(file)); }
 
+HttpReply *ModXmlHttp::createReply(const HttpRequest &request, QObject *parent)
+{
+    return new HttpReply(d->engine, request, parent);
+}
+
 void ModXmlHttp::setStallTimeout(int milliseconds) { d->stallTimeoutMs = qMax(1, milliseconds); }
+
+int ModXmlHttp::stallTimeout() const { return d->stallTimeoutMs; }
 
 void ModXmlHttp::setReadBufferSize(qint64 bytes) { d->readBufferSize = std::clamp<qint64>(bytes, 16 * 1024, 10 * 1024 * 1024); }
 
@@ -52,9 +45,7 @@ void ModXmlHttp::setResumeEnabled(bool enabled) { d->resumeEnabled = enabled; }
 void ModXmlHttp::cancelAll()
 {
     d->cancelled = true;
-    const QList<ReplyWait *> inProgress = d->waits;
-    for (ReplyWait *wait : inProgress)
-        wait->cancel();
+    emit cancelled();
 }
 
 bool ModXmlHttp::isCancelled() const { return d->cancelled; }

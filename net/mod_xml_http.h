@@ -28,6 +28,8 @@ using DownloadTransferred = std::function<void()>;
 
 class CookieStore;
 class FileTransfer;
+class HttpReply;
+struct HttpRequest;
 
 // The program's one network object: every page fetch and file download goes
 // through its HTTP engine (libcurl), whose cookie store is the one that the
@@ -75,8 +77,13 @@ public:
     void StartDownloadFile(const QString &url, const QString &path, DownloadDone done,
                            DownloadTransferred transferred = {});
 
+    // A request on the engine, not started yet: the caller may give it a body
+    // sink before it starts it.
+    HttpReply *createReply(const HttpRequest &request, QObject *parent = nullptr);
+
     // A transfer that brings no byte for this long fails (default 30 s).
     void setStallTimeout(int milliseconds);
+    int stallTimeout() const;
 
     // How much of a download is held in memory between the socket and the
     // file (default 1 MB, at most 10 MB).
@@ -92,6 +99,9 @@ public:
     bool isCancelled() const;
 
 signals:
+    // From cancelAll(): every wait on a reply of this object ends now, as
+    // cancelled.
+    void cancelled();
     // Per-file progress of DownloadFile (total is -1 when unknown).
     void downloadProgress(const QString &path, qint64 received, qint64 total);
 
