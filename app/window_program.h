@@ -3,15 +3,17 @@
 #include "app/browser_windows.h"
 #include "app/main_form.h"
 #include "app/widget_dialogs.h"
+#include "download/file_downloader.h"
 #include "net/mod_xml_http.h"
 
 namespace tavimo {
 
 // The window program as the user starts it: the main window on the built-in
-// hosts with its boxes and network object, the hand-over to the browser
-// windows, the end of the program when the main window closes, and the
-// hidden auto-click trigger. Shown by the caller, after
-// BrowserProfile::PrepareEnvironment() and the QApplication.
+// hosts with its boxes, network object and downloader (which the browser
+// windows share), the hand-over to the browser windows, the end of the
+// program when the main window closes, and the hidden auto-click trigger.
+// Shown by the caller, after BrowserProfile::PrepareEnvironment() and the
+// QApplication.
 class WindowProgram {
 public:
     explicit WindowProgram(const QString &downloadRoot);
@@ -21,6 +23,7 @@ public:
 private:
     WidgetDialogs dialogs_;
     ModXmlHttp net_;
+    FileDownloader files_{net_};
     MainForm form_;
     BrowserWindows windows_;
 };

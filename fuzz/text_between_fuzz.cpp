@@ -3,8 +3,9 @@
 // missing end mark always brings the message box.
 #include "fuzz/fuzz_support.h"
 #include "workflow/album_page_download.h"
-#include "net/mod_xml_http.h"
+#include "download/file_downloader.h"
 #include "download/parallel_track_downloads.h"
+#include "net/mod_xml_http.h"
 
 #include <QString>
 
@@ -44,7 +45,8 @@ using tavimo::fuzz::require;
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     static tavimo::ModXmlHttp net;
-    static tavimo::SequentialTrackDownloads downloads(net);
+    static tavimo::FileDownloader files(net);
+    static tavimo::SequentialTrackDownloads downloads(files);
     static CountingView view;
     static tavimo::TrackTables tables;
     static tavimo::AlbumPageDownload album(

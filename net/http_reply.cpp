@@ -1,7 +1,6 @@
 #include "net/http_reply.h"
 
 #include "net/curl_engine.h"
-#include "net/mod_xml_http.h"
 
 #include <QHostAddress>
 #include <QUrl>

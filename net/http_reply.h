@@ -13,6 +13,9 @@ namespace tavimo {
 class CurlEngine;
 struct CurlTransfer;
 
+// The reason of a request, and of a download, stopped before it ended.
+inline const QString kCancelledReason = QStringLiteral("已取消");
+
 // Only http and https addresses are ever requested.
 bool isWebAddress(const QUrl &url);
 

@@ -69,14 +69,14 @@ const char *WorkflowName(Workflow workflow)
     return "";
 }
 
-void RunWorkflow(Workflow workflow, emu::Emulator &emulator, ModXmlHttp &net, const QString &root,
+void RunWorkflow(Workflow workflow, emu::Emulator &emulator, FileDownloader &files, const QString &root,
                  const RunTargets &targets)
 {
     const ServiceHosts hosts = emulator.hosts();
     const emu::Catalogue &catalogue = emulator.catalogue();
-    SequentialTrackDownloads downloads(net);
+    SequentialTrackDownloads downloads(files);
     RecordingMainView view;
-    const WorkflowContext app{hosts, net, downloads, root, view};
+    const WorkflowContext app{hosts, files.network(), downloads, root, view};
     MainWorkflows workflows(app);
     workflows.artist.setListingRetryPause(1);
     switch (workflow) {

@@ -3,8 +3,9 @@
 #include "workflow/workflow_context.h"
 #include "workflow/main_workflows.h"
 #include "emulator/emulator.h"
-#include "net/mod_xml_http.h"
+#include "download/file_downloader.h"
 #include "download/parallel_track_downloads.h"
+#include "net/mod_xml_http.h"
 #include "tests/support/recording_main_view.h"
 #include "tests/support/temp_root.h"
 
@@ -62,7 +63,8 @@ protected:
     ServiceHosts hosts;
     TempRoot root;
     ModXmlHttp net;
-    SequentialTrackDownloads downloads{net};
+    FileDownloader files{net};
+    SequentialTrackDownloads downloads{files};
     RecordingMainView view;
     std::unique_ptr<MainWorkflows> workflows;
 };
