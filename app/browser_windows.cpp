@@ -3,14 +3,15 @@
 #include "app/main_form.h"
 #include "app/hot_form.h"
 #include "app/liked_songs_form.h"
+#include "download/file_downloader.h"
 #include "net/mod_xml_http.h"
 
 namespace tavimo {
 
-BrowserWindows::BrowserWindows(MainForm &main, const ServiceHosts &hosts, ModXmlHttp &net,
+BrowserWindows::BrowserWindows(MainForm &main, const ServiceHosts &hosts, FileDownloader &files,
                                const QString &downloadRoot, const QString &browserStorage)
-    : main_(main), downloads_(net), context_{hosts, net, downloads_, downloadRoot, main, main.tables()},
-      profile_(net.cookies(), browserStorage)
+    : main_(main), downloads_(files), context_{hosts, files.network(), downloads_, downloadRoot, main, main.tables()},
+      profile_(files.network().cookies(), browserStorage)
 {
     connect(&main, &MainForm::hotChannelsRequested, this, &BrowserWindows::openHot);
     connect(&main, &MainForm::likedSongsRequested, this, &BrowserWindows::openLiked);

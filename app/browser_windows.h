@@ -11,6 +11,7 @@
 
 namespace tavimo {
 
+class FileDownloader;
 class MainForm;
 
 // The main window's hand-over to the two browser windows: its button hides
@@ -20,7 +21,7 @@ class MainForm;
 class BrowserWindows : public QObject {
     Q_OBJECT
 public:
-    BrowserWindows(MainForm &main, const ServiceHosts &hosts, ModXmlHttp &net, const QString &downloadRoot,
+    BrowserWindows(MainForm &main, const ServiceHosts &hosts, FileDownloader &files, const QString &downloadRoot,
                    const QString &browserStorage = BrowserProfile::defaultStoragePath());
     ~BrowserWindows() override;
 

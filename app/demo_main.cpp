@@ -6,6 +6,7 @@
 #include "app/main_form.h"
 #include "app/start_up.h"
 #include "app/widget_dialogs.h"
+#include "download/file_downloader.h"
 #include "emulator/emulator.h"
 #include "net/mod_xml_http.h"
 
@@ -66,12 +67,13 @@ int main(int argc, char **argv)
 
     tavimo::WidgetDialogs dialogs;
     tavimo::ModXmlHttp net;
-    tavimo::MainForm form(emulator.hosts(), net, dialogs, root);
+    tavimo::FileDownloader files(net);
+    tavimo::MainForm form(emulator.hosts(), files, dialogs, root);
     dialogs.setParent(&form);
     // A browser profile of its own, so the demo starts signed out and leaves
     // the real program's sign-in alone.
     QTemporaryDir browserStorage(QDir::tempPath() + QStringLiteral("/tavimo-demo-browser-XXXXXX"));
-    tavimo::BrowserWindows windows(form, emulator.hosts(), net, root, browserStorage.path());
+    tavimo::BrowserWindows windows(form, emulator.hosts(), files, root, browserStorage.path());
     const auto &catalogue = emulator.catalogue();
     const tavimo::emu::Artist &artist = catalogue.artist(tavimo::emu::ArtistCase::Plain);
     form.setExamples(CatalogueAddress(emulator.hosts(), QStringLiteral("/subject/"),

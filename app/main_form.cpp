@@ -2,6 +2,7 @@
 
 #include "app/form_controls.h"
 #include "download/download_root.h"
+#include "download/file_downloader.h"
 #include "net/mod_xml_http.h"
 #include "script/dialogs.h"
 #include "workflow/album_page_download.h"
@@ -41,10 +42,10 @@ private:
 
 } // namespace
 
-MainForm::MainForm(const ServiceHosts &hosts, ModXmlHttp &net, Dialogs &dialogs, const QString &downloadRoot,
+MainForm::MainForm(const ServiceHosts &hosts, FileDownloader &files, Dialogs &dialogs, const QString &downloadRoot,
                    QWidget *parent)
-    : QWidget(parent), hosts_(hosts), net_(net), dialogs_(dialogs), downloadRoot_(downloadRoot), downloads_(net),
-      context_{hosts, net, downloads_, downloadRoot, *this, tables_}
+    : QWidget(parent), hosts_(hosts), net_(files.network()), dialogs_(dialogs), downloadRoot_(downloadRoot),
+      downloads_(files), context_{hosts, files.network(), downloads_, downloadRoot, *this, tables_}
 {
     setWindowTitle(kCaption);
     setFixedSize(Px(7785), Px(7770));

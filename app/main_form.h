@@ -15,6 +15,7 @@ class QPushButton;
 namespace tavimo {
 
 class Dialogs;
+class FileDownloader;
 class ModXmlHttp;
 
 // The start-up window: one group per source of tracks, the status line, and
@@ -26,7 +27,8 @@ class MainForm final : public QWidget, public MainView {
 public:
     static const QString kCaption;
 
-    MainForm(const ServiceHosts &hosts, ModXmlHttp &net, Dialogs &dialogs, const QString &downloadRoot,
+    // Fetches pages through files' network object.
+    MainForm(const ServiceHosts &hosts, FileDownloader &files, Dialogs &dialogs, const QString &downloadRoot,
              QWidget *parent = nullptr);
     ~MainForm() override;
 

@@ -10,8 +10,8 @@
 namespace tavimo {
 
 WindowProgram::WindowProgram(const QString &downloadRoot)
-    : form_(ServiceHosts::builtIn(), net_, dialogs_, downloadRoot),
-      windows_(form_, ServiceHosts::builtIn(), net_, downloadRoot)
+    : form_(ServiceHosts::builtIn(), files_, dialogs_, downloadRoot),
+      windows_(form_, ServiceHosts::builtIn(), files_, downloadRoot)
 {
     dialogs_.setParent(&form_);
     EndProgramWhenClosed(form_);

@@ -3,6 +3,7 @@
 #include "app/browser_windows.h"
 #include "app/main_form.h"
 #include "app/widget_dialogs.h"
+#include "download/file_downloader.h"
 #include "net/mod_xml_http.h"
 
 #include <functional>
@@ -10,9 +11,10 @@
 namespace tavimo {
 
 // The window program as the user starts it: the main window on the built-in
-// hosts with its boxes and network object, the hand-over to the browser
-// windows, and the end of the program when the main window closes. Shown by
-// the caller, after BrowserProfile::PrepareEnvironment() and the QApplication.
+// hosts with its boxes, network object and downloader (which the browser
+// windows share), the hand-over to the browser windows, and the end of the
+// program when the main window closes. Shown by the caller, after
+// BrowserProfile::PrepareEnvironment() and the QApplication.
 class WindowProgram {
 public:
     explicit WindowProgram(const QString &downloadRoot);
@@ -23,6 +25,7 @@ public:
 private:
     WidgetDialogs dialogs_;
     ModXmlHttp net_;
+    FileDownloader files_{net_};
     MainForm form_;
     BrowserWindows windows_;
 };

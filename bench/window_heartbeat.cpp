@@ -3,6 +3,7 @@
 // "max_gap_ms heartbeats files seconds".
 #include "app/main_form.h"
 #include "bench/bench_support.h"
+#include "download/file_downloader.h"
 #include "net/mod_xml_http.h"
 #include "script/dialogs.h"
 
@@ -85,7 +86,8 @@ int main(int argc, char **argv)
     const QString root = QString::fromLocal8Bit(argv[3]);
     SilentDialogs dialogs;
     tavimo::ModXmlHttp net;
-    tavimo::MainForm form(*hosts, net, dialogs, root);
+    tavimo::FileDownloader files(net);
+    tavimo::MainForm form(*hosts, files, dialogs, root);
     form.show();
     form.txtAlbumID->setText(QString::fromLocal8Bit(argv[2]));
 

@@ -1,10 +1,10 @@
 #include "cli/download_jobs.h"
 
-#include "net/mod_xml_http.h"
+#include "download/file_downloader.h"
 
 namespace tavimo::cli {
 
-DownloadJobs::DownloadJobs(ModXmlHttp &net, int jobs) : downloads_(net, jobs) {}
+DownloadJobs::DownloadJobs(FileDownloader &files, int jobs) : downloads_(files, jobs) {}
 
 void DownloadJobs::abandon() { downloads_.abandon(); }
 

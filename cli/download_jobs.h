@@ -4,7 +4,7 @@
 
 
 namespace tavimo {
-class ModXmlHttp;
+class FileDownloader;
 }
 
 namespace tavimo::cli {
@@ -12,7 +12,7 @@ namespace tavimo::cli {
 // The track downloads of a run, up to `jobs` transfers at once.
 class DownloadJobs {
 public:
-    DownloadJobs(ModXmlHttp &net, int jobs);
+    DownloadJobs(FileDownloader &files, int jobs);
 
     TrackDownloads &downloads() { return downloads_; }
     // Stops taking tracks after a stop request.

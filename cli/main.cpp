@@ -3,9 +3,11 @@
 #include "cli/console_output.h"
 #include "cli/download_jobs.h"
 #include "cli/exit_status.h"
+#include "net/http_reply.h"
 #include "cli/progress_meter.h"
 #include "cli/run_settings.h"
 #include "cli/stop_signals.h"
+#include "download/file_downloader.h"
 #include "emulator/emulator.h"
 #include "net/mod_xml_http.h"
 
@@ -76,6 +78,7 @@ int main(int argc, char **argv)
     }
 
     ModXmlHttp net;
+    FileDownloader files(net);
     ServiceHosts hosts = ServiceHosts::builtIn();
     Demo demo;
     if (options.demo && !demo.start(net)) {
@@ -90,9 +93,9 @@ int main(int argc, char **argv)
         return kExitRejected;
     }
 
-    DownloadJobs jobs(net, options.jobs);
+    DownloadJobs jobs(files, options.jobs);
     ProgressMeter meter(out);
-    QObject::connect(&net, &ModXmlHttp::downloadProgress, &net,
+    QObject::connect(&files, &FileDownloader::downloadProgress, &files,
                      [&meter](const QString &path, qint64 received, qint64 total) { meter.report(path, received, total); });
 
     bool interrupted = false;

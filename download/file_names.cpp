@@ -1,7 +1,5 @@
 #include "download/file_names.h"
 
-#include "net/mod_xml_http.h"
-
 #include <QTextBoundaryFinder>
 
 namespace tavimo {

@@ -1,8 +1,10 @@
 #include "download/file_transfer.h"
 
+#include "download/file_downloader.h"
 #include "download/file_names.h"
-#include "net/http_reply.h"
 #include "download/part_file_writer.h"
+#include "net/http_reply.h"
+#include "net/mod_xml_http.h"
 
 #include <QFileInfo>
 #include <QUrl>
@@ -14,27 +16,18 @@ namespace {
 const QString kHighBitRate = QStringLiteral("_192k");
 constexpr qint64 kProgressIntervalMs = 100;
 
-// The outcome of a reply that did not bring the whole file.
+// The outcome of a reply that did not bring the whole file (any verdict but
+// Complete). Its bytes stay for a later attempt, except an error reply's.
 DownloadOutcome settle(PartFileWriter &writer, TransferVerdict verdict, bool fallbackFollows)
 {
-    switch (verdict) {
-    case TransferVerdict::Cancelled:
+    // Bytes kept from an earlier attempt wait for the address the fallback
+    // asks next, unless this reply already wrote over them.
+    const bool keepForFallback = fallbackFollows && !writer.wroteBody();
+    if (verdict == TransferVerdict::ErrorReply && !keepForFallback)
+        writer.discard();
+    else
         writer.keep();
-        return DownloadOutcome::Cancelled;
-    case TransferVerdict::ErrorReply:
-        // Bytes kept from an earlier attempt wait for the address the fallback
-        // asks next, unless this reply already wrote over them.
-        if (fallbackFollows && !writer.wroteBody())
-            writer.keep();
-        else
-            writer.discard();
-        return DownloadOutcome::Failed;
-    case TransferVerdict::Complete:
-    case TransferVerdict::Interrupted:
-        writer.keep();
-        return DownloadOutcome::Failed;
-    }
-    return DownloadOutcome::Failed;
+    return verdict == TransferVerdict::Cancelled ? DownloadOutcome::Cancelled : DownloadOutcome::Failed;
 }
 
 } // namespace
@@ -42,39 +35,33 @@ DownloadOutcome settle(PartFileWriter &writer, TransferVerdict verdict, bool fal
 // Marks a temporary file as being written for as long as it lives.
 class PartClaim {
 public:
-    PartClaim(QSet<QString> &inUse, const QString &partPath) : inUse_(inUse), path_(partPath)
+    PartClaim(FileDownloader &downloader, const QString &partPath)
+        : downloader_(downloader), path_(partPath), held_(downloader.claimPart(partPath))
     {
-        held_ = !inUse_.contains(path_);
-        if (held_)
-            inUse_.insert(path_);
     }
     ~PartClaim()
     {
         if (held_)
-            inUse_.remove(path_);
+            downloader_.releasePart(path_);
     }
     PartClaim(const PartClaim &) = delete;
     PartClaim &operator=(const PartClaim &) = delete;
     bool held() const { return held_; }
 
 private:
-    QSet<QString> &inUse_;
+    FileDownloader &downloader_;
     QString path_;
-    bool held_ = false;
+    bool held_;
 };
 
-FileTransfer::FileTransfer(ModXmlHttp &net, ModXmlHttp::Private &d, const QString &url, const QString &path,
-                           DownloadDone done, DownloadTransferred transferred)
-    : QObject(&net), net_(net), d_(d), address_(url), path_(path), done_(std::move(done)),
-      transferred_(std::move(transferred))
+FileTransfer::FileTransfer(FileDownloader &downloader, const QString &url, const QString &path, DownloadDone done,
+                           DownloadTransferred transferred)
+    : QObject(&downloader), downloader_(downloader), net_(downloader.network()), address_(url), path_(path),
+      done_(std::move(done)), transferred_(std::move(transferred))
 {
 }
 
-FileTransfer::~FileTransfer()
-{
-    if (wait_ != nullptr)
-        d_.waits.removeOne(wait_);
-}
+FileTransfer::~FileTransfer() = default;
 
 void FileTransfer::start() { attempt(); }
 
@@ -86,31 +73,31 @@ void FileTransfer::cancel()
 
 void FileTransfer::attempt()
 {
-    if (d_.cancelled)
+    if (net_.isCancelled())
         return finish({DownloadOutcome::Cancelled, kCancelledReason});
     if (QFileInfo::exists(path_))
         return finish(DownloadOutcome::AlreadyPresent);
     const QUrl address(address_);
     // Beside the finished file, so the final rename never crosses file systems.
     const QString partPath = path_ + QLatin1String(kPartialSuffix);
-    claim_ = std::make_unique<PartClaim>(d_.partsInUse, partPath);
+    claim_ = std::make_unique<PartClaim>(downloader_, partPath);
     if (!isWebAddress(address))
         return finish({DownloadOutcome::Failed, QStringLiteral("地址无法识别")});
     if (!claim_->held())
         return finish({DownloadOutcome::Failed, QStringLiteral("同一文件正在下载")});
 
-    writer_ = std::make_unique<PartFileWriter>(partPath, address_, d_.resumeEnabled);
+    writer_ = std::make_unique<PartFileWriter>(partPath, address_, downloader_.resumeEnabled());
     HttpRequest request;
     request.address = address_;
-    request.bufferSize = d_.readBufferSize;
+    request.bufferSize = downloader_.readBufferSize();
     if (!writer_->rangeRequest().isEmpty())
         request.headers = {QByteArrayLiteral("Range: ") + writer_->rangeRequest()};
-    reply_ = new HttpReply(d_.engine, request, this);
+    reply_ = net_.createReply(request, this);
     reply_->setBodySink([this](const char *data, qint64 size) { return takeBody(data, size); });
     sinceProgress_.start();
-    wait_ = new ReplyWait(reply_, d_.stallTimeoutMs);
+    wait_ = new ReplyWait(reply_, net_.stallTimeout());
     wait_->setParent(this);
-    d_.waits.append(wait_);
+    connect(&net_, &ModXmlHttp::cancelled, wait_, &ReplyWait::cancel);
     // Queued: the end is reported from inside the engine, and the transfer
     // settles outside it.
     connect(wait_, &ReplyWait::ended, this, &FileTransfer::requestEnded, Qt::QueuedConnection);
@@ -123,14 +110,13 @@ bool FileTransfer::takeBody(const char *data, qint64 size)
     const bool wanted = writer_->consume(*reply_, data, size);
     if (sinceProgress_.elapsed() >= kProgressIntervalMs) {
         sinceProgress_.restart();
-        emit net_.downloadProgress(path_, writer_->received(), writer_->total());
+        emit downloader_.downloadProgress(path_, writer_->received(), writer_->total());
     }
     return wanted;
 }
 
 void FileTransfer::requestEnded(WaitEnd end)
 {
-    d_.waits.removeOne(wait_);
     wait_->disconnect(this);
     wait_->deleteLater();
     wait_ = nullptr;
@@ -139,7 +125,7 @@ void FileTransfer::requestEnded(WaitEnd end)
     const TransferVerdict verdict = writer_->judge(*reply_, end);
     reply_->deleteLater();
     if (verdict == TransferVerdict::Complete) {
-        emit net_.downloadProgress(path_, writer_->received(), writer_->total());
+        emit downloader_.downloadProgress(path_, writer_->received(), writer_->total());
         return commitInBackground();
     }
     const bool missing = verdict == TransferVerdict::ErrorReply && writer_->saysMissing();
@@ -156,14 +142,14 @@ void FileTransfer::requestEnded(WaitEnd end)
 }
 
 // Waiting for the disk is left to a worker thread, so the next transfer can
-// start meanwhile. The network object waits for its workers before it goes,
-// so this transfer outlives the commit.
+// start meanwhile. The downloader waits for its workers before it goes, so
+// this transfer outlives the commit.
 void FileTransfer::commitInBackground()
 {
     if (DownloadTransferred transferred = std::exchange(transferred_, nullptr))
         transferred();
     PartFileWriter *writer = writer_.get();
-    d_.commits.start([this, writer, path = path_] {
+    downloader_.startCommit([this, writer, path = path_] {
         const bool moved = writer->commitTo(path);
         QMetaObject::invokeMethod(this, [this, moved] { committed(moved); }, Qt::QueuedConnection);
     });

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "net/mod_xml_http.h"
-#include "net/mod_xml_http_private.h"
+#include "download/download_end.h"
+#include "net/reply_wait.h"
 
 #include <QElapsedTimer>
 #include <QObject>
@@ -11,7 +11,9 @@
 
 namespace tavimo {
 
+class FileDownloader;
 class HttpReply;
+class ModXmlHttp;
 
 class PartClaim;
 class PartFileWriter;
@@ -24,8 +26,8 @@ class PartFileWriter;
 class FileTransfer : public QObject {
     Q_OBJECT
 public:
-    FileTransfer(ModXmlHttp &net, ModXmlHttp::Private &d, const QString &url, const QString &path,
-                 DownloadDone done, DownloadTransferred transferred);
+    FileTransfer(FileDownloader &downloader, const QString &url, const QString &path, DownloadDone done,
+                 DownloadTransferred transferred);
     ~FileTransfer() override;
 
     // May end at once (file present, cancelled, unusable address).
@@ -41,8 +43,8 @@ private:
     void committed(bool moved);
     void finish(const DownloadEnd &outcome);
 
+    FileDownloader &downloader_;
     ModXmlHttp &net_;
-    ModXmlHttp::Private &d_;
     QString address_;
     QString path_;
     DownloadDone done_;

@@ -1,6 +1,7 @@
 #include "download/parallel_track_downloads.h"
 
-#include "net/mod_xml_http.h"
+#include "download/file_downloader.h"
+#include "net/http_reply.h"
 
 #include <QEventLoop>
 
@@ -14,10 +15,10 @@ ParallelTrackDownloads::ParallelTrackDownloads(StartDownload start, int jobs)
 {
 }
 
-ParallelTrackDownloads::ParallelTrackDownloads(ModXmlHttp &net, int jobs)
+ParallelTrackDownloads::ParallelTrackDownloads(FileDownloader &files, int jobs)
     : ParallelTrackDownloads(
-          [&net](const QString &url, const QString &path, DownloadTransferred transferred, DownloadDone done) {
-              net.StartDownloadFile(url, path, std::move(done), std::move(transferred));
+          [&files](const QString &url, const QString &path, DownloadTransferred transferred, DownloadDone done) {
+              files.StartDownloadFile(url, path, std::move(done), std::move(transferred));
           },
           jobs)
 {

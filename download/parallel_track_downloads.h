@@ -13,7 +13,7 @@ class QEventLoop;
 
 namespace tavimo {
 
-class ModXmlHttp;
+class FileDownloader;
 
 // Starts one file download without waiting: transferred is called once the
 // network part is over, done exactly once with how it ended (both from the
@@ -31,8 +31,8 @@ using StartDownload = std::function<void(const QString &url, const QString &path
 class ParallelTrackDownloads : public TrackDownloads {
 public:
     ParallelTrackDownloads(StartDownload start, int jobs);
-    // Through the network object's StartDownloadFile.
-    ParallelTrackDownloads(ModXmlHttp &net, int jobs);
+    // Through the downloader's StartDownloadFile.
+    ParallelTrackDownloads(FileDownloader &files, int jobs);
     ~ParallelTrackDownloads() override;
 
     void download(const QString &url, const QString &path) override;
@@ -67,7 +67,7 @@ private:
 // One track after the other.
 class SequentialTrackDownloads final : public ParallelTrackDownloads {
 public:
-    explicit SequentialTrackDownloads(ModXmlHttp &net) : ParallelTrackDownloads(net, 1) {}
+    explicit SequentialTrackDownloads(FileDownloader &files) : ParallelTrackDownloads(files, 1) {}
 };
 
 } // namespace tavimo

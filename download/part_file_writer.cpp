@@ -1,9 +1,9 @@
 #include "download/part_file_writer.h"
 
-#include "net/mod_xml_http.h"
 #include "download/part_source.h"
 
 #include "net/http_reply.h"
+#include "net/mod_xml_http.h"
 
 #include <QFileInfo>
 #include <QRegularExpression>

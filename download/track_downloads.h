@@ -1,6 +1,6 @@
 #pragma once
 
-#include "net/mod_xml_http.h"
+#include "download/download_end.h"
 
 #include <QList>
 #include <QString>

@@ -1,7 +1,6 @@
 #include "net/http_reply.h"
 
 #include "net/curl_engine.h"
-#include "net/mod_xml_http.h"
 
 #include <QHostAddress>
 #include <QUrl>
@@ -36,6 +35,12 @@ bool IsLoopbackHost(const QString &host)
 CurlTransfer *TransferOf(void *transfer) { return static_cast<CurlTransfer *>(transfer); }
 
 } // namespace
+
+bool isWebAddress(const QUrl &url)
+{
+    const QString scheme = url.scheme().toLower();
+    return url.isValid() && !url.host().isEmpty() && (scheme == QLatin1String("http") || scheme == QLatin1String("https"));
+}
 
 HttpReply::HttpReply(CurlEngine &engine, const HttpRequest &request, QObject *parent)
     : QObject(parent), engine_(engine), transfer_(engine.create(this))

@@ -6,10 +6,18 @@
 
 #include <functional>
 
+class QUrl;
+
 namespace tavimo {
 
 class CurlEngine;
 struct CurlTransfer;
+
+// The reason of a request, and of a download, stopped before it ended.
+inline const QString kCancelledReason = QStringLiteral("已取消");
+
+// Only http and https addresses are ever requested.
+bool isWebAddress(const QUrl &url);
 
 // What to ask of a server: the address as it goes out, and what a page
 // fetch sends beside it.

@@ -4,30 +4,14 @@
 #include <QObject>
 #include <QString>
 
-#include <functional>
+#include <memory>
 
 namespace tavimo {
 
-// What became of one DownloadFile call. The workflows go on whatever it is;
-// the command line counts them for its summary.
-enum class DownloadOutcome { Saved, AlreadyPresent, Failed, Cancelled };
-
-// The outcome with why a download failed: the HTTP status, the transport's
-// error in curl's words, the file system's error; empty when it did not.
-struct DownloadEnd {
-    DownloadEnd(DownloadOutcome outcome, QString reason = QString()) : outcome(outcome), reason(std::move(reason)) {}
-    DownloadOutcome outcome;
-    QString reason;
-};
-
-using DownloadDone = std::function<void(const DownloadEnd &)>;
-
-// The reason of a download that was stopped before it ended.
-inline const QString kCancelledReason = QStringLiteral("已取消");
-using DownloadTransferred = std::function<void()>;
-
 class CookieStore;
-class FileTransfer;
+class CurlEngine;
+class HttpReply;
+struct HttpRequest;
 
 // The program's one network object: every page fetch and file download goes
 // through its HTTP engine (libcurl), whose cookie store is the one that the
@@ -59,55 +43,31 @@ public:
     // or the empty text when the fetch failed or brought no body.
     QString GetHttpText(const QString &charset, const QString &url, const QString &body = QString());
 
-    // Fetches url into path unless a file is already there. The body is
-    // streamed into a temporary file beside path and renamed into place only
-    // when the transfer completed; a body that does not start like an MP3
-    // file is an error reply. Falls back once from "_192k".
-    DownloadOutcome DownloadFile(const QString &url, const QString &path);
-
-    // DownloadFile without the wait, so several run at once on one event
-    // loop: returns at once, and done is called exactly once with the
-    // outcome and the reason of a failure (at once when nothing needs
-    // fetching). cancelAll() ends it.
-    // transferred, when given, is called once the network part is over:
-    // for a complete body before the file is flushed to the disk and takes
-    // its name (done follows then), else just before done.
-    void StartDownloadFile(const QString &url, const QString &path, DownloadDone done,
-                           DownloadTransferred transferred = {});
+    // A request on the engine, not started yet: the caller may give it a body
+    // sink before it starts it.
+    HttpReply *createReply(const HttpRequest &request, QObject *parent = nullptr);
 
     // A transfer that brings no byte for this long fails (default 30 s).
     void setStallTimeout(int milliseconds);
-
-    // How much of a download is held in memory between the socket and the
-    // file (default 1 MB, at most 10 MB).
-    void setReadBufferSize(qint64 bytes);
-
-    // Whether DownloadFile continues from the bytes of an interrupted earlier
-    // attempt at the same address kept in path + ".part" (default on).
-    void setResumeEnabled(bool enabled);
+    int stallTimeout() const { return stallTimeoutMs_; }
 
     // Ends every wait in progress as failed and refuses new requests; for
     // closing a window or the program in the middle of a download.
     void cancelAll();
-    bool isCancelled() const;
+    bool isCancelled() const { return cancelled_; }
 
 signals:
-    // Per-file progress of DownloadFile (total is -1 when unknown).
-    void downloadProgress(const QString &path, qint64 received, qint64 total);
+    // From cancelAll(): every wait on a reply of this object ends now, as
+    // cancelled.
+    void cancelled();
 
 private:
-    FileTransfer *startTransfer(const QString &url, const QString &path, DownloadDone done,
-                                DownloadTransferred transferred = {});
-
-    friend class FileTransfer;
-    struct Private;
-    Private *d;
+    std::unique_ptr<CurlEngine> engine_;
+    int stallTimeoutMs_ = 30000;
+    bool cancelled_ = false;
 };
 
 // Decodes bytes in a named character set (names match without regard to case).
 QString BytesToText(const QByteArray &bytes, const QString &charset);
-
-// Makes a title safe as one file or folder name (see file_names.cpp).
-QString CleanFileName(const QString &name);
 
 } // namespace tavimo

@@ -1,9 +1,11 @@
 #include "net/http_reply.h"
 #include "net/mod_xml_http.h"
-#include "net/mod_xml_http_private.h"
+#include "net/reply_wait.h"
 
 #include <QStringDecoder>
 #include <QUrl>
+
+#include <memory>
 
 namespace tavimo {
 
@@ -17,7 +19,7 @@ QString BytesToText(const QByteArray &bytes, const QString &charset)
 
 QString ModXmlHttp::GetHttpText(const QString &charset, const QString &url, const QString &body)
 {
-    if (d->cancelled || !isWebAddress(QUrl(url)))
+    if (isCancelled() || !isWebAddress(QUrl(url)))
         return QString();
 
     HttpRequest request;
@@ -25,12 +27,14 @@ QString ModXmlHttp::GetHttpText(const QString &charset, const QString &url, cons
     request.body = body.toUtf8();
     request.headers = {QByteArrayLiteral("Content-Type: application/x-www-form-urlencoded")};
     request.compressed = true;
-    HttpReply reply(d->engine, request);
-    reply.start();
-    const WaitEnd end = d->wait(&reply);
+    const std::unique_ptr<HttpReply> reply(createReply(request));
+    reply->start();
+    ReplyWait wait(reply.get(), stallTimeout());
+    connect(this, &ModXmlHttp::cancelled, &wait, &ReplyWait::cancel);
+    const WaitEnd end = wait.run();
     // An error status still brings its page; only a broken transfer loses it.
-    const bool whole = end == WaitEnd::Finished && !reply.broke();
-    return whole && !reply.body().isEmpty() ? BytesToText(reply.body(), charset) : QString();
+    const bool whole = end == WaitEnd::Finished && !reply->broke();
+    return whole && !reply->body().isEmpty() ? BytesToText(reply->body(), charset) : QString();
 }
 
 } // namespace tavimo

@@ -2,6 +2,7 @@
 
 #include "workflow/liked_page.h"
 #include "download/download_root.h"
+#include "download/file_names.h"
 
 namespace tavimo {
 

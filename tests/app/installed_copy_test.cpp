@@ -1,6 +1,6 @@
 #include "emulator/emulator.h"
 #include "download/download_root.h"
-#include "net/mod_xml_http.h"
+#include "download/file_names.h"
 #include "tests/support/installed_copy.h"
 
 #include <QFileInfo>

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/main_form.h"
+#include "download/file_downloader.h"
 #include "emulator/emulator.h"
 #include "net/mod_xml_http.h"
 #include "tests/support/recording_dialogs.h"
@@ -24,7 +25,7 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(emulator.start());
-        form = std::make_unique<MainForm>(emulator.hosts(), net, dialogs, root.path());
+        form = std::make_unique<MainForm>(emulator.hosts(), files, dialogs, root.path());
         QObject::connect(form.get(), &MainForm::statusChanged, [this](const QString &text) { statuses.append(text); });
         form->show();
     }
@@ -49,6 +50,7 @@ protected:
     emu::Emulator emulator;
     TempRoot root;
     ModXmlHttp net;
+    FileDownloader files{net};
     RecordingDialogs dialogs;
     std::unique_ptr<MainForm> form;
     QStringList statuses;

@@ -92,7 +92,7 @@ TEST_F(MainFormLayoutTest, StartUpPreparesTheLikedFolder)
     const QString liked = QString::fromUtf16(kLikedFolderName);
     EXPECT_TRUE(QDir(root.file(liked)).isEmpty());
     root.write(liked + QStringLiteral("/keep.mp3"), "kept");
-    MainForm second(emulator.hosts(), net, dialogs, root.path());
+    MainForm second(emulator.hosts(), files, dialogs, root.path());
     EXPECT_EQ(root.read(liked + QStringLiteral("/keep.mp3")), QByteArray("kept"));
     EXPECT_EQ(second.statusText(), QStringLiteral("已就绪... ... "));
 }

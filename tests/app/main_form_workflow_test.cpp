@@ -1,4 +1,5 @@
 #include "tests/app/main_form_fixture.h"
+#include "download/file_names.h"
 
 #include <QFileInfo>
 #include <QTimer>

@@ -1,4 +1,5 @@
 #include "tests/support/workflow_fixture.h"
+#include "download/file_names.h"
 
 #include <QDir>
 #include <QElapsedTimer>

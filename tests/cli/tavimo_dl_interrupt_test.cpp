@@ -1,4 +1,4 @@
-#include "net/mod_xml_http.h"
+#include "download/file_names.h"
 #include "support/tavimo_dl_runner.h"
 
 #include <QElapsedTimer>

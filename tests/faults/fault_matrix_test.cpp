@@ -1,4 +1,5 @@
 #include "faults/workflow_runs.h"
+#include "net/mod_xml_http.h"
 #include "support/temp_root.h"
 
 #include <gtest/gtest.h>
@@ -64,7 +65,8 @@ protected:
             return found->second;
         test::TempRoot clean;
         ModXmlHttp cleanNet;
-        test::RunWorkflow(workflow, emulator, cleanNet, clean.path());
+        FileDownloader cleanFiles(cleanNet);
+        test::RunWorkflow(workflow, emulator, cleanFiles, clean.path());
         emulator.resetChannels();
         return cache[workflow] = test::FilesBeneath(clean.path());
     }
@@ -102,14 +104,16 @@ TEST_P(FaultMatrixTest, CleanRerunLeavesExactlyTheServedFiles)
         for (const Fault &fault : faults)
             emulator.setFault(kAudioPrefix, fault);
         ModXmlHttp net;
+        FileDownloader files(net);
         if (faultCase.stallTimeoutMs > 0)
             net.setStallTimeout(faultCase.stallTimeoutMs);
-        test::RunWorkflow(workflow, emulator, net, root.path());
+        test::RunWorkflow(workflow, emulator, files, root.path());
         emulator.resetChannels();
     }
     emulator.clearFaults();
     ModXmlHttp net;
-    test::RunWorkflow(workflow, emulator, net, root.path());
+    FileDownloader files(net);
+    test::RunWorkflow(workflow, emulator, files, root.path());
 
     const QMap<QString, QByteArray> left = test::FilesBeneath(root.path());
     EXPECT_EQ(left.keys(), expected.keys());

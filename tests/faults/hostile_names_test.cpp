@@ -1,6 +1,7 @@
 #include "faults/workflow_runs.h"
 #include "workflow/channel_download.h"
 #include "download/file_names.h"
+#include "net/mod_xml_http.h"
 #include "support/temp_root.h"
 
 #include <QDir>
@@ -72,13 +73,14 @@ protected:
 TEST_P(HostileNamesTest, NothingLandsOutsideTheRoot)
 {
     ModXmlHttp net;
+    FileDownloader files(net);
     const QString root = outer.file(QStringLiteral("root"));
-    test::RunWorkflow(GetParam(), emulator, net, root, targets);
+    test::RunWorkflow(GetParam(), emulator, files, root, targets);
     if (GetParam() == Workflow::Album) {
         // Every album, so every name is tried as a folder and as a track.
         for (const emu::Album &album : emulator.catalogue().albums()) {
             if (album.number.rfind("19", 0) == 0)
-                test::RunWorkflow(Workflow::Album, emulator, net, root, {album.number, {}});
+                test::RunWorkflow(Workflow::Album, emulator, files, root, {album.number, {}});
         }
     }
 

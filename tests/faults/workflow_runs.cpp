@@ -69,15 +69,15 @@ const char *WorkflowName(Workflow workflow)
     return "";
 }
 
-void RunWorkflow(Workflow workflow, emu::Emulator &emulator, ModXmlHttp &net, const QString &root,
+void RunWorkflow(Workflow workflow, emu::Emulator &emulator, FileDownloader &files, const QString &root,
                  const RunTargets &targets)
 {
     const ServiceHosts hosts = emulator.hosts();
     const emu::Catalogue &catalogue = emulator.catalogue();
-    SequentialTrackDownloads downloads(net);
+    SequentialTrackDownloads downloads(files);
     RecordingMainView view;
     TrackTables tables;
-    const WorkflowContext app{hosts, net, downloads, root, view, tables, WorkflowPauses{1, 0, 0}};
+    const WorkflowContext app{hosts, files.network(), downloads, root, view, tables, WorkflowPauses{1, 0, 0}};
     switch (workflow) {
     case Workflow::Album:
         DownloadAlbumByPage(app, hosts.catalogueAddress(QStringLiteral("/subject/") + q(OrDefault(targets.albumNumber, catalogue.album(emu::AlbumCase::Plain).number)) + u'/'));

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "download/file_downloader.h"
 #include "emulator/emulator.h"
-#include "net/mod_xml_http.h"
 
 #include <QByteArray>
 #include <QMap>
@@ -27,7 +27,7 @@ struct RunTargets {
 
 // Runs one workflow to its end in-process against the emulator, downloading
 // into root, with every pause shortened.
-void RunWorkflow(Workflow workflow, emu::Emulator &emulator, ModXmlHttp &net, const QString &root,
+void RunWorkflow(Workflow workflow, emu::Emulator &emulator, FileDownloader &files, const QString &root,
                  const RunTargets &targets = {});
 
 // The song identifiers whose files the workflow may write.

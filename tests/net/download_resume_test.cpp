@@ -3,6 +3,7 @@
 #include "download/part_source.h"
 
 #include <QFile>
+#include <QTimer>
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -43,7 +44,7 @@ TEST_F(DownloadResumeTest, ResumedFileIsIdenticalToAWholeOne)
         TempRoot folder;
         server.put("/t.mp3", track(body, row.answer));
         keepPart(folder, "t.mp3", row.kept, "/t.mp3");
-        EXPECT_EQ(http.DownloadFile(server.url("/t.mp3"), folder.file("t.mp3")), DownloadOutcome::Saved) << row.name;
+        EXPECT_EQ(downloader.DownloadFile(server.url("/t.mp3"), folder.file("t.mp3")), DownloadOutcome::Saved) << row.name;
         EXPECT_EQ(folder.read("t.mp3"), bytes(body)) << row.name;
         EXPECT_EQ(folder.allFiles(), QStringList{"t.mp3"}) << row.name;
         EXPECT_EQ(server.requests().back().header("Range"), "bytes=" + std::to_string(kKept) + "-") << row.name;
@@ -58,15 +59,15 @@ TEST_F(DownloadResumeTest, KeptWholeFileIsTakenAsItIs)
     const std::string body = trackBytes(kTrackSize, 5);
     server.put("/t.mp3", track(body));
     keepPart(root, "t.mp3", bytes(body), "/t.mp3");
-    EXPECT_EQ(http.DownloadFile(server.url("/t.mp3"), root.file("t.mp3")), DownloadOutcome::Saved);
+    EXPECT_EQ(downloader.DownloadFile(server.url("/t.mp3"), root.file("t.mp3")), DownloadOutcome::Saved);
     EXPECT_EQ(root.read("t.mp3"), bytes(body));
     EXPECT_EQ(root.allFiles(), QStringList{"t.mp3"});
     EXPECT_EQ(server.requests().size(), 1u);
 
     keepPart(root, "u.mp3", bytes(body + "more"), "/t.mp3");
-    EXPECT_EQ(http.DownloadFile(server.url("/t.mp3"), root.file("u.mp3")), DownloadOutcome::Failed);
+    EXPECT_EQ(downloader.DownloadFile(server.url("/t.mp3"), root.file("u.mp3")), DownloadOutcome::Failed);
     EXPECT_EQ(root.allFiles(), QStringList{"t.mp3"});
-    EXPECT_EQ(http.DownloadFile(server.url("/t.mp3"), root.file("u.mp3")), DownloadOutcome::Saved);
+    EXPECT_EQ(downloader.DownloadFile(server.url("/t.mp3"), root.file("u.mp3")), DownloadOutcome::Saved);
     EXPECT_EQ(root.read("u.mp3"), bytes(body));
 }
 
@@ -79,16 +80,16 @@ TEST_F(DownloadResumeTest, InterruptedDownloadResumesOnTheNextCall)
     cut.dropAfter = 3 * 64 * 1024;
     server.put("/t.mp3", cut);
     qint64 firstReported = -1;
-    EXPECT_EQ(http.DownloadFile(server.url("/t.mp3"), root.file("t.mp3")), DownloadOutcome::Failed);
+    EXPECT_EQ(downloader.DownloadFile(server.url("/t.mp3"), root.file("t.mp3")), DownloadOutcome::Failed);
     EXPECT_EQ(root.allFiles(), QStringList{"t.mp3.part"});
 
     server.put("/t.mp3", track(body));
-    QObject::connect(&http, &ModXmlHttp::downloadProgress, [&](const QString &, qint64 received, qint64 total) {
+    QObject::connect(&downloader, &FileDownloader::downloadProgress, [&](const QString &, qint64 received, qint64 total) {
         if (firstReported < 0)
             firstReported = received;
         EXPECT_EQ(total, qint64(body.size()));
     });
-    EXPECT_EQ(http.DownloadFile(server.url("/t.mp3"), root.file("t.mp3")), DownloadOutcome::Saved);
+    EXPECT_EQ(downloader.DownloadFile(server.url("/t.mp3"), root.file("t.mp3")), DownloadOutcome::Saved);
     EXPECT_EQ(root.read("t.mp3"), bytes(body));
     EXPECT_EQ(root.allFiles(), QStringList{"t.mp3"});
     EXPECT_TRUE(PartSource(root.file("t.mp3")).isEmpty());
@@ -96,12 +97,37 @@ TEST_F(DownloadResumeTest, InterruptedDownloadResumesOnTheNextCall)
     EXPECT_GT(firstReported, qint64(cut.dropAfter));
 }
 
+// A downloader that goes in the middle of a download ends it and keeps the
+// bytes so far; the network object goes on, and a later download continues
+// from those bytes.
+TEST_F(DownloadResumeTest, DownloaderGoingMidTransferLeavesAResumablePart)
+{
+    const std::string body = trackBytes(kTrackSize);
+    Resource slow = track(body);
+    slow.pieceBytes = 16 * 1024;
+    slow.chunkDelay = std::chrono::milliseconds(30);
+    server.put("/t.mp3", slow);
+    {
+        FileDownloader early(http);
+        early.StartDownloadFile(server.url("/t.mp3"), root.file("t.mp3"), [](const DownloadEnd &) {});
+        QEventLoop loop;
+        QTimer::singleShot(200, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+    EXPECT_EQ(root.allFiles(), QStringList{"t.mp3.part"});
+
+    server.put("/t.mp3", track(body));
+    EXPECT_EQ(downloader.DownloadFile(server.url("/t.mp3"), root.file("t.mp3")), DownloadOutcome::Saved);
+    EXPECT_EQ(root.read("t.mp3"), bytes(body));
+    EXPECT_TRUE(server.requests().back().hasHeader("Range"));
+}
+
 // A range answer that does not continue the kept bytes cannot make the file.
 TEST_F(DownloadResumeTest, MismatchedRangeIsRefused)
 {
     server.put("/t.mp3", track(trackBytes(kTrackSize), RangeAnswer::WrongStart));
     keepPart(root, "t.mp3", bytes(trackBytes(kKept)), "/t.mp3");
-    EXPECT_EQ(http.DownloadFile(server.url("/t.mp3"), root.file("t.mp3")), DownloadOutcome::Failed);
+    EXPECT_EQ(downloader.DownloadFile(server.url("/t.mp3"), root.file("t.mp3")), DownloadOutcome::Failed);
     EXPECT_TRUE(root.allFiles().isEmpty());
 }
 
@@ -113,7 +139,7 @@ TEST_F(DownloadResumeTest, ErrorReplyRemovesKeptBytes)
     gone.body = "Gone";
     server.put("/t.mp3", gone);
     keepPart(root, "t.mp3", "partial", "/t.mp3");
-    EXPECT_EQ(http.DownloadFile(server.url("/t.mp3"), root.file("t.mp3")), DownloadOutcome::Failed);
+    EXPECT_EQ(downloader.DownloadFile(server.url("/t.mp3"), root.file("t.mp3")), DownloadOutcome::Failed);
     EXPECT_TRUE(root.allFiles().isEmpty());
 }
 
@@ -127,7 +153,7 @@ TEST_F(DownloadResumeTest, FallbackContinuesKeptBytes)
     server.put("/p9_192k.mp3", missing);
     server.put("/p9.mp3", track(body));
     keepPart(root, "t.mp3", bytes(body.substr(0, kKept)), "/p9.mp3");
-    EXPECT_EQ(http.DownloadFile(server.url("/p9_192k.mp3"), root.file("t.mp3")), DownloadOutcome::Saved);
+    EXPECT_EQ(downloader.DownloadFile(server.url("/p9_192k.mp3"), root.file("t.mp3")), DownloadOutcome::Saved);
     EXPECT_EQ(root.read("t.mp3"), bytes(body));
     EXPECT_EQ(server.requests().back().header("Range"), "bytes=" + std::to_string(kKept) + "-");
 }
@@ -138,8 +164,8 @@ TEST_F(DownloadResumeTest, ResumeCanBeSwitchedOff)
     const std::string body = trackBytes(kTrackSize);
     server.put("/t.mp3", track(body));
     keepPart(root, "t.mp3", QByteArray(kKept, 'x'), "/t.mp3");
-    http.setResumeEnabled(false);
-    EXPECT_EQ(http.DownloadFile(server.url("/t.mp3"), root.file("t.mp3")), DownloadOutcome::Saved);
+    downloader.setResumeEnabled(false);
+    EXPECT_EQ(downloader.DownloadFile(server.url("/t.mp3"), root.file("t.mp3")), DownloadOutcome::Saved);
     EXPECT_FALSE(server.requests().back().hasHeader("Range"));
     EXPECT_EQ(root.read("t.mp3"), bytes(body));
 }
@@ -174,7 +200,7 @@ TEST_F(DownloadResumeTest, KeptBytesOfAnotherAddressAreStartedOver)
             keepPart(folder, "t.mp3", kept, row.keptFrom);
         else
             folder.write("t.mp3.part", kept);
-        EXPECT_EQ(http.DownloadFile(server.url(row.requested), folder.file("t.mp3")), DownloadOutcome::Saved) << row.name;
+        EXPECT_EQ(downloader.DownloadFile(server.url(row.requested), folder.file("t.mp3")), DownloadOutcome::Saved) << row.name;
         EXPECT_EQ(folder.read("t.mp3"), bytes(wanted)) << row.name;
         EXPECT_EQ(folder.allFiles(), QStringList{"t.mp3"}) << row.name;
         EXPECT_EQ(server.requests().back().path, "/p2.mp3") << row.name;
@@ -192,11 +218,11 @@ TEST_F(DownloadResumeTest, EquallyNamedTracksNeverShareKeptBytes)
         Resource cut = track(body);
         cut.dropAfter = kKept;
         server.put(path, cut);
-        EXPECT_EQ(http.DownloadFile(server.url(path), root.file("t.mp3")), DownloadOutcome::Failed) << path;
+        EXPECT_EQ(downloader.DownloadFile(server.url(path), root.file("t.mp3")), DownloadOutcome::Failed) << path;
         EXPECT_FALSE(server.requests().back().hasHeader("Range")) << path;
     }
     server.put("/first.mp3", track(first));
-    EXPECT_EQ(http.DownloadFile(server.url("/first.mp3"), root.file("t.mp3")), DownloadOutcome::Saved);
+    EXPECT_EQ(downloader.DownloadFile(server.url("/first.mp3"), root.file("t.mp3")), DownloadOutcome::Saved);
     EXPECT_FALSE(server.requests().back().hasHeader("Range"));
     EXPECT_EQ(root.read("t.mp3"), bytes(first));
     EXPECT_EQ(root.allFiles(), QStringList{"t.mp3"});
@@ -216,12 +242,12 @@ TEST_F(DownloadResumeTest, KeptBytesAnotherWriterHoldsAreLeftAlone)
     ASSERT_GE(otherWriter, 0);
     ASSERT_EQ(flock(otherWriter, LOCK_EX | LOCK_NB), 0);
 
-    EXPECT_EQ(http.DownloadFile(server.url("/t.mp3"), root.file("t.mp3")), DownloadOutcome::Failed);
+    EXPECT_EQ(downloader.DownloadFile(server.url("/t.mp3"), root.file("t.mp3")), DownloadOutcome::Failed);
     EXPECT_EQ(root.allFiles(), QStringList{"t.mp3.part"});
     EXPECT_EQ(root.read("t.mp3.part"), bytes(body.substr(0, kKept)));
 
     ::close(otherWriter);
-    EXPECT_EQ(http.DownloadFile(server.url("/t.mp3"), root.file("t.mp3")), DownloadOutcome::Saved);
+    EXPECT_EQ(downloader.DownloadFile(server.url("/t.mp3"), root.file("t.mp3")), DownloadOutcome::Saved);
     EXPECT_EQ(root.read("t.mp3"), bytes(body));
     EXPECT_EQ(root.allFiles(), QStringList{"t.mp3"});
 }

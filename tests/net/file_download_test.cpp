@@ -32,13 +32,13 @@ TEST_F(FileDownloadTest, SavesTheBodyAndReportsProgress)
     const std::string body = trackBytes(3 * 1024 * 1024 + 17);
     server.put("/t.mp3", track(body));
     qint64 lastReceived = -1, lastTotal = -1;
-    QObject::connect(&http, &ModXmlHttp::downloadProgress, [&](const QString &path, qint64 received, qint64 total) {
+    QObject::connect(&downloader, &FileDownloader::downloadProgress, [&](const QString &path, qint64 received, qint64 total) {
         EXPECT_EQ(path, root.file("t.mp3"));
         EXPECT_GE(received, lastReceived);
         lastReceived = received;
         lastTotal = total;
     });
-    EXPECT_EQ(http.DownloadFile(server.url("/t.mp3"), root.file("t.mp3")), DownloadOutcome::Saved);
+    EXPECT_EQ(downloader.DownloadFile(server.url("/t.mp3"), root.file("t.mp3")), DownloadOutcome::Saved);
     EXPECT_EQ(root.read("t.mp3"), bytes(body));
     EXPECT_EQ(root.allFiles(), QStringList{"t.mp3"});
     EXPECT_EQ(lastReceived, qint64(body.size()));
@@ -49,7 +49,7 @@ TEST_F(FileDownloadTest, SavesTheBodyAndReportsProgress)
 TEST_F(FileDownloadTest, SendsNoContentTypeHeader)
 {
     server.put("/t.mp3", track("ID3 data"));
-    http.DownloadFile(server.url("/t.mp3"), root.file("t.mp3"));
+    downloader.DownloadFile(server.url("/t.mp3"), root.file("t.mp3"));
     ASSERT_EQ(server.requests().size(), 1u);
     EXPECT_FALSE(server.requests()[0].hasHeader("Content-Type"));
     EXPECT_FALSE(server.requests()[0].hasHeader("Range"));
@@ -61,7 +61,7 @@ TEST_F(FileDownloadTest, PresentFileIsLeftAlone)
     server.put("/t.mp3", track("new"));
     for (const QByteArray &content : {QByteArray(), QByteArray("old")}) {
         root.write("t.mp3", content);
-        EXPECT_EQ(http.DownloadFile(server.url("/t.mp3"), root.file("t.mp3")), DownloadOutcome::AlreadyPresent);
+        EXPECT_EQ(downloader.DownloadFile(server.url("/t.mp3"), root.file("t.mp3")), DownloadOutcome::AlreadyPresent);
         EXPECT_EQ(root.read("t.mp3"), content);
     }
     EXPECT_TRUE(server.requests().empty());
@@ -148,7 +148,7 @@ TEST_F(FileDownloadTest, OnlyBodiesStartingLikeMp3AreSaved)
             const std::string path = "/t" + std::to_string(++index) + ".mp3";
             server.put(path, resource);
             const QString name = QString::fromStdString(path.substr(1));
-            EXPECT_EQ(http.DownloadFile(server.url(path), root.file(name)),
+            EXPECT_EQ(downloader.DownloadFile(server.url(path), root.file(name)),
                       row.saved ? DownloadOutcome::Saved : DownloadOutcome::Failed) << row.name << " in " << piece;
             EXPECT_EQ(root.allFiles(), row.saved ? QStringList{name} : QStringList{}) << row.name << " in " << piece;
             if (row.saved) {
@@ -165,7 +165,7 @@ TEST_F(FileDownloadTest, ShortBodyIsNotSaved)
     Resource cut = track(trackBytes(500 * 1024));
     cut.dropAfter = 200 * 1024;
     server.put("/t.mp3", cut);
-    EXPECT_EQ(http.DownloadFile(server.url("/t.mp3"), root.file("t.mp3")), DownloadOutcome::Failed);
+    EXPECT_EQ(downloader.DownloadFile(server.url("/t.mp3"), root.file("t.mp3")), DownloadOutcome::Failed);
     EXPECT_EQ(root.allFiles(), QStringList{"t.mp3.part"});
     EXPECT_EQ(root.read("t.mp3.part"), bytes(cut.body.substr(0, 200 * 1024)));
 }
@@ -195,7 +195,7 @@ TEST_F(FileDownloadTest, FallsBackOnceFromTheHighBitRate)
     for (const Row &row : rows) {
         server.put("/view/song/small/p1_192k.mp3", row.missing);
         const QString path = root.file(QString::fromUtf8(row.name) + ".mp3");
-        EXPECT_EQ(http.DownloadFile(server.url("/view/song/small/p1_192k.mp3"), path), DownloadOutcome::Saved) << row.name;
+        EXPECT_EQ(downloader.DownloadFile(server.url("/view/song/small/p1_192k.mp3"), path), DownloadOutcome::Saved) << row.name;
         ++expected;
         EXPECT_EQ(server.requestCount("/view/song/small/p1_192k.mp3"), expected) << row.name;
         EXPECT_EQ(server.requestCount("/view/song/small/p1.mp3"), expected) << row.name;
@@ -211,8 +211,8 @@ TEST_F(FileDownloadTest, FallbackHappensAtMostOnce)
     server.put("/a_192k_192k.mp3", errorPage(404, "404 Not Found"));
     server.put("/a.mp3", errorPage(404, "404 Not Found"));
     server.put("/b.mp3", errorPage(404, "404 Not Found"));
-    EXPECT_EQ(http.DownloadFile(server.url("/a_192k_192k.mp3"), root.file("a.mp3")), DownloadOutcome::Failed);
-    EXPECT_EQ(http.DownloadFile(server.url("/b.mp3"), root.file("b.mp3")), DownloadOutcome::Failed);
+    EXPECT_EQ(downloader.DownloadFile(server.url("/a_192k_192k.mp3"), root.file("a.mp3")), DownloadOutcome::Failed);
+    EXPECT_EQ(downloader.DownloadFile(server.url("/b.mp3"), root.file("b.mp3")), DownloadOutcome::Failed);
     EXPECT_EQ(server.requestCount("/a_192k_192k.mp3"), 1);
     EXPECT_EQ(server.requestCount("/a.mp3"), 1);
     EXPECT_EQ(server.requestCount("/b.mp3"), 1);
@@ -226,7 +226,7 @@ TEST_F(FileDownloadTest, LargeBodiesAreNotMistakenForErrorPages)
     std::string body = trackBytes(300 * 1024);
     body.replace(1000, 13, "404 Not Found");
     server.put("/x_192k.mp3", track(body));
-    EXPECT_EQ(http.DownloadFile(server.url("/x_192k.mp3"), root.file("x.mp3")), DownloadOutcome::Saved);
+    EXPECT_EQ(downloader.DownloadFile(server.url("/x_192k.mp3"), root.file("x.mp3")), DownloadOutcome::Saved);
     EXPECT_EQ(root.read("x.mp3"), bytes(body));
     EXPECT_EQ(server.requests().size(), 1u);
 }
@@ -238,7 +238,7 @@ TEST_F(FileDownloadTest, OnlyWebAddressesAreFetched)
     for (const QString &address : {QUrl::fromLocalFile(root.file("secret.txt")).toString(),
                                    QStringLiteral("data:audio/mpeg,ID3"), QStringLiteral("ftp://127.0.0.1/x_192k.mp3"),
                                    QStringLiteral("")}) {
-        EXPECT_EQ(http.DownloadFile(address, root.file("t.mp3")), DownloadOutcome::Failed) << address.toStdString();
+        EXPECT_EQ(downloader.DownloadFile(address, root.file("t.mp3")), DownloadOutcome::Failed) << address.toStdString();
     }
     EXPECT_EQ(root.allFiles(), QStringList{"secret.txt"});
 }
@@ -250,7 +250,7 @@ TEST_F(FileDownloadTest, FollowsRedirects)
     moved.location = "/real.mp3";
     server.put("/moved.mp3", moved);
     server.put("/real.mp3", track(trackBytes(70 * 1024)));
-    EXPECT_EQ(http.DownloadFile(server.url("/moved.mp3"), root.file("t.mp3")), DownloadOutcome::Saved);
+    EXPECT_EQ(downloader.DownloadFile(server.url("/moved.mp3"), root.file("t.mp3")), DownloadOutcome::Saved);
     EXPECT_EQ(root.read("t.mp3"), bytes(trackBytes(70 * 1024)));
 }
 
@@ -258,7 +258,7 @@ TEST_F(FileDownloadTest, FollowsRedirects)
 TEST_F(FileDownloadTest, MissingFolderFails)
 {
     server.put("/t.mp3", track("ID3 data"));
-    EXPECT_EQ(http.DownloadFile(server.url("/t.mp3"), root.file("absent/t.mp3")), DownloadOutcome::Failed);
+    EXPECT_EQ(downloader.DownloadFile(server.url("/t.mp3"), root.file("absent/t.mp3")), DownloadOutcome::Failed);
     EXPECT_TRUE(root.allFiles().isEmpty());
 }
 
@@ -269,7 +269,7 @@ TEST_F(FileDownloadTest, FileArrivingMeanwhileIsKept)
     slow.chunkDelay = std::chrono::milliseconds(100);
     server.put("/t.mp3", slow);
     QTimer::singleShot(50, &http, [&] { root.write("t.mp3", "other download"); });
-    EXPECT_EQ(http.DownloadFile(server.url("/t.mp3"), root.file("t.mp3")), DownloadOutcome::AlreadyPresent);
+    EXPECT_EQ(downloader.DownloadFile(server.url("/t.mp3"), root.file("t.mp3")), DownloadOutcome::AlreadyPresent);
     EXPECT_EQ(root.read("t.mp3"), QByteArray("other download"));
     EXPECT_EQ(root.allFiles(), QStringList{"t.mp3"});
 }
@@ -283,10 +283,10 @@ TEST_F(FileDownloadTest, NestedDownloads)
     server.put("/inner.mp3", track(trackBytes(2 * 1024 * 1024, 2)));
     DownloadOutcome inner = DownloadOutcome::Cancelled, samePath = DownloadOutcome::Cancelled;
     QTimer::singleShot(60, &http, [&] {
-        inner = http.DownloadFile(server.url("/inner.mp3"), root.file("inner.mp3"));
-        samePath = http.DownloadFile(server.url("/inner.mp3"), root.file("outer.mp3"));
+        inner = downloader.DownloadFile(server.url("/inner.mp3"), root.file("inner.mp3"));
+        samePath = downloader.DownloadFile(server.url("/inner.mp3"), root.file("outer.mp3"));
     });
-    EXPECT_EQ(http.DownloadFile(server.url("/outer.mp3"), root.file("outer.mp3")), DownloadOutcome::Saved);
+    EXPECT_EQ(downloader.DownloadFile(server.url("/outer.mp3"), root.file("outer.mp3")), DownloadOutcome::Saved);
     EXPECT_EQ(inner, DownloadOutcome::Saved);
     EXPECT_EQ(samePath, DownloadOutcome::Failed);
     EXPECT_EQ(root.read("outer.mp3"), bytes(slow.body));

@@ -46,6 +46,7 @@ TEST_F(EmulatedService, EveryRequestGoesThroughTheProxy)
     for (const bool fromEnvironment : {false, true}) {
         emulator.clearRequestLog();
         ModXmlHttp http;
+        FileDownloader downloader(http);
         std::optional<ScopedEnvironment> environment;
         if (fromEnvironment)
             environment.emplace("http_proxy", proxyAddress());
@@ -53,7 +54,7 @@ TEST_F(EmulatedService, EveryRequestGoesThroughTheProxy)
             http.setProxy(QString::fromLatin1(proxyAddress()));
         EXPECT_TRUE(http.GetHttpText("UTF-8", page).contains(QString::fromStdString(album().title))) << fromEnvironment;
         const QString file = root.file(QStringLiteral("%1.mp3").arg(fromEnvironment));
-        EXPECT_EQ(http.DownloadFile(track, file), DownloadOutcome::Saved) << fromEnvironment;
+        EXPECT_EQ(downloader.DownloadFile(track, file), DownloadOutcome::Saved) << fromEnvironment;
         const std::vector<emu::RequestRecord> log = emulator.requestLog();
         ASSERT_GE(log.size(), 2u);
         for (const emu::RequestRecord &request : log)

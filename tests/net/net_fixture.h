@@ -1,8 +1,9 @@
 #pragma once
 
 #include "loopback_server.h"
-#include "net/mod_xml_http.h"
+#include "download/file_downloader.h"
 #include "download/part_source.h"
+#include "net/mod_xml_http.h"
 #include "tests/support/temp_root.h"
 
 #include <gtest/gtest.h>
@@ -28,7 +29,8 @@ inline void PrintTo(DownloadOutcome outcome, std::ostream *out)
 
 namespace tavimo::test {
 
-// A loopback server, a fresh download folder and the network object.
+// A loopback server, a fresh download folder, the network object and its
+// downloader.
 class NetTest : public ::testing::Test {
 protected:
     // An ID3 tag's mark, then bytes that look like nothing in particular, as
@@ -58,7 +60,7 @@ protected:
     {
         std::optional<DownloadEnd> end;
         QEventLoop loop;
-        http.StartDownloadFile(url, path, [&](const DownloadEnd &how) {
+        downloader.StartDownloadFile(url, path, [&](const DownloadEnd &how) {
             end = how;
             loop.quit();
         });
@@ -70,6 +72,7 @@ protected:
     LoopbackServer server;
     TempRoot root;
     ModXmlHttp http;
+    FileDownloader downloader{http};
 };
 
 } // namespace tavimo::test

@@ -62,7 +62,7 @@ TEST_F(NetworkWaitTest, RefusedConnectionFails)
 {
     const QString base = QStringLiteral("http://127.0.0.1:%1").arg(closedPort());
     EXPECT_TRUE(http.GetHttpText("UTF-8", base + "/page").isEmpty());
-    EXPECT_EQ(http.DownloadFile(base + "/p1_192k.mp3", root.file("t.mp3")), DownloadOutcome::Failed);
+    EXPECT_EQ(downloader.DownloadFile(base + "/p1_192k.mp3", root.file("t.mp3")), DownloadOutcome::Failed);
     EXPECT_TRUE(root.allFiles().isEmpty());
 }
 
@@ -74,7 +74,7 @@ TEST_F(NetworkWaitTest, StalledTransferFails)
     QElapsedTimer clock;
     clock.start();
     EXPECT_TRUE(http.GetHttpText("UTF-8", server.url("/stall")).isEmpty());
-    EXPECT_EQ(http.DownloadFile(server.url("/stall"), root.file("t.mp3")), DownloadOutcome::Failed);
+    EXPECT_EQ(downloader.DownloadFile(server.url("/stall"), root.file("t.mp3")), DownloadOutcome::Failed);
     EXPECT_LT(clock.elapsed(), 5000);
     // The bytes that came stay for a later resume; there is no file under the name.
     EXPECT_EQ(root.allFiles(), QStringList{"t.mp3.part"});
@@ -89,7 +89,7 @@ TEST_F(NetworkWaitTest, SteadyTransferLongerThanTheStallTimeOutCompletes)
     slow.chunkDelay = std::chrono::milliseconds(60);
     server.put("/slow.mp3", slow);
     http.setStallTimeout(200);
-    EXPECT_EQ(http.DownloadFile(server.url("/slow.mp3"), root.file("t.mp3")), DownloadOutcome::Saved);
+    EXPECT_EQ(downloader.DownloadFile(server.url("/slow.mp3"), root.file("t.mp3")), DownloadOutcome::Saved);
     EXPECT_EQ(root.read("t.mp3"), QByteArray::fromStdString(slow.body));
 }
 
@@ -101,7 +101,7 @@ TEST_F(NetworkWaitTest, WaitingUsesNoCpu)
     const double before = cpuSeconds();
     QElapsedTimer clock;
     clock.start();
-    EXPECT_EQ(http.DownloadFile(server.url("/stall"), root.file("t.mp3")), DownloadOutcome::Failed);
+    EXPECT_EQ(downloader.DownloadFile(server.url("/stall"), root.file("t.mp3")), DownloadOutcome::Failed);
     EXPECT_GE(clock.elapsed(), 2500);
     EXPECT_LT(cpuSeconds() - before, 0.3);
 }
@@ -119,10 +119,10 @@ TEST_F(NetworkWaitTest, CancelAllEndsWaitsAndLaterCalls)
         http.cancelAll();
         innerText = http.GetHttpText("UTF-8", server.url("/page"));
     });
-    EXPECT_EQ(http.DownloadFile(server.url("/t.mp3"), root.file("t.mp3")), DownloadOutcome::Cancelled);
+    EXPECT_EQ(downloader.DownloadFile(server.url("/t.mp3"), root.file("t.mp3")), DownloadOutcome::Cancelled);
     EXPECT_TRUE(http.isCancelled());
     EXPECT_TRUE(innerText.isEmpty());
-    EXPECT_EQ(http.DownloadFile(server.url("/t.mp3"), root.file("u.mp3")), DownloadOutcome::Cancelled);
+    EXPECT_EQ(downloader.DownloadFile(server.url("/t.mp3"), root.file("u.mp3")), DownloadOutcome::Cancelled);
     EXPECT_EQ(server.requestCount("/page"), 0);
     EXPECT_EQ(server.requestCount("/t.mp3"), 1);
     EXPECT_FALSE(root.allFiles().contains("t.mp3"));
@@ -139,7 +139,7 @@ TEST_F(NetworkWaitTest, CancelAllEndsNestedWaits)
         http.GetHttpText("UTF-8", server.url("/stall"));
         ended.append("inner");
     });
-    http.DownloadFile(server.url("/stall"), root.file("t.mp3"));
+    downloader.DownloadFile(server.url("/stall"), root.file("t.mp3"));
     ended.append("outer");
     EXPECT_EQ(ended, (QStringList{"inner", "outer"}));
 }

@@ -157,7 +157,7 @@ TEST_F(TlsTest, TrustsOnlyTheGivenAuthority)
     const QString authority = root.file("authority.pem");
     server.writeAuthority(authority);
     http.setCertificateAuthorities(authority);
-    EXPECT_EQ(http.DownloadFile(server.url("/t.mp3"), root.file("t.mp3")), DownloadOutcome::Saved);
+    EXPECT_EQ(downloader.DownloadFile(server.url("/t.mp3"), root.file("t.mp3")), DownloadOutcome::Saved);
     EXPECT_EQ(root.read("t.mp3"), bytes(body));
     EXPECT_EQ(root.allFiles(), (QStringList{QStringLiteral("authority.pem"), QStringLiteral("t.mp3")}));
 }

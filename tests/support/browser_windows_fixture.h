@@ -2,6 +2,7 @@
 
 #include "app/browser_windows.h"
 #include "app/main_form.h"
+#include "download/file_downloader.h"
 #include "emulator/emulator.h"
 #include "net/mod_xml_http.h"
 #include "tests/support/browser_storage.h"
@@ -50,8 +51,9 @@ protected:
     void startProgram()
     {
         net = std::make_unique<ModXmlHttp>();
-        main = std::make_unique<MainForm>(hosts, *net, dialogs, root.path());
-        windows = std::make_unique<BrowserWindows>(*main, hosts, *net, root.path(), storage);
+        files = std::make_unique<FileDownloader>(*net);
+        main = std::make_unique<MainForm>(hosts, *files, dialogs, root.path());
+        windows = std::make_unique<BrowserWindows>(*main, hosts, *files, root.path(), storage);
         windows->pauses() = WorkflowPauses{50, 50, 50};
         main->show();
     }
@@ -59,6 +61,7 @@ protected:
     {
         windows.reset();
         main.reset();
+        files.reset();
         net.reset();
     }
 
@@ -84,6 +87,7 @@ protected:
     RecordingDialogs dialogs;
     QString storage;
     std::unique_ptr<ModXmlHttp> net;
+    std::unique_ptr<FileDownloader> files;
     std::unique_ptr<MainForm> main;
     std::unique_ptr<BrowserWindows> windows;
 };

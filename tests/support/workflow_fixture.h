@@ -2,6 +2,7 @@
 
 #include "download/parallel_track_downloads.h"
 #include "emulator/emulator.h"
+#include "download/file_downloader.h"
 #include "net/mod_xml_http.h"
 #include "workflow/album_page_download.h"
 #include "workflow/artist_download.h"
@@ -65,7 +66,8 @@ protected:
     ServiceHosts hosts;
     TempRoot root;
     ModXmlHttp net;
-    SequentialTrackDownloads downloads{net};
+    FileDownloader files{net};
+    SequentialTrackDownloads downloads{files};
     RecordingMainView view;
     TrackTables tables;
     WorkflowPauses pauses;

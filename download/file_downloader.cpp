@@ -1,0 +1,75 @@
+#include "download/file_downloader.h"
+
+#include "download/file_transfer.h"
+
+#include <QEventLoop>
+#include <QPointer>
+
+#include <algorithm>
+#include <optional>
+
+namespace tavimo {
+
+FileDownloader::FileDownloader(ModXmlHttp &net, QObject *parent) : QObject(parent), net_(net) {}
+
+FileDownloader::~FileDownloader()
+{
+    const QList<FileTransfer *> open = findChildren<FileTransfer *>(Qt::FindDirectChildrenOnly);
+    for (FileTransfer *transfer : open)
+        transfer->cancel();
+    // A file being committed gets its name before the program goes.
+    commits_.waitForDone();
+    // Transfers still open (their end was queued) use this object as they go.
+    qDeleteAll(open);
+}
+
+FileTransfer *FileDownloader::startTransfer(const QString &url, const QString &path, DownloadDone done,
+                                            DownloadTransferred transferred)
+{
+    auto *transfer = new FileTransfer(*this, url, path, std::move(done), std::move(transferred));
+    transfer->start();
+    return transfer;
+}
+
+void FileDownloader::StartDownloadFile(const QString &url, const QString &path, DownloadDone done,
+                                       DownloadTransferred transferred)
+{
+    startTransfer(url, path, std::move(done), std::move(transferred));
+}
+
+DownloadOutcome FileDownloader::DownloadFile(const QString &url, const QString &path)
+{
+    std::optional<DownloadOutcome> outcome;
+    QEventLoop loop;
+    QPointer<FileTransfer> transfer = startTransfer(url, path, [&](const DownloadEnd &end) {
+        outcome = end.outcome;
+        loop.quit();
+    });
+    if (!outcome)
+        loop.exec();
+    // The loop also ends when the application quits; the transfer ends with it.
+    if (!outcome && transfer)
+        transfer->cancel();
+    return outcome.value_or(DownloadOutcome::Cancelled);
+}
+
+void FileDownloader::setReadBufferSize(qint64 bytes)
+{
+    readBufferSize_ = std::clamp<qint64>(bytes, 16 * 1024, 10 * 1024 * 1024);
+}
+
+void FileDownloader::setResumeEnabled(bool enabled) { resumeEnabled_ = enabled; }
+
+bool FileDownloader::claimPart(const QString &partPath)
+{
+    if (partsInUse_.contains(partPath))
+        return false;
+    partsInUse_.insert(partPath);
+    return true;
+}
+
+void FileDownloader::releasePart(const QString &partPath) { partsInUse_.remove(partPath); }
+
+void FileDownloader::startCommit(std::function<void()> commit) { commits_.start(std::move(commit)); }
+
+} // namespace tavimo

@@ -1,0 +1,79 @@
+#pragma once
+
+#include "download/download_end.h"
+
+#include <QObject>
+#include <QSet>
+#include <QString>
+#include <QThreadPool>
+
+namespace tavimo {
+
+class FileTransfer;
+class ModXmlHttp;
+
+// The track files of a program, fetched through its network object (which
+// must outlive this); one per network object, so two downloads never write
+// the same temporary file. The network object's cancelAll() ends every
+// download in progress and refuses new ones.
+class FileDownloader : public QObject {
+    Q_OBJECT
+public:
+    explicit FileDownloader(ModXmlHttp &net, QObject *parent = nullptr);
+    // Cancels the downloads in progress; a file being committed still gets
+    // its name first. Must not run inside one of its own waits.
+    ~FileDownloader() override;
+
+    ModXmlHttp &network() const { return net_; }
+
+    // Fetches url into path unless a file is already there. The body is
+    // streamed into a temporary file beside path and renamed into place only
+    // when the transfer completed; a body that does not start like an MP3
+    // file is an error reply. Falls back once from "_192k".
+    DownloadOutcome DownloadFile(const QString &url, const QString &path);
+
+    // DownloadFile without the wait, so several run at once on one event
+    // loop: returns at once, and done is called exactly once with the
+    // outcome and the reason of a failure (at once when nothing needs
+    // fetching). cancelAll() ends it.
+    // transferred, when given, is called once the network part is over:
+    // for a complete body before the file is flushed to the disk and takes
+    // its name (done follows then), else just before done.
+    void StartDownloadFile(const QString &url, const QString &path, DownloadDone done,
+                           DownloadTransferred transferred = {});
+
+    // How much of a download is held in memory between the socket and the
+    // file (default 1 MB, at most 10 MB).
+    void setReadBufferSize(qint64 bytes);
+    qint64 readBufferSize() const { return readBufferSize_; }
+
+    // Whether DownloadFile continues from the bytes of an interrupted earlier
+    // attempt at the same address kept in path + ".part" (default on).
+    void setResumeEnabled(bool enabled);
+    bool resumeEnabled() const { return resumeEnabled_; }
+
+    // Marks a temporary file as being written; false when a download of this
+    // object already writes it.
+    bool claimPart(const QString &partPath);
+    void releasePart(const QString &partPath);
+
+    // Runs the flush and rename of a finished file on a worker thread, so the
+    // next transfer can start meanwhile; the destructor waits for it.
+    void startCommit(std::function<void()> commit);
+
+signals:
+    // Per-file progress of DownloadFile (total is -1 when unknown).
+    void downloadProgress(const QString &path, qint64 received, qint64 total);
+
+private:
+    FileTransfer *startTransfer(const QString &url, const QString &path, DownloadDone done,
+                                DownloadTransferred transferred = {});
+
+    ModXmlHttp &net_;
+    qint64 readBufferSize_ = 1024 * 1024;
+    bool resumeEnabled_ = true;
+    QSet<QString> partsInUse_;
+    QThreadPool commits_;
+};
+
+} // namespace tavimo
