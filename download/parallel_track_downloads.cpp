@@ -26,13 +26,13 @@ ParallelTrackDownloads::ParallelTrackDownloads(FileDownloader &files, int jobs)
 
 ParallelTrackDownloads::~ParallelTrackDownloads() { *alive_ = false; }
 
-void ParallelTrackDownloads::download(const QString &url, const QString &path)
+void ParallelTrackDownloads::download(const TrackFile &track)
 {
     if (abandoned_) {
-        count(path, {DownloadOutcome::Cancelled, kCancelledReason});
+        count(track, {DownloadOutcome::Cancelled, kCancelledReason});
         return;
     }
-    waiting_.append({url, path});
+    waiting_.append(track);
     startReady();
     // Returns when a job is free for the next track: with one job, once this
     // track's transfer is over.
@@ -47,8 +47,8 @@ void ParallelTrackDownloads::finish()
 void ParallelTrackDownloads::abandon()
 {
     abandoned_ = true;
-    for (const Track &track : std::as_const(waiting_))
-        count(track.path, {DownloadOutcome::Cancelled, kCancelledReason});
+    for (const TrackFile &track : std::as_const(waiting_))
+        count(track, {DownloadOutcome::Cancelled, kCancelledReason});
     waiting_.clear();
     wake();
 }
@@ -61,7 +61,7 @@ void ParallelTrackDownloads::startReady()
             ++i;
             continue;
         }
-        const Track track = waiting_.takeAt(i);
+        const TrackFile track = waiting_.takeAt(i);
         writing_.insert(track.path);
         ++transferring_;
         std::weak_ptr<bool> alive = alive_;
@@ -73,10 +73,10 @@ void ParallelTrackDownloads::startReady()
                 transferred();
         };
         start_(track.url, track.path, transferDone,
-               [this, stillAlive, transferDone, path = track.path](const DownloadEnd &end) {
+               [this, stillAlive, transferDone, track](const DownloadEnd &end) {
                    transferDone();
                    if (stillAlive())
-                       ended(path, end);
+                       ended(track, end);
                });
     }
 }
@@ -89,10 +89,10 @@ void ParallelTrackDownloads::transferred()
     wake();
 }
 
-void ParallelTrackDownloads::ended(const QString &path, const DownloadEnd &end)
+void ParallelTrackDownloads::ended(const TrackFile &track, const DownloadEnd &end)
 {
-    writing_.remove(path);
-    count(path, end);
+    writing_.remove(track.path);
+    count(track, end);
     if (!abandoned_)
         startReady();
     wake();

@@ -35,27 +35,22 @@ public:
     ParallelTrackDownloads(FileDownloader &files, int jobs);
     ~ParallelTrackDownloads() override;
 
-    void download(const QString &url, const QString &path) override;
+    void download(const TrackFile &track) override;
     void finish() override;
     // Drops the tracks not yet started (they count as failed) and ends the
     // waits; the downloads in flight end through the network object.
     void abandon();
 
 private:
-    struct Track {
-        QString url;
-        QString path;
-    };
-
     void startReady();
     void transferred();
-    void ended(const QString &path, const DownloadEnd &end);
+    void ended(const TrackFile &track, const DownloadEnd &end);
     void waitUntil(const std::function<bool()> &done);
     void wake();
 
     StartDownload start_;
     int jobs_;
-    QList<Track> waiting_;
+    QList<TrackFile> waiting_;
     int transferring_ = 0;
     QSet<QString> writing_; // paths whose download has not ended
     QEventLoop *loop_ = nullptr;

@@ -1,8 +1,15 @@
 #include "download/track_downloads.h"
 
+#include "download/download_root.h"
+
 namespace tavimo {
 
-void TrackDownloads::count(const QString &path, const DownloadEnd &end)
+void TrackDownloads::prepareFolder(const QString &folder)
+{
+    EnsureFolder(folder);
+}
+
+void TrackDownloads::count(const TrackFile &track, const DownloadEnd &end)
 {
     switch (end.outcome) {
     case DownloadOutcome::Saved:
@@ -14,9 +21,11 @@ void TrackDownloads::count(const QString &path, const DownloadEnd &end)
     case DownloadOutcome::Failed:
     case DownloadOutcome::Cancelled:
         ++counts_.failed;
-        failures_.append({path, end.reason});
+        failures_.append({track.tags.title, track.path, end.reason});
         break;
     }
+    if (ended_)
+        ended_(track, end);
 }
 
 } // namespace tavimo

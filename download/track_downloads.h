@@ -1,9 +1,12 @@
 #pragma once
 
 #include "download/download_end.h"
+#include "download/track_file.h"
 
 #include <QList>
 #include <QString>
+
+#include <functional>
 
 namespace tavimo {
 
@@ -16,9 +19,13 @@ struct DownloadCounts {
 
 // A track that did not reach the disk, and why.
 struct FailedTrack {
+    QString title;
     QString path;
     QString reason;
 };
+
+// Told of each track as it ends, with how.
+using TrackEnded = std::function<void(const TrackFile &track, const DownloadEnd &end)>;
 
 // The one way workflows hand over track files. The workflow calls download()
 // per track and finish() before it reports an album as done, so a parallel
@@ -27,19 +34,24 @@ class TrackDownloads {
 public:
     virtual ~TrackDownloads() = default;
 
-    // Starts (or performs) the download of url into path.
-    virtual void download(const QString &url, const QString &path) = 0;
+    // Starts (or performs) the download of the track's address into its path.
+    virtual void download(const TrackFile &track) = 0;
     // Returns when every download started so far has ended.
     virtual void finish() = 0;
+    // Makes the folder the next tracks go to (and its parents).
+    virtual void prepareFolder(const QString &folder);
 
     DownloadCounts counts() const { return counts_; }
     // The failed and cancelled tracks so far, in the order they ended.
     const QList<FailedTrack> &failures() const { return failures_; }
 
+    void setTrackEnded(TrackEnded ended) { ended_ = std::move(ended); }
+
 protected:
-    void count(const QString &path, const DownloadEnd &end);
+    void count(const TrackFile &track, const DownloadEnd &end);
 
 private:
+    TrackEnded ended_;
     DownloadCounts counts_;
     QList<FailedTrack> failures_;
 };

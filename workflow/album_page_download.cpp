@@ -1,6 +1,5 @@
 #include "workflow/album_page_download.h"
 
-#include "download/download_root.h"
 #include "download/file_names.h"
 #include "parse/regex_module.h"
 #include "workflow/address_input.h"
@@ -33,7 +32,7 @@ QString TrackAddress(const ServiceHosts &hosts, const QString &songId)
 
 // Downloads the tracks of a filled track table into the album's folder.
 RunResult DownloadTracks(const WorkflowContext &context, const RunTally &tally, int rows, const QString &albumTitle,
-                         const QString &parentFolder, const Dictionary<> &table)
+                         const QString &parentFolder, const Dictionary<> &table, const QString &artist)
 {
     if (rows <= 0) {
         const QString nothing = QStringLiteral("没找到文件,下载《") + albumTitle + QStringLiteral("》失败!");
@@ -41,14 +40,15 @@ RunResult DownloadTracks(const WorkflowContext &context, const RunTally &tally, 
         return tally.result(RunEnd::NothingFound, nothing);
     }
     const QString folder = AlbumFolder(parentFolder, albumTitle);
-    EnsureFolder(folder);
+    context.downloads.prepareFolder(folder);
     // Own copies: a workflow started inside a wait may refill the table.
     const QStringList titles = table.Items();
     const QStringList songIds = table.Keys();
     for (qsizetype i = 0; i < songIds.size(); ++i) {
         context.view.setStatus(QStringLiteral("正在下载:  《") + titles.at(i) + QStringLiteral("》 ..."));
-        context.downloads.download(TrackAddress(context.hosts, songIds.at(i)),
-                                   folder + u'/' + CleanFileName(titles.at(i)) + QStringLiteral(".mp3"));
+        context.downloads.download({TrackAddress(context.hosts, songIds.at(i)),
+                                    folder + u'/' + CleanFileName(titles.at(i)) + QStringLiteral(".mp3"),
+                                    {titles.at(i), albumTitle, artist, int(i) + 1}});
         if (context.stopped())
             return tally.result(RunEnd::Stopped);
     }
@@ -73,10 +73,11 @@ RunResult DownloadAlbumByPage(const WorkflowContext &context, const QString &typ
         return tally.result(RunEnd::Stopped);
     const QString albumTitle = AlbumTitleOf(context.view, page);
     const int rows = ParseAlbumTracks(QString::fromLatin1(kTrackRowPattern), page, context.tables.dictAlbum2);
-    return DownloadTracks(context, tally, rows, albumTitle, context.downloadRoot, context.tables.dictAlbum2);
+    return DownloadTracks(context, tally, rows, albumTitle, context.downloadRoot, context.tables.dictAlbum2, QString());
 }
 
-RunResult DownloadArtistAlbum(const WorkflowContext &context, const QString &albumUrl, const QString &parentFolder)
+RunResult DownloadArtistAlbum(const WorkflowContext &context, const QString &albumUrl, const QString &parentFolder,
+                              const QString &artist)
 {
     const RunTally tally(context.downloads);
     const QString page = context.net.GetHttpText(kUtf8, TrimBlanks(albumUrl));
@@ -84,7 +85,7 @@ RunResult DownloadArtistAlbum(const WorkflowContext &context, const QString &alb
         return tally.result(RunEnd::Stopped);
     const QString albumTitle = AlbumTitleOf(context.view, page);
     const int rows = ParseArtistAlbumTracks(QString::fromLatin1(kTrackRowPattern), page, context.tables.dictAlbum3);
-    return DownloadTracks(context, tally, rows, albumTitle, parentFolder, context.tables.dictAlbum3);
+    return DownloadTracks(context, tally, rows, albumTitle, parentFolder, context.tables.dictAlbum3, artist);
 }
 
 QString TextBetween(MainView &view, const QString &text, const QString &startMark, const QString &endMark)

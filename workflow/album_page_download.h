@@ -10,8 +10,9 @@ namespace tavimo {
 RunResult DownloadAlbumByPage(const WorkflowContext &context, const QString &typedAddress);
 
 // One album of an artist download into a subfolder of parentFolder (which
-// exists). Fills dictAlbum3.
-RunResult DownloadArtistAlbum(const WorkflowContext &context, const QString &albumUrl, const QString &parentFolder);
+// exists), its tracks tagged with the artist's name. Fills dictAlbum3.
+RunResult DownloadArtistAlbum(const WorkflowContext &context, const QString &albumUrl, const QString &parentFolder,
+                              const QString &artist);
 
 // The text between the first startMark and the first endMark; the message
 // box "Err:..." and the empty text when the marks do not frame a piece of

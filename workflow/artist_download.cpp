@@ -1,6 +1,6 @@
 #include "workflow/artist_download.h"
 
-#include "download/download_root.h"
+#include "download/file_names.h"
 #include "net/yielding_pause.h"
 #include "parse/html_document.h"
 #include "workflow/address_input.h"
@@ -83,11 +83,11 @@ RunResult DownloadArtistByPage(const WorkflowContext &context, const QString &ty
     document.Write(artistPage);
     const QString displayName = document.firstH1Text();
     const QString artistFolder = context.downloadRoot + QStringLiteral("/歌手 - ") + CleanFileName(displayName);
-    EnsureFolder(artistFolder);
+    context.downloads.prepareFolder(artistFolder);
 
     QString emptyAlbum;
     for (const QString &albumUrl : CollectAlbums(context, artistId, document).Items()) {
-        const RunResult album = DownloadArtistAlbum(context, albumUrl, artistFolder);
+        const RunResult album = DownloadArtistAlbum(context, albumUrl, artistFolder, displayName);
         if (album.end == RunEnd::Stopped || context.stopped())
             return tally.result(RunEnd::Stopped);
         if (album.end == RunEnd::NothingFound && emptyAlbum.isEmpty())

@@ -1,6 +1,5 @@
 #include "workflow/channel_download.h"
 
-#include "download/download_root.h"
 #include "download/file_names.h"
 #include "net/yielding_pause.h"
 #include "parse/dictionary.h"
@@ -27,7 +26,7 @@ public:
     {
         // The name as the list shows it, up to its first TAB.
         folder_ = context_.app.downloadRoot + u'/' + ChannelFolderName(channel_.name.section(u'\t', 0, 0));
-        EnsureFolder(folder_);
+        context_.app.downloads.prepareFolder(folder_);
         int idleCycles = 0;
         do {
             ++idleCycles;
@@ -88,8 +87,10 @@ private:
                 continue;
             view_.setStatus(QStringLiteral("下载第") + QString::number(seen_.Count()) + QStringLiteral("首: ") + title +
                             QStringLiteral(".mp3 ... ..."));
-            context_.app.downloads.download(song.Item(QStringLiteral("url")).toText(),
-                                            folder_ + QLatin1Char('/') + CleanFileName(title) + QStringLiteral(".mp3"));
+            context_.app.downloads.download({song.Item(QStringLiteral("url")).toText(),
+                                             folder_ + QLatin1Char('/') + CleanFileName(title) + QStringLiteral(".mp3"),
+                                             {title, song.Item(QStringLiteral("albumtitle")).toText(),
+                                              song.Item(QStringLiteral("artist")).toText(), 0}});
             anyNew = true;
             if (context_.stopped())
                 return anyNew;

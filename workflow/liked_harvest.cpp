@@ -49,8 +49,9 @@ RunResult HarvestLikedTracks(LikedContext &context)
             view.setStatus(QStringLiteral("下载第") + QString::number(tracks) + QStringLiteral("首:  《") + entry.title +
                            QStringLiteral("》 ..."));
             const QString name = UniqueTrackName(entry.title, usedTitles);
-            app.downloads.download(trackAddress(app.hosts, entry.sid),
-                                   likedFolder + QLatin1Char('/') + CleanFileName(name) + QStringLiteral(".mp3"));
+            app.downloads.download({trackAddress(app.hosts, entry.sid),
+                                    likedFolder + QLatin1Char('/') + CleanFileName(name) + QStringLiteral(".mp3"),
+                                    {entry.title, QString(), QString(), 0}});
             if (context.stopped())
                 return tally.result(RunEnd::Stopped);
         }

@@ -1,6 +1,6 @@
 #include "workflow/playlist_album_download.h"
 
-#include "download/download_root.h"
+#include "download/file_names.h"
 #include "workflow/address_input.h"
 #include "parse/json.h"
 
@@ -12,6 +12,7 @@ const QString kTitle = QStringLiteral("title");
 const QString kUrl = QStringLiteral("url");
 const QString kAlbum = QStringLiteral("album");
 const QString kAlbumTitle = QStringLiteral("albumtitle");
+const QString kArtist = QStringLiteral("artist");
 
 // A track object carries all four members as text (or numbers); anything
 // else in the "song" array is passed over.
@@ -51,7 +52,8 @@ void DownloadTrack(const WorkflowContext &context, const JsonValue &song, const 
                            title + QStringLiteral("》 ..."));
     const QString url = song.Item(kUrl).toText();
     taken.Add(title, url);
-    context.downloads.download(url, albumFolder + u'/' + CleanFileName(title) + QStringLiteral(".mp3"));
+    context.downloads.download({url, albumFolder + u'/' + CleanFileName(title) + QStringLiteral(".mp3"),
+                                {title, song.Item(kAlbumTitle).toText(), song.Item(kArtist).toText(), 0}});
 }
 
 } // namespace
@@ -77,7 +79,7 @@ RunResult DownloadAlbumByPlaylist(const WorkflowContext &context, const QString 
             // The first kept track names the album and its folder.
             albumTitle = TrimBlanks(CleanFileName(song.Item(kAlbumTitle).toText()));
             albumFolder = albumTitle.isEmpty() ? context.downloadRoot : context.downloadRoot + u'/' + albumTitle;
-            EnsureFolder(albumFolder);
+            context.downloads.prepareFolder(albumFolder);
         }
         DownloadTrack(context, song, albumFolder);
         if (context.stopped())

@@ -67,7 +67,7 @@ TEST(ParallelTrackDownloads, RunsUpToJobsAtOnce)
     FakeStarter fake(20);
     ParallelTrackDownloads downloads(fake.starter(), 3);
     for (int i = 0; i < 8; ++i)
-        downloads.download(QStringLiteral("u%1").arg(i), root.file(QStringLiteral("t%1.mp3").arg(i)));
+        downloads.download({QStringLiteral("u%1").arg(i), root.file(QStringLiteral("t%1.mp3").arg(i)), {}});
     downloads.finish();
     EXPECT_EQ(fake.maxInFlight, 3);
     EXPECT_EQ(downloads.counts().saved, 8);
@@ -82,7 +82,7 @@ TEST(ParallelTrackDownloads, NextTransferOverlapsTheLastFlush)
     FakeStarter fake(10, 30);
     ParallelTrackDownloads downloads(fake.starter(), 1);
     for (int i = 0; i < 4; ++i)
-        downloads.download(QStringLiteral("u%1").arg(i), root.file(QStringLiteral("t%1.mp3").arg(i)));
+        downloads.download({QStringLiteral("u%1").arg(i), root.file(QStringLiteral("t%1.mp3").arg(i)), {}});
     downloads.finish();
     EXPECT_EQ(fake.maxInFlight, 1);
     EXPECT_EQ(fake.startedWhileCommitting, 3);
@@ -103,8 +103,8 @@ TEST(ParallelTrackDownloads, OnePathIsWrittenOnce)
         test::TempRoot root;
         FakeStarter fake(20, 20);
         ParallelTrackDownloads downloads(fake.starter(), 2);
-        downloads.download(QString::fromLatin1(row.first), root.file(QStringLiteral("same.mp3")));
-        downloads.download(QString::fromLatin1(row.second), root.file(QStringLiteral("same.mp3")));
+        downloads.download({QString::fromLatin1(row.first), root.file(QStringLiteral("same.mp3")), {}});
+        downloads.download({QString::fromLatin1(row.second), root.file(QStringLiteral("same.mp3")), {}});
         downloads.finish();
         EXPECT_EQ(root.read(QStringLiteral("same.mp3")), row.written);
         EXPECT_EQ(downloads.counts().saved, row.saved);
@@ -121,9 +121,9 @@ TEST(ParallelTrackDownloads, AbandonStopsTakingTracks)
     ParallelTrackDownloads downloads(fake.starter(), 1);
     QObject scope;
     QTimer::singleShot(5, &scope, [&downloads] { downloads.abandon(); });
-    downloads.download(QStringLiteral("a"), root.file(QStringLiteral("a.mp3")));
-    downloads.download(QStringLiteral("b"), root.file(QStringLiteral("b.mp3")));
-    downloads.download(QStringLiteral("c"), root.file(QStringLiteral("c.mp3")));
+    downloads.download({QStringLiteral("a"), root.file(QStringLiteral("a.mp3")), {}});
+    downloads.download({QStringLiteral("b"), root.file(QStringLiteral("b.mp3")), {}});
+    downloads.download({QStringLiteral("c"), root.file(QStringLiteral("c.mp3")), {}});
     downloads.finish();
     EXPECT_EQ(fake.started, QStringList{QStringLiteral("a")});
     EXPECT_EQ(downloads.counts().failed, 2);
