@@ -10,12 +10,36 @@ namespace tavimo {
 // the command line counts them for its summary.
 enum class DownloadOutcome { Saved, AlreadyPresent, Failed, Cancelled };
 
-// The outcome with why a download failed: the HTTP status, the transport's
-// error in curl's words, the file system's error; empty when it did not.
+// What kind of trouble ended a download, as far as trying again goes.
+enum class FailureKind {
+    None,
+    Transient, // the connection or the server may do better on another attempt
+    Permanent, // the file is not there, or not an MP3 file
+    Storage,   // the disk or the folder refused the file
+    Cancelled,
+};
+
+// Why a download failed: the HTTP status, the transport's error in curl's
+// words, the file system's error; and its kind.
+struct DownloadFailure {
+    FailureKind kind = FailureKind::None;
+    QString reason;
+};
+
+// The outcome with why a download failed; no reason when it did not.
 struct DownloadEnd {
-    DownloadEnd(DownloadOutcome outcome, QString reason = QString()) : outcome(outcome), reason(std::move(reason)) {}
+    DownloadEnd(DownloadOutcome outcome, QString reason = QString())
+        : outcome(outcome), reason(std::move(reason)),
+          kind(outcome == DownloadOutcome::Cancelled ? FailureKind::Cancelled : FailureKind::None)
+    {
+    }
+    DownloadEnd(DownloadOutcome outcome, const DownloadFailure &failure)
+        : outcome(outcome), reason(failure.reason), kind(failure.kind)
+    {
+    }
     DownloadOutcome outcome;
     QString reason;
+    FailureKind kind;
 };
 
 using DownloadDone = std::function<void(const DownloadEnd &)>;

@@ -7,6 +7,8 @@
 #include <QString>
 #include <QThreadPool>
 
+#include <algorithm>
+
 namespace tavimo {
 
 class FileTransfer;
@@ -47,6 +49,11 @@ public:
     void setReadBufferSize(qint64 bytes);
     qint64 readBufferSize() const { return readBufferSize_; }
 
+    // The most bytes a second each download may receive; 0 (the default)
+    // for no limit.
+    void setRateLimit(qint64 bytesPerSecond) { rateLimit_ = std::max<qint64>(0, bytesPerSecond); }
+    qint64 rateLimit() const { return rateLimit_; }
+
     // Whether DownloadFile continues from the bytes of an interrupted earlier
     // attempt at the same address kept in path + ".part" (default on).
     void setResumeEnabled(bool enabled);
@@ -71,6 +78,7 @@ private:
 
     ModXmlHttp &net_;
     qint64 readBufferSize_ = 1024 * 1024;
+    qint64 rateLimit_ = 0;
     bool resumeEnabled_ = true;
     QSet<QString> partsInUse_;
     QThreadPool commits_;

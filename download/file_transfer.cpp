@@ -90,6 +90,7 @@ void FileTransfer::attempt()
     HttpRequest request;
     request.address = address_;
     request.bufferSize = downloader_.readBufferSize();
+    request.maxReceiveSpeed = downloader_.rateLimit();
     if (!writer_->rangeRequest().isEmpty())
         request.headers = {QByteArrayLiteral("Range: ") + writer_->rangeRequest()};
     reply_ = net_.createReply(request, this);
@@ -130,7 +131,7 @@ void FileTransfer::requestEnded(WaitEnd end)
     }
     const bool missing = verdict == TransferVerdict::ErrorReply && writer_->saysMissing();
     const bool fallbackFollows = missing && address_.contains(kHighBitRate);
-    const DownloadEnd outcome(settle(*writer_, verdict, fallbackFollows), writer_->failureReason(*reply_, end));
+    const DownloadEnd outcome(settle(*writer_, verdict, fallbackFollows), writer_->failure(*reply_, end));
     writer_.reset();
     claim_.reset();
     // Once "_192k" is gone this cannot happen again: one fallback at most.
@@ -163,7 +164,7 @@ void FileTransfer::committed(bool moved)
     else if (QFileInfo::exists(path_))
         finish(DownloadOutcome::AlreadyPresent);
     else
-        finish({DownloadOutcome::Failed, writer_->writeError()});
+        finish({DownloadOutcome::Failed, DownloadFailure{FailureKind::Storage, writer_->writeError()}});
 }
 
 void FileTransfer::finish(const DownloadEnd &outcome)

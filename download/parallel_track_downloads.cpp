@@ -4,6 +4,7 @@
 #include "net/http_reply.h"
 
 #include <QEventLoop>
+#include <QTimer>
 
 #include <algorithm>
 #include <memory>
@@ -89,13 +90,50 @@ void ParallelTrackDownloads::transferred()
     wake();
 }
 
+void ParallelTrackDownloads::setRetries(int retries, int firstPauseMs)
+{
+    retries_ = std::max(0, retries);
+    firstRetryPauseMs_ = std::max(0, firstPauseMs);
+}
+
 void ParallelTrackDownloads::ended(const TrackFile &track, const DownloadEnd &end)
 {
+    if (retryLater(track, end))
+        return;
+    attempts_.remove(track.path);
     writing_.remove(track.path);
     count(track, end);
+    if (end.kind == FailureKind::Storage && storageFailed_)
+        storageFailed_(end.reason);
     if (!abandoned_)
         startReady();
     wake();
+}
+
+// The path stays claimed during the pause, so no other track takes it and
+// finish() waits for the retry.
+bool ParallelTrackDownloads::retryLater(const TrackFile &track, const DownloadEnd &end)
+{
+    if (end.kind != FailureKind::Transient || abandoned_ || attempts_.value(track.path) >= retries_)
+        return false;
+    const int attempt = ++attempts_[track.path];
+    const int pauseMs = firstRetryPauseMs_ * std::min(1 << (attempt - 1), 4);
+    std::weak_ptr<bool> alive = alive_;
+    QTimer::singleShot(pauseMs, [this, alive, track] {
+        const auto held = alive.lock();
+        if (!held || !*held)
+            return;
+        writing_.remove(track.path);
+        if (abandoned_) {
+            attempts_.remove(track.path);
+            count(track, {DownloadOutcome::Cancelled, kCancelledReason});
+        } else {
+            waiting_.prepend(track);
+            startReady();
+        }
+        wake();
+    });
+    return true;
 }
 
 void ParallelTrackDownloads::wake()

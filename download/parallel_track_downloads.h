@@ -2,6 +2,7 @@
 
 #include "download/track_downloads.h"
 
+#include <QHash>
 #include <QList>
 #include <QSet>
 #include <QString>
@@ -41,10 +42,20 @@ public:
     // waits; the downloads in flight end through the network object.
     void abandon();
 
+    // Tries a track whose transfer failed for a passing reason (a broken or
+    // timed-out connection, a server error) again, up to `retries` times,
+    // after pauses of 1, 2 and then 4 times firstPauseMs; the next attempt
+    // continues from the bytes the last one kept. Off (0) by default.
+    void setRetries(int retries, int firstPauseMs = 1000);
+    // Told when the disk or the folder refused a track's file, after the
+    // track was counted.
+    void setStorageFailed(std::function<void(const QString &reason)> failed) { storageFailed_ = std::move(failed); }
+
 private:
     void startReady();
     void transferred();
     void ended(const TrackFile &track, const DownloadEnd &end);
+    bool retryLater(const TrackFile &track, const DownloadEnd &end);
     void waitUntil(const std::function<bool()> &done);
     void wake();
 
@@ -55,6 +66,10 @@ private:
     QSet<QString> writing_; // paths whose download has not ended
     QEventLoop *loop_ = nullptr;
     bool abandoned_ = false;
+    int retries_ = 0;
+    int firstRetryPauseMs_ = 1000;
+    QHash<QString, int> attempts_; // failed attempts so far, by path
+    std::function<void(const QString &)> storageFailed_;
     // Cleared on destruction so a late callback can tell it must not touch us.
     std::shared_ptr<bool> alive_;
 };

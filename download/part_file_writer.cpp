@@ -299,30 +299,33 @@ bool PartFileWriter::noteWriteError()
     return false;
 }
 
-QString PartFileWriter::failureReason(const HttpReply &reply, WaitEnd end) const
+DownloadFailure PartFileWriter::failure(const HttpReply &reply, WaitEnd end) const
 {
     if (end == WaitEnd::Cancelled)
-        return kCancelledReason;
+        return {FailureKind::Cancelled, kCancelledReason};
     if (lockedOut_)
-        return QStringLiteral("另一个程序正在写入该文件");
+        return {FailureKind::Permanent, QStringLiteral("另一个程序正在写入该文件")};
     if (!writeError_.isEmpty())
-        return writeError_;
+        return {FailureKind::Storage, writeError_};
     if (end == WaitEnd::Stalled)
-        return QStringLiteral("连接超时");
-    if (status_ >= 400)
-        return QStringLiteral("服务器回复 HTTP %1").arg(status_);
+        return {FailureKind::Transient, QStringLiteral("连接超时")};
+    if (status_ >= 400) {
+        // Overloaded or failing servers, and requests they were too slow for.
+        const bool transient = status_ >= 500 || status_ == 408 || status_ == 429;
+        return {transient ? FailureKind::Transient : FailureKind::Permanent, QStringLiteral("服务器回复 HTTP %1").arg(status_)};
+    }
     // Before the transport's text: a body refused here also ends the transfer.
     if (mode_ == Mode::Refuse)
-        return QStringLiteral("服务器回复的字节范围无法接续");
+        return {FailureKind::Permanent, QStringLiteral("服务器回复的字节范围无法接续")};
     if (missing_)
-        return QStringLiteral("服务器回复文件不存在");
+        return {FailureKind::Permanent, QStringLiteral("服务器回复文件不存在")};
     if (mode_ == Mode::DropBody || (mode_ == Mode::FromStart && !startChecked_ && bodyBytes_ > 0))
-        return QStringLiteral("回复不是 MP3 文件");
+        return {FailureKind::Permanent, QStringLiteral("回复不是 MP3 文件")};
     if (reply.broke())
-        return reply.errorText();
+        return {FailureKind::Transient, reply.errorText()};
     if (bodyBytes_ == 0)
-        return QStringLiteral("回复是空的");
-    return QStringLiteral("传输中断");
+        return {FailureKind::Transient, QStringLiteral("回复是空的")};
+    return {FailureKind::Transient, QStringLiteral("传输中断")};
 }
 
 void PartFileWriter::keep() { file_.close(); }

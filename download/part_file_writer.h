@@ -1,5 +1,6 @@
 #pragma once
 
+#include "download/download_end.h"
 #include "net/reply_wait.h"
 
 #include <QByteArray>
@@ -35,8 +36,9 @@ public:
     bool consume(const HttpReply &reply, const char *data, qint64 size);
     TransferVerdict judge(const HttpReply &reply, WaitEnd end);
 
-    // Why the reply did not make the file, in a few words for the user.
-    QString failureReason(const HttpReply &reply, WaitEnd end) const;
+    // Why the reply did not make the file, in a few words for the user, and
+    // whether another attempt may do better.
+    DownloadFailure failure(const HttpReply &reply, WaitEnd end) const;
     // Why the file system refused the file; empty when it did not.
     const QString &writeError() const { return writeError_; }
 

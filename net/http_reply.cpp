@@ -76,6 +76,8 @@ void HttpReply::setOptions(const HttpRequest &request)
     if (request.bufferSize > 0)
         curl_easy_setopt(easy, CURLOPT_BUFFERSIZE, long(std::clamp<qint64>(request.bufferSize, CURL_MAX_WRITE_SIZE,
                                                                         CURL_MAX_READ_SIZE)));
+    if (request.maxReceiveSpeed > 0)
+        curl_easy_setopt(easy, CURLOPT_MAX_RECV_SPEED_LARGE, curl_off_t(request.maxReceiveSpeed));
     if (request.compressed)
         curl_easy_setopt(easy, CURLOPT_ACCEPT_ENCODING, "");
     for (const QByteArray &header : request.headers)

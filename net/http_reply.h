@@ -30,6 +30,8 @@ struct HttpRequest {
     bool compressed = false;
     // How much curl reads from the socket at once, handed on in one piece.
     qint64 bufferSize = 0;
+    // The most bytes a second the body may arrive with; 0 for no limit.
+    qint64 maxReceiveSpeed = 0;
 };
 
 // One request through the engine. The body is handed to the sink as it
