@@ -9,7 +9,6 @@
 #include "workflow/liked_harvest.h"
 #include "workflow/load_hot_channels.h"
 
-#include <cstdio>
 
 namespace tavimo::cli {
 
@@ -54,15 +53,13 @@ std::optional<RunResult> LoadCookies(const QString &path, bool browserFile, cons
 
 } // namespace
 
-RunResult RunChannels(const WorkflowContext &context, ConsoleOutput &out)
+RunResult RunChannels(const WorkflowContext &context, ConsoleOutput &out,
+                      const std::function<void(const HotChannel &)> &show)
 {
     CliHotView hotView(out);
     const RunResult result = LoadCatalogue(context, hotView);
-    for (const HotChannel &channel : hotView.channels()) {
-        const QByteArray line = ChannelListLine(channel).toUtf8() + '\n';
-        std::fwrite(line.constData(), 1, static_cast<size_t>(line.size()), stdout);
-    }
-    std::fflush(stdout);
+    for (const HotChannel &channel : hotView.channels())
+        show(channel);
     return result;
 }
 
@@ -87,7 +84,7 @@ RunResult RunLiked(const QString &cookiesFile, const WorkflowContext &context, C
     const QString path = browserFile ? BrowserCookiesFile(DefaultBrowserStorage()) : cookiesFile;
     if (const std::optional<RunResult> refused = LoadCookies(path, browserFile, context))
         return *refused;
-    PrepareLikedFolder(context.downloadRoot);
+    context.downloads.prepareFolder(context.downloadRoot + u'/' + QString::fromUtf16(kLikedFolderName));
     CliLikedView likedView(out);
     LikedContext liked{context, likedView};
     return HarvestLikedTracks(liked);

@@ -7,6 +7,7 @@ namespace tavimo::cli {
 namespace {
 
 constexpr int kMaxJobs = 16;
+constexpr int kMaxRetries = 100;
 
 const char kUsage[] = R"(用法: tavimo-dl [选项] 命令 [参数]
 从 Tavimo 电台及其音乐目录批量下载 MP3 歌曲.
@@ -45,6 +46,11 @@ const QList<OptionRow> &optionRows()
         {{QStringLiteral("root")}, "dir", "下载到 <dir> (默认: 程序所在文件夹, 不可写时为 ~/Music/TavimoFM)"},
         {{QStringLiteral("demo")}, nullptr, "使用内置的服务模拟器运行"},
         {{QStringLiteral("jobs")}, "n", "同时下载最多 <n> 首歌曲 (1-16, 默认 1)"},
+        {{QStringLiteral("retries")}, "n", "连接出错或服务器暂时出错时每首最多重试 <n> 次 (默认 3, 0 不重试)"},
+        {{QStringLiteral("limit-rate")}, "rate", "每个下载的速度上限, 如 500k, 2M"},
+        {{QStringLiteral("list")}, nullptr, "只列出要下载的歌曲, 不下载"},
+        {{QStringLiteral("json")}, nullptr, "在标准输出上每首歌曲和汇总各输出一行 JSON"},
+        {{QStringLiteral("tags")}, nullptr, "按服务提供的信息写入 ID3v2.4 标签"},
         {{QStringLiteral("q"), QStringLiteral("quiet")}, nullptr, "只显示错误和汇总"},
         {{QStringLiteral("version")}, nullptr, "显示版本"},
         {{QStringLiteral("h"), QStringLiteral("help")}, nullptr, "显示本帮助"},
@@ -179,6 +185,20 @@ CliOptions ParseCliOptions(const QStringList &arguments)
         options.jobs = parser.value(QStringLiteral("jobs")).toInt(&isNumber);
     if (!isNumber || options.jobs < 1 || options.jobs > kMaxJobs)
         return failed(QStringLiteral("--jobs 的取值须是 1 到 16 之间的数"));
+    if (parser.isSet(QStringLiteral("retries")))
+        options.retries = parser.value(QStringLiteral("retries")).toInt(&isNumber);
+    if (!isNumber || options.retries < 0 || options.retries > kMaxRetries)
+        return failed(QStringLiteral("--retries 的取值须是 0 到 100 之间的数"));
+    if (parser.isSet(QStringLiteral("limit-rate"))) {
+        options.rateLimit = ParseRate(parser.value(QStringLiteral("limit-rate")));
+        if (options.rateLimit <= 0)
+            return failed(QStringLiteral("--limit-rate 的取值须是正数, 可带 k, m 或 g, 如 500k"));
+    }
+    options.list = parser.isSet(QStringLiteral("list"));
+    if (options.list && command == Command::Channel)
+        return failed(QStringLiteral("命令 channel 要边下载边发现歌曲, 不能与 --list 一起使用"));
+    options.json = parser.isSet(QStringLiteral("json"));
+    options.tags = parser.isSet(QStringLiteral("tags"));
 
     options.command = command;
     options.argument = withOption ? parser.value(QLatin1String(subcommand->option))
@@ -188,6 +208,22 @@ CliOptions ParseCliOptions(const QStringList &arguments)
     options.demo = parser.isSet(QStringLiteral("demo"));
     options.quiet = parser.isSet(QStringLiteral("quiet"));
     return options;
+}
+
+qint64 ParseRate(const QString &text)
+{
+    static const QString units = QStringLiteral("kmg");
+    QString digits = text.trimmed().toLower();
+    int shift = 0;
+    if (!digits.isEmpty() && units.contains(digits.back())) {
+        shift = 10 * int(units.indexOf(digits.back()) + 1);
+        digits.chop(1);
+    }
+    bool isNumber = false;
+    const qint64 value = digits.toLongLong(&isNumber);
+    if (!isNumber || value < 0 || value > (qint64(1) << 40) || digits.startsWith(u'+'))
+        return -1;
+    return value << shift;
 }
 
 } // namespace tavimo::cli

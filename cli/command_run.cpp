@@ -18,7 +18,7 @@ WorkflowPauses PausesOf(const CommandSetup &setup)
     return WorkflowPauses{setup.pauseMs, setup.pauseMs, setup.pauseMs};
 }
 
-RunResult RunWorkflow(const CliOptions &options, const WorkflowContext &context, ConsoleOutput &out)
+RunResult RunWorkflow(const CliOptions &options, const WorkflowContext &context, const CommandSetup &setup)
 {
     switch (options.command) {
     case Command::Album:
@@ -30,11 +30,11 @@ RunResult RunWorkflow(const CliOptions &options, const WorkflowContext &context,
     case Command::ArtistName:
         return DownloadArtistByName(context, options.argument);
     case Command::Channels:
-        return RunChannels(context, out);
+        return RunChannels(context, setup.out, setup.showChannel);
     case Command::Channel:
-        return RunChannel(options.argument, context, out);
+        return RunChannel(options.argument, context, setup.out);
     case Command::Liked:
-        return RunLiked(options.cookiesFile, context, out);
+        return RunLiked(options.cookiesFile, context, setup.out);
     default:
         break;
     }
@@ -50,7 +50,7 @@ RunResult RunCommand(const CliOptions &options, CommandSetup &setup)
     TrackTables tables;
     const WorkflowContext context{setup.hosts, setup.net, setup.downloads, setup.downloadRoot, view, tables,
                                   PausesOf(setup)};
-    const RunResult result = RunWorkflow(options, context, setup.out);
+    const RunResult result = RunWorkflow(options, context, setup);
     // A refusal was shown as the workflow's message; the other ends that
     // leave tracks behind say why once more, quiet or not.
     if (result.end == RunEnd::NothingFound || result.end == RunEnd::Failed)

@@ -3,7 +3,10 @@
 #include "cli/cli_options.h"
 #include "cli/console_output.h"
 #include "net/service_hosts.h"
+#include "workflow/hot_view.h"
 #include "workflow/workflow_context.h"
+
+#include <functional>
 
 namespace tavimo {
 class ModXmlHttp;
@@ -20,6 +23,8 @@ struct CommandSetup {
     TrackDownloads &downloads;
     ConsoleOutput &out;
     int pauseMs = -1; // the workflows' own pauses when negative
+    // Shows one channel of the catalogue the channels command lists.
+    std::function<void(const HotChannel &)> showChannel;
 };
 
 // Runs the workflow of one command to its end; its result.

@@ -1,14 +1,17 @@
+#include "cli/cli_browser_views.h"
 #include "cli/cli_options.h"
 #include "cli/command_run.h"
 #include "cli/console_output.h"
-#include "cli/download_jobs.h"
 #include "cli/exit_status.h"
-#include "net/http_reply.h"
+#include "cli/json_report.h"
 #include "cli/progress_meter.h"
 #include "cli/run_settings.h"
 #include "cli/stop_signals.h"
+#include "cli/track_listing.h"
 #include "download/file_downloader.h"
+#include "download/parallel_track_downloads.h"
 #include "emulator/emulator.h"
+#include "net/http_reply.h"
 #include "net/mod_xml_http.h"
 
 #include <QCoreApplication>
@@ -17,7 +20,7 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <memory>
+#include <optional>
 #include <unistd.h>
 
 using namespace tavimo;
@@ -27,6 +30,7 @@ namespace {
 
 // How long a stop may take to unwind before the process ends regardless.
 constexpr int kStopGraceMs = 500;
+constexpr int kFirstRetryPauseMs = 1000;
 
 // The built-in host names, answered by the emulator through its proxy port.
 class Demo {
@@ -43,22 +47,135 @@ private:
     emu::Emulator emulator_;
 };
 
-// One line per track that did not reach the disk, with why; tracks that a
-// stop cut short are left out.
-void ReportFailedTracks(const RunResult &result, ConsoleOutput &out)
-{
-    for (const FailedTrack &track : result.failedTracks) {
-        if (track.reason != kCancelledReason)
-            out.error(QStringLiteral("《%1》下载失败: %2").arg(QFileInfo(track.path).completeBaseName(), track.reason));
-    }
-}
-
 int PauseSetting()
 {
     bool isNumber = false;
     const int value = qEnvironmentVariableIntValue("TAVIMO_PAUSE_MS", &isNumber);
     return isNumber && value >= 0 ? value : -1;
 }
+
+// The track title as its file is named, for messages.
+QString TitleOf(const QString &path)
+{
+    return QFileInfo(path).completeBaseName();
+}
+
+// One run of a command with everything it reports to: the console, the JSON
+// lines, the progress meter, and the ways a run ends early.
+class CommandRun {
+public:
+    CommandRun(const CliOptions &options, ConsoleOutput &out, ModXmlHttp &net, FileDownloader &files)
+        : options_(options), out_(out), net_(net), parallel_(files, options.jobs),
+          listing_([this](const TrackFile &track, bool present) { showListed(track, present); }), meter_(out)
+    {
+        if (options.json)
+            json_.emplace(stdout);
+        const int pauseMs = PauseSetting();
+        parallel_.setRetries(options.retries, pauseMs >= 0 ? pauseMs : kFirstRetryPauseMs);
+        parallel_.setStorageFailed([this](const QString &reason) { stopForStorage(reason); });
+        if (json_)
+            parallel_.setTrackEnded([this](const TrackFile &track, const DownloadEnd &end) { json_->trackEnded(track, end); });
+        files.setRateLimit(options.rateLimit);
+        QObject::connect(&files, &FileDownloader::downloadProgress, &files,
+                         [this](const QString &path, qint64 received, qint64 total) { meter_.report(path, received, total); });
+        QObject::connect(&stops_, &StopSignals::stopRequested, &net, [this](int) { stopForSignal(); });
+    }
+
+    int run(const ServiceHosts &hosts, const QString &root)
+    {
+        TrackDownloads &downloads = options_.list ? static_cast<TrackDownloads &>(listing_) : parallel_;
+        CommandSetup setup{hosts, root, net_, downloads, out_, PauseSetting(), showChannel()};
+        RunResult result = RunCommand(options_, setup);
+        if (!storageFailure_.isEmpty())
+            result.end = RunEnd::Failed, result.reason = storageFailure_;
+        reportFailedTracks(result);
+        if (interrupted_)
+            out_.error(QStringLiteral("已中断"));
+        summarize(result);
+        const int status = ExitStatus(result, interrupted_);
+        if (json_)
+            json_->summary(result, status);
+        return status;
+    }
+
+private:
+    std::function<void(const HotChannel &)> showChannel()
+    {
+        if (json_)
+            return [this](const HotChannel &channel) { json_->channel(channel); };
+        return [](const HotChannel &channel) { PrintLine(ChannelListLine(channel)); };
+    }
+
+    static void PrintLine(const QString &line)
+    {
+        const QByteArray bytes = line.toUtf8() + '\n';
+        std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
+        std::fflush(stdout);
+    }
+
+    void showListed(const TrackFile &track, bool present)
+    {
+        if (json_)
+            return json_->trackListed(track, present);
+        PrintLine(PrintableText(track.tags.title) + u'\t' + PrintableText(QFileInfo(track.path).fileName()) + u'\t' +
+                  (present ? QStringLiteral("已存在") : QStringLiteral("待下载")));
+    }
+
+    // One line per track that did not reach the disk, with why; tracks that
+    // a stop cut short are left out.
+    void reportFailedTracks(const RunResult &result)
+    {
+        for (const FailedTrack &track : result.failedTracks) {
+            if (track.reason != kCancelledReason)
+                out_.error(QStringLiteral("《%1》下载失败: %2").arg(TitleOf(track.path), track.reason));
+        }
+    }
+
+    void summarize(const RunResult &result)
+    {
+        if (options_.command == Command::Channels)
+            return;
+        if (options_.list)
+            out_.always(QStringLiteral("共 %1 首, 已存在 %2 首").arg(listing_.listed()).arg(listing_.present()));
+        else
+            out_.always(SummaryLine(result.counts));
+    }
+
+    // A full disk or a folder that refuses files ends the run at once: the
+    // next tracks would fail the same way.
+    void stopForStorage(const QString &reason)
+    {
+        if (!storageFailure_.isEmpty())
+            return;
+        storageFailure_ = reason;
+        out_.error(QStringLiteral("无法写入下载文件夹 (%1), 下载已停止").arg(reason));
+        net_.cancelAll();
+        parallel_.abandon();
+    }
+
+    void stopForSignal()
+    {
+        interrupted_ = true;
+        net_.cancelAll();
+        parallel_.abandon();
+        // A workflow in one of its pauses sees the stop only when the pause ends.
+        QTimer::singleShot(kStopGraceMs, [this] {
+            out_.error(QStringLiteral("已中断"));
+            std::_Exit(kExitInterrupted);
+        });
+    }
+
+    const CliOptions &options_;
+    ConsoleOutput &out_;
+    ModXmlHttp &net_;
+    ParallelTrackDownloads parallel_;
+    TrackListing listing_;
+    ProgressMeter meter_;
+    std::optional<JsonReport> json_;
+    StopSignals stops_;
+    bool interrupted_ = false;
+    QString storageFailure_;
+};
 
 } // namespace
 
@@ -92,31 +209,5 @@ int main(int argc, char **argv)
         out.error(QStringLiteral("无法使用下载文件夹: ") + options.root);
         return kExitRejected;
     }
-
-    DownloadJobs jobs(files, options.jobs);
-    ProgressMeter meter(out);
-    QObject::connect(&files, &FileDownloader::downloadProgress, &files,
-                     [&meter](const QString &path, qint64 received, qint64 total) { meter.report(path, received, total); });
-
-    bool interrupted = false;
-    StopSignals stops;
-    QObject::connect(&stops, &StopSignals::stopRequested, &net, [&](int) {
-        interrupted = true;
-        net.cancelAll();
-        jobs.abandon();
-        // A workflow in one of its pauses sees the stop only when the pause ends.
-        QTimer::singleShot(kStopGraceMs, [&out] {
-            out.error(QStringLiteral("已中断"));
-            std::_Exit(kExitInterrupted);
-        });
-    });
-
-    CommandSetup setup{hosts, root, net, jobs.downloads(), out, PauseSetting()};
-    const RunResult result = RunCommand(options, setup);
-    ReportFailedTracks(result, out);
-    if (interrupted)
-        out.error(QStringLiteral("已中断"));
-    if (options.command != Command::Channels)
-        out.always(SummaryLine(result.counts));
-    return ExitStatus(result, interrupted);
+    return CommandRun(options, out, net, files).run(hosts, root);
 }

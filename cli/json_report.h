@@ -1,0 +1,33 @@
+#pragma once
+
+#include "download/track_downloads.h"
+#include "workflow/hot_view.h"
+#include "workflow/run_result.h"
+
+#include <QJsonObject>
+
+#include <cstdio>
+
+namespace tavimo::cli {
+
+// The machine-readable side of a run (--json): one JSON object per line on
+// its stream for each track, each listed track or channel, and the summary.
+class JsonReport {
+public:
+    explicit JsonReport(FILE *stream) : stream_(stream) {}
+
+    // A track that ended: title, address, path, outcome, reason, bytes on disk.
+    void trackEnded(const TrackFile &track, const DownloadEnd &end);
+    // A track --list shows: title, address, path, whether present.
+    void trackListed(const TrackFile &track, bool present);
+    void channel(const HotChannel &channel);
+    // The run's end: how it ended, its counts and the exit status.
+    void summary(const RunResult &result, int exitStatus);
+
+private:
+    void write(const QJsonObject &object);
+
+    FILE *stream_;
+};
+
+} // namespace tavimo::cli
