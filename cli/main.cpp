@@ -76,6 +76,7 @@ public:
         if (json_)
             parallel_.setTrackEnded([this](const TrackFile &track, const DownloadEnd &end) { json_->trackEnded(track, end); });
         files.setRateLimit(options.rateLimit);
+        files.setTagging(options.tags);
         QObject::connect(&files, &FileDownloader::downloadProgress, &files,
                          [this](const QString &path, qint64 received, qint64 total) { meter_.report(path, received, total); });
         QObject::connect(&stops_, &StopSignals::stopRequested, &net, [this](int) { stopForSignal(); });

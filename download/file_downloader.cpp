@@ -24,9 +24,9 @@ FileDownloader::~FileDownloader()
 }
 
 FileTransfer *FileDownloader::startTransfer(const QString &url, const QString &path, DownloadDone done,
-                                            DownloadTransferred transferred)
+                                            DownloadTransferred transferred, const TrackTags &tags)
 {
-    auto *transfer = new FileTransfer(*this, url, path, std::move(done), std::move(transferred));
+    auto *transfer = new FileTransfer(*this, url, path, std::move(done), std::move(transferred), tags);
     transfer->start();
     return transfer;
 }
@@ -35,6 +35,11 @@ void FileDownloader::StartDownloadFile(const QString &url, const QString &path, 
                                        DownloadTransferred transferred)
 {
     startTransfer(url, path, std::move(done), std::move(transferred));
+}
+
+void FileDownloader::StartTrackDownload(const TrackFile &track, DownloadDone done, DownloadTransferred transferred)
+{
+    startTransfer(track.url, track.path, std::move(done), std::move(transferred), track.tags);
 }
 
 DownloadOutcome FileDownloader::DownloadFile(const QString &url, const QString &path)

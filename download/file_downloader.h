@@ -1,6 +1,7 @@
 #pragma once
 
 #include "download/download_end.h"
+#include "download/track_file.h"
 
 #include <QObject>
 #include <QSet>
@@ -44,6 +45,14 @@ public:
     void StartDownloadFile(const QString &url, const QString &path, DownloadDone done,
                            DownloadTransferred transferred = {});
 
+    // StartDownloadFile for one track, whose tags go with it.
+    void StartTrackDownload(const TrackFile &track, DownloadDone done, DownloadTransferred transferred = {});
+
+    // Whether a finished track file gets its tags (ID3v2.4) before it takes
+    // its name; off by default, so the served bytes stay as they are.
+    void setTagging(bool enabled) { tagging_ = enabled; }
+    bool tagging() const { return tagging_; }
+
     // How much of a download is held in memory between the socket and the
     // file (default 1 MB, at most 10 MB).
     void setReadBufferSize(qint64 bytes);
@@ -74,11 +83,12 @@ signals:
 
 private:
     FileTransfer *startTransfer(const QString &url, const QString &path, DownloadDone done,
-                                DownloadTransferred transferred = {});
+                                DownloadTransferred transferred = {}, const TrackTags &tags = {});
 
     ModXmlHttp &net_;
     qint64 readBufferSize_ = 1024 * 1024;
     qint64 rateLimit_ = 0;
+    bool tagging_ = false;
     bool resumeEnabled_ = true;
     QSet<QString> partsInUse_;
     QThreadPool commits_;

@@ -3,11 +3,14 @@
 #include "download/file_downloader.h"
 #include "download/file_names.h"
 #include "download/part_file_writer.h"
+#include "download/track_tagger.h"
 #include "net/http_reply.h"
 #include "net/mod_xml_http.h"
 
 #include <QFileInfo>
 #include <QUrl>
+
+#include <optional>
 
 namespace tavimo {
 
@@ -55,9 +58,9 @@ private:
 };
 
 FileTransfer::FileTransfer(FileDownloader &downloader, const QString &url, const QString &path, DownloadDone done,
-                           DownloadTransferred transferred)
+                           DownloadTransferred transferred, const TrackTags &tags)
     : QObject(&downloader), downloader_(downloader), net_(downloader.network()), address_(url), path_(path),
-      done_(std::move(done)), transferred_(std::move(transferred))
+      done_(std::move(done)), transferred_(std::move(transferred)), tags_(tags)
 {
 }
 
@@ -150,7 +153,15 @@ void FileTransfer::commitInBackground()
     if (DownloadTransferred transferred = std::exchange(transferred_, nullptr))
         transferred();
     PartFileWriter *writer = writer_.get();
-    downloader_.startCommit([this, writer, path = path_] {
+    std::optional<TrackTags> tags;
+    if (downloader_.tagging())
+        tags = tags_;
+    downloader_.startCommit([this, writer, path = path_, tags] {
+        // Tagged in place before the flush, so the file takes its name whole
+        // and tagged; a file TagLib cannot read keeps the served bytes.
+        QString tagError;
+        if (tags)
+            WriteTrackTags(path + QLatin1String(kPartialSuffix), *tags, tagError);
         const bool moved = writer->commitTo(path);
         QMetaObject::invokeMethod(this, [this, moved] { committed(moved); }, Qt::QueuedConnection);
     });

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "download/download_end.h"
+#include "download/track_file.h"
 #include "net/reply_wait.h"
 
 #include <QElapsedTimer>
@@ -27,7 +28,7 @@ class FileTransfer : public QObject {
     Q_OBJECT
 public:
     FileTransfer(FileDownloader &downloader, const QString &url, const QString &path, DownloadDone done,
-                 DownloadTransferred transferred);
+                 DownloadTransferred transferred, const TrackTags &tags);
     ~FileTransfer() override;
 
     // May end at once (file present, cancelled, unusable address).
@@ -49,6 +50,7 @@ private:
     QString path_;
     DownloadDone done_;
     DownloadTransferred transferred_;
+    TrackTags tags_;
     std::unique_ptr<PartClaim> claim_;
     std::unique_ptr<PartFileWriter> writer_;
     QPointer<HttpReply> reply_;

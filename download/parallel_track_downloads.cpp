@@ -18,8 +18,8 @@ ParallelTrackDownloads::ParallelTrackDownloads(StartDownload start, int jobs)
 
 ParallelTrackDownloads::ParallelTrackDownloads(FileDownloader &files, int jobs)
     : ParallelTrackDownloads(
-          [&files](const QString &url, const QString &path, DownloadTransferred transferred, DownloadDone done) {
-              files.StartDownloadFile(url, path, std::move(done), std::move(transferred));
+          [&files](const TrackFile &track, DownloadTransferred transferred, DownloadDone done) {
+              files.StartTrackDownload(track, std::move(done), std::move(transferred));
           },
           jobs)
 {
@@ -73,7 +73,7 @@ void ParallelTrackDownloads::startReady()
             if (stillAlive() && !std::exchange(*freed, true))
                 transferred();
         };
-        start_(track.url, track.path, transferDone,
+        start_(track, transferDone,
                [this, stillAlive, transferDone, track](const DownloadEnd &end) {
                    transferDone();
                    if (stillAlive())

@@ -19,8 +19,7 @@ class FileDownloader;
 // Starts one file download without waiting: transferred is called once the
 // network part is over, done exactly once with how it ended (both from the
 // event loop or at once; transferred never after done).
-using StartDownload = std::function<void(const QString &url, const QString &path, DownloadTransferred transferred,
-                                         DownloadDone done)>;
+using StartDownload = std::function<void(const TrackFile &track, DownloadTransferred transferred, DownloadDone done)>;
 
 // Up to `jobs` transfers at once on the one event loop. download() returns
 // once a job is free for the next track (with one job: once this track's

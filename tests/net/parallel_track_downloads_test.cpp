@@ -19,7 +19,9 @@ public:
 
     StartDownload starter()
     {
-        return [this](const QString &url, const QString &path, DownloadTransferred transferred, DownloadDone done) {
+        return [this](const TrackFile &track, DownloadTransferred transferred, DownloadDone done) {
+            const QString url = track.url;
+            const QString path = track.path;
             started.append(url);
             startedWhileCommitting += committing > 0;
             if (QFileInfo::exists(path)) {
