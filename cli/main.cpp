@@ -73,8 +73,7 @@ public:
         const int pauseMs = PauseSetting();
         parallel_.setRetries(options.retries, pauseMs >= 0 ? pauseMs : kFirstRetryPauseMs);
         parallel_.setStorageFailed([this](const QString &reason) { stopForStorage(reason); });
-        if (json_)
-            parallel_.setTrackEnded([this](const TrackFile &track, const DownloadEnd &end) { json_->trackEnded(track, end); });
+        parallel_.setTrackEnded([this](const TrackFile &track, const DownloadEnd &end) { trackEnded(track, end); });
         files.setRateLimit(options.rateLimit);
         files.setTagging(options.tags);
         QObject::connect(&files, &FileDownloader::downloadProgress, &files,
@@ -120,6 +119,15 @@ private:
             return json_->trackListed(track, present);
         PrintLine(PrintableText(track.tags.title) + u'\t' + PrintableText(QFileInfo(track.path).fileName()) + u'\t' +
                   (present ? QStringLiteral("已存在") : QStringLiteral("待下载")));
+    }
+
+    void trackEnded(const TrackFile &track, const DownloadEnd &end)
+    {
+        if (json_)
+            json_->trackEnded(track, end);
+        // A saved file with a reason is whole but could not be tagged.
+        if (end.outcome == DownloadOutcome::Saved && !end.reason.isEmpty())
+            out_.error(QStringLiteral("《%1》已保存, 但%2").arg(TitleOf(track.path), end.reason));
     }
 
     // One line per track that did not reach the disk, with why; tracks that
@@ -189,7 +197,8 @@ int main(int argc, char **argv)
         std::fputs(options.answer.toLocal8Bit().constData(), stdout);
         return kExitComplete;
     }
-    ConsoleOutput out(stderr, ::isatty(::fileno(stderr)) == 1, options.quiet);
+    // A listing shows tracks, not the download texts of the workflow.
+    ConsoleOutput out(stderr, ::isatty(::fileno(stderr)) == 1, options.quiet || options.list);
     if (!options.error.isEmpty()) {
         out.error(options.error);
         return kExitRejected;

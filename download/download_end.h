@@ -26,7 +26,8 @@ struct DownloadFailure {
     QString reason;
 };
 
-// The outcome with why a download failed; no reason when it did not.
+// The outcome with why a download failed; no reason when it did not, except
+// for a saved file that could not be tagged.
 struct DownloadEnd {
     DownloadEnd(DownloadOutcome outcome, QString reason = QString())
         : outcome(outcome), reason(std::move(reason)),

@@ -163,15 +163,15 @@ void FileTransfer::commitInBackground()
         if (tags)
             WriteTrackTags(path + QLatin1String(kPartialSuffix), *tags, tagError);
         const bool moved = writer->commitTo(path);
-        QMetaObject::invokeMethod(this, [this, moved] { committed(moved); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(this, [this, moved, tagError] { committed(moved, tagError); }, Qt::QueuedConnection);
     });
 }
 
-void FileTransfer::committed(bool moved)
+void FileTransfer::committed(bool moved, const QString &tagError)
 {
     // A file that took the name meanwhile is kept; the track is there.
     if (moved)
-        finish(DownloadOutcome::Saved);
+        finish({DownloadOutcome::Saved, tagError.isEmpty() ? QString() : QStringLiteral("未写入标签: ") + tagError});
     else if (QFileInfo::exists(path_))
         finish(DownloadOutcome::AlreadyPresent);
     else

@@ -41,7 +41,7 @@ private:
     bool takeBody(const char *data, qint64 size);
     void requestEnded(WaitEnd end);
     void commitInBackground();
-    void committed(bool moved);
+    void committed(bool moved, const QString &tagError);
     void finish(const DownloadEnd &outcome);
 
     FileDownloader &downloader_;

@@ -57,7 +57,8 @@ TEST(CliOptions, HelpDescribesEverything)
 {
     const CliOptions options = Parse({"--help"});
     for (const char *word : {"album", "--playlist", "artist", "--name", "channels", "channel", "liked", "--cookies",
-                             "--root", "--demo", "--jobs", "--quiet", "--version", "--help", "退出状态"})
+                             "--root", "--demo", "--jobs", "--retries", "--limit-rate", "--list", "--json", "--tags",
+                             "--quiet", "--version", "--help", "退出状态"})
         EXPECT_TRUE(options.answer.contains(QString::fromUtf8(word))) << word;
     EXPECT_EQ(options.command, Command::None);
 }
@@ -82,6 +83,10 @@ TEST(CliOptions, UnusableArgumentsAreRefused)
         {{"album", "url", "--jobs", "0"}, QStringLiteral("--jobs 的取值须是 1 到 16 之间的数")},
         {{"album", "url", "--jobs", "17"}, QStringLiteral("--jobs 的取值须是 1 到 16 之间的数")},
         {{"album", "url", "--jobs", "two"}, QStringLiteral("--jobs 的取值须是 1 到 16 之间的数")},
+        {{"album", "url", "--retries", "-1"}, QStringLiteral("--retries 的取值须是 0 到 100 之间的数")},
+        {{"album", "url", "--limit-rate", "5x"}, QStringLiteral("--limit-rate 的取值须是正数, 可带 k, m 或 g, 如 500k")},
+        {{"album", "url", "--limit-rate", "0"}, QStringLiteral("--limit-rate 的取值须是正数, 可带 k, m 或 g, 如 500k")},
+        {{"channel", "1", "--list"}, QStringLiteral("命令 channel 要边下载边发现歌曲, 不能与 --list 一起使用")},
         {{"album", "url", "--bogus"}, QStringLiteral("未知选项: bogus")},
         {{"album", "url", "--root"}, QStringLiteral("选项缺少取值: --root")},
         {{"--demo=yes", "channels"}, QStringLiteral("选项不接受取值: --demo")},
@@ -92,6 +97,18 @@ TEST(CliOptions, UnusableArgumentsAreRefused)
         EXPECT_EQ(options.command, Command::None);
         EXPECT_EQ(options.error, message);
     }
+}
+
+// Rates as curl and wget take them: a whole number of bytes, k, m or g times 1024 each.
+TEST(CliOptions, RatesInBytesASecond)
+{
+    const QList<QPair<QString, qint64>> rows = {
+        {QStringLiteral("2M"), 2 * 1024 * 1024}, {QStringLiteral("500k"), 500 * 1024}, {QStringLiteral("1g"), 1024 * 1024 * 1024},
+        {QStringLiteral("4096"), 4096},          {QStringLiteral("1.5M"), -1},         {QStringLiteral("M"), -1},
+        {QStringLiteral("-5k"), -1},             {QStringLiteral("+5k"), -1},          {QString(), -1},
+    };
+    for (const auto &[text, bytes] : rows)
+        EXPECT_EQ(ParseRate(text), bytes) << text.toStdString();
 }
 
 } // namespace

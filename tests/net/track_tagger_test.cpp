@@ -1,5 +1,6 @@
 #include "download/track_tagger.h"
 #include "emulator/emulator.h"
+#include "tests/net/net_fixture.h"
 #include "tests/support/temp_root.h"
 
 #include <QFile>
@@ -12,6 +13,8 @@
 
 namespace tavimo {
 namespace {
+
+using test::NetTest;
 
 QString Text(const TagLib::String &text)
 {
@@ -51,6 +54,21 @@ TEST(TrackTagger, WritesMetadataAndKeepsOtherFrames)
     EXPECT_FALSE(WriteTrackTags(root.file(QStringLiteral("page.mp3")), {QStringLiteral("x"), {}, {}, 0}, error));
     EXPECT_FALSE(error.isEmpty());
     EXPECT_EQ(root.read(QStringLiteral("page.mp3")), QByteArray("<html>not an mp3</html>"));
+}
+
+// With tagging on, a damaged MP3 that cannot be tagged is still saved whole,
+// untouched, and its end says why it carries no tags.
+TEST_F(NetTest, UntaggableFileIsSavedAndSaysSo)
+{
+    const std::string damaged = "ID3" + std::string(20000, 'x');
+    test::Resource resource;
+    resource.body = damaged;
+    server.put("/damaged.mp3", resource);
+    downloader.setTagging(true);
+    const DownloadEnd end = downloadEnd(server.url("/damaged.mp3"), root.file(QStringLiteral("d.mp3")));
+    EXPECT_EQ(end.outcome, DownloadOutcome::Saved);
+    EXPECT_TRUE(end.reason.startsWith(QStringLiteral("未写入标签: "))) << end.reason.toStdString();
+    EXPECT_EQ(root.read(QStringLiteral("d.mp3")), bytes(damaged));
 }
 
 } // namespace
