@@ -143,6 +143,8 @@ for round in 1 2 3 4 5; do
   mapfile -t args < <(tavimo_album "$(fresh)")
   timed "$WORK/dl.$round" "${args[@]}"
   count=$(find "$WORK/out" -name '*.mp3' | wc -l)
+  mapfile -t args < <(tavimo_album "$(fresh)" --tags)
+  timed "$WORK/tdl.$round" "${args[@]}"
   mapfile -t args < <(curl_album "$(fresh)" "$NGINX_PORT")
   timed "$WORK/ncurl.$round" curl -s --fail "${args[@]}"
   mapfile -t args < <(HOSTS=$NGINX_HOSTS tavimo_album "$(fresh)")
@@ -159,9 +161,19 @@ report "album wall vs curl" "$(ratio "$dl_wall" "$curl_wall")" "<=" 1.0 "tavimo-
 report "album CPU vs curl" "$(ratio "$dl_cpu" "$curl_cpu")" "<=" 1.0 "tavimo-dl ${dl_cpu}s, curl ${curl_cpu}s user+sys"
 report "album wall vs bare Qt loop" "$(ratio "$dl_wall" "$qt_wall")" "<=" 1.1 "the Qt loop ${qt_wall}s, $(ratio "$qt_wall" "$curl_wall") x curl"
 report "album CPU vs bare Qt loop" "$(ratio "$dl_cpu" "$qt_cpu")" "<=" 1.1 "the Qt loop ${qt_cpu}s, $(ratio "$qt_cpu" "$curl_cpu") x curl"
+tdl_wall=$(wall_of tdl)
+report "album --tags wall vs without" "$(ratio "$tdl_wall" "$dl_wall")" "<=" 1.05 "with ID3v2.4 tags ${tdl_wall}s, without ${dl_wall}s"
 ncurl_wall=$(wall_of ncurl); ndl_wall=$(wall_of ndl); ncurl_cpu=$(cpu_of ncurl); ndl_cpu=$(cpu_of ndl)
 report "album wall vs curl (nginx)" "$(ratio "$ndl_wall" "$ncurl_wall")" "<=" 1.0 "tavimo-dl ${ndl_wall}s, curl ${ncurl_wall}s, $ncount files"
 report "album CPU vs curl (nginx)" "$(ratio "$ndl_cpu" "$ncurl_cpu")" "<=" 1.0 "tavimo-dl ${ndl_cpu}s, curl ${ncurl_cpu}s user+sys"
+
+# 6. A 2 MB/s cap per download: twenty 20 MB tracks at once take 10 s when
+# each keeps to its cap and together they keep to twenty times it.
+mapfile -t args < <(tavimo_album "$(fresh)" --jobs 16 --limit-rate 2M)
+timed "$WORK/rate" "${args[@]}"
+rate_wall=$(field "$WORK/rate" 1)
+report "--limit-rate 2M: 16 x 20 MB, |wall/20 s - 1|" "$(awk -v w="$rate_wall" 'BEGIN {d = w / 20 - 1; printf "%.2f", d < 0 ? -d : d}')" "<=" 0.10 \
+  "${rate_wall}s for 20 tracks, 16 at a time: two rounds of 10 s"
 
 # 5. Responsiveness of the window during the same album.
 read -r gap beats files seconds < <("$B/bench/tavimo-bench-heartbeat" "$HOSTS" "$ALBUM_URL" "$(fresh)" 2>/dev/null)

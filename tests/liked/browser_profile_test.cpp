@@ -3,6 +3,7 @@
 #include "net/cookie_store.h"
 #include "net/mod_xml_http.h"
 #include "tests/support/browser_storage.h"
+#include "tests/support/wait_until.h"
 
 #include <gtest/gtest.h>
 #include <httplib.h>
@@ -64,14 +65,6 @@ QString waitForDocument(WebBrowser &browser)
     return spy.first().first().toString();
 }
 
-// Loads then waits until a cookie change reached the jar.
-void settle(int milliseconds)
-{
-    QEventLoop loop;
-    QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
-    loop.exec();
-}
-
 // A cookie set on a page the browser loads is sent by the program's own
 // requests, and a cookie the site deletes stops being sent.
 TEST(BrowserProfile, MirrorsBrowserCookiesIntoTheHttpClient)
@@ -86,12 +79,13 @@ TEST(BrowserProfile, MirrorsBrowserCookiesIntoTheHttpClient)
         browser.setSilent(true);
         browser.Navigate(site.address("/login"));
         EXPECT_EQ(waitForDocument(browser), site.address("/login"));
-        settle(200);
+        // The browser hands its cookie changes over on its own time.
+        ASSERT_TRUE(test::WaitUntil([&] { return http.cookies().holdsCookieFor(QStringLiteral("127.0.0.1")); }, 30000));
         EXPECT_EQ(http.GetHttpText("UTF-8", site.address("/echo")), QStringLiteral("session=signed-in"));
 
         browser.Navigate(site.address("/logout"));
         EXPECT_EQ(waitForDocument(browser), site.address("/logout"));
-        settle(200);
+        ASSERT_TRUE(test::WaitUntil([&] { return !http.cookies().holdsCookieFor(QStringLiteral("127.0.0.1")); }, 30000));
         EXPECT_EQ(http.GetHttpText("UTF-8", site.address("/echo")), QString());
     }
 }
@@ -106,7 +100,8 @@ TEST(BrowserProfile, FailedLoadIsNoDocument)
     QSignalSpy finished(browser.page(), &QWebEnginePage::loadFinished);
     browser.Navigate(QStringLiteral("http://127.0.0.1:1/closed"));
     ASSERT_TRUE(finished.wait(30000));
-    settle(100);
+    // A document-complete notification would have been posted by now.
+    QCoreApplication::sendPostedEvents();
     EXPECT_EQ(completes.count(), 0);
 }
 

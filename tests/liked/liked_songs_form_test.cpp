@@ -99,7 +99,6 @@ TEST_F(LikedFormTest, KeptSignInForwardsALaterStartAndRerunsDownloadNothing)
     const QStringList before = filesIn(kLikedFolder);
 
     endProgram();
-    test::WaitUntil([] { return false; }, 1000);
     emulator.clearRequestLog();
     startProgram();
     form = windows->openLiked();

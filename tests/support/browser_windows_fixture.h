@@ -8,32 +8,15 @@
 #include "tests/support/browser_storage.h"
 #include "tests/support/recording_dialogs.h"
 #include "tests/support/temp_root.h"
+#include "tests/support/wait_until.h"
 
 #include <gtest/gtest.h>
 
-#include <QDeadlineTimer>
 #include <QDir>
-#include <QEventLoop>
-#include <QTimer>
 
-#include <functional>
 #include <memory>
 
 namespace tavimo::test {
-
-// Runs the event loop until the condition holds or the time is up.
-inline bool WaitUntil(const std::function<bool()> &condition, int milliseconds = 60000)
-{
-    QDeadlineTimer deadline(milliseconds);
-    while (!condition()) {
-        if (deadline.hasExpired())
-            return false;
-        QEventLoop loop;
-        QTimer::singleShot(20, &loop, &QEventLoop::quit);
-        loop.exec();
-    }
-    return true;
-}
 
 // The program as the user starts it, against the emulator: the main window,
 // its hand-over to the browser windows, and a download root of its own.
