@@ -174,6 +174,18 @@ void CurlEngine::act(curl_socket_t socket, int events)
     reportFinished();
 }
 
+bool CurlEngine::resume(CurlTransfer *transfer)
+{
+    if (depth_ > 0)
+        return false;
+    ++depth_;
+    curl_easy_pause(transfer->easy, CURLPAUSE_CONT);
+    --depth_;
+    // Whatever the unpaused transfer asked for meanwhile runs now.
+    act(CURL_SOCKET_TIMEOUT, 0);
+    return true;
+}
+
 void CurlEngine::drive(curl_socket_t socket, int events)
 {
     int running = 0;

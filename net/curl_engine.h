@@ -56,6 +56,9 @@ public:
     // A handle set up for this engine, for the reply to add its options to.
     CurlTransfer *create(HttpReply *owner);
     void start(CurlTransfer *transfer);
+    // Lets a transfer whose body callback paused it take its body again;
+    // false when that has to wait because curl is busy further up.
+    bool resume(CurlTransfer *transfer);
     // Ends a transfer and frees its handle; the owner is not told. Inside
     // one of curl's callbacks this happens as soon as curl has returned.
     void release(CurlTransfer *transfer);

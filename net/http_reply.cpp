@@ -3,6 +3,7 @@
 #include "net/curl_engine.h"
 
 #include <QHostAddress>
+#include <QTimer>
 #include <QUrl>
 
 #include <algorithm>
@@ -76,8 +77,9 @@ void HttpReply::setOptions(const HttpRequest &request)
     if (request.bufferSize > 0)
         curl_easy_setopt(easy, CURLOPT_BUFFERSIZE, long(std::clamp<qint64>(request.bufferSize, CURL_MAX_WRITE_SIZE,
                                                                         CURL_MAX_READ_SIZE)));
-    if (request.maxReceiveSpeed > 0)
-        curl_easy_setopt(easy, CURLOPT_MAX_RECV_SPEED_LARGE, curl_off_t(request.maxReceiveSpeed));
+    // Paced here rather than by curl's own limit, which lets loopback and
+    // fast links run a third and more above it.
+    speedLimit_ = request.maxReceiveSpeed;
     if (request.compressed)
         curl_easy_setopt(easy, CURLOPT_ACCEPT_ENCODING, "");
     for (const QByteArray &header : request.headers)
@@ -171,7 +173,35 @@ size_t HttpReply::onBody(char *data, size_t size, size_t count, void *transfer)
     // A handler of the signal may have let the reply go.
     HttpReply *owner = TransferOf(transfer)->owner;
     const size_t bytes = size * count;
+    if (owner != nullptr && owner->aheadOfLimit(qint64(bytes)))
+        return CURL_WRITEFUNC_PAUSE;
     return owner != nullptr && owner->takeBody(data, qint64(bytes)) ? bytes : 0;
+}
+
+bool HttpReply::aheadOfLimit(qint64 size)
+{
+    if (speedLimit_ <= 0)
+        return false;
+    if (!sinceFirstBody_.isValid())
+        sinceFirstBody_.start();
+    // A sixteenth of a second's worth may come early, so reads need not wait
+    // for every single byte.
+    const qint64 allowance = speedLimit_ / 16;
+    const qint64 due = speedLimit_ * sinceFirstBody_.elapsed() / 1000 + allowance;
+    if (takenUnderLimit_ + size <= due) {
+        takenUnderLimit_ += size;
+        return false;
+    }
+    resumeLater((takenUnderLimit_ + size - allowance) * 1000 / speedLimit_ - sinceFirstBody_.elapsed() + 1);
+    return true;
+}
+
+void HttpReply::resumeLater(qint64 milliseconds)
+{
+    QTimer::singleShot(std::max<qint64>(1, milliseconds), Qt::PreciseTimer, this, [this] {
+        if (transfer_ != nullptr && !finished_ && !engine_.resume(transfer_))
+            resumeLater(1);
+    });
 }
 
 size_t HttpReply::onHead(char *, size_t size, size_t count, void *transfer)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
 
@@ -78,11 +79,18 @@ private:
     static size_t onBody(char *data, size_t size, size_t count, void *transfer);
     static size_t onHead(char *data, size_t size, size_t count, void *transfer);
     bool takeBody(const char *data, qint64 size);
+    // Whether a piece of size bytes comes ahead of the receive-speed limit;
+    // if so, the transfer resumes once the limit allows it.
+    bool aheadOfLimit(qint64 size);
+    void resumeLater(qint64 milliseconds);
     void setOptions(const HttpRequest &request);
 
     CurlEngine &engine_;
     CurlTransfer *transfer_;
     BodySink sink_;
+    qint64 speedLimit_ = 0; // bytes a second; 0 for none
+    qint64 takenUnderLimit_ = 0;
+    QElapsedTimer sinceFirstBody_;
     QByteArray body_;
     QString errorText_;
     bool finished_ = false;

@@ -99,6 +99,9 @@ TEST_F(LikedFormTest, KeptSignInForwardsALaterStartAndRerunsDownloadNothing)
     const QStringList before = filesIn(kLikedFolder);
 
     endProgram();
+    // The browser's storage closes on its own time after the profile goes;
+    // nothing announces it.
+    test::WaitUntil([] { return false; }, 1000);
     emulator.clearRequestLog();
     startProgram();
     form = windows->openLiked();
