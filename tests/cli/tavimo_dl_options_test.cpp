@@ -120,6 +120,21 @@ TEST_F(TavimoDlTest, RefusedWriteEndsTheRunAtOnce)
                   servedBytes(track.songId));
 }
 
+// Under --limit-rate the transfers pause and go on many times; the files
+// are still the served bytes.
+TEST_F(TavimoDlTest, LimitedRateKeepsTheBytes)
+{
+    emulator.setMp3Size(256 * 1024);
+    const RunResult result = run({QStringLiteral("--limit-rate"), QStringLiteral("2m"), QStringLiteral("--jobs"),
+                                  QStringLiteral("5"), QStringLiteral("album"), albumAddress(AlbumCase::Plain)});
+    EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
+    const emu::Album &album = emulator.catalogue().album(AlbumCase::Plain);
+    for (const emu::Track &track : album.tracks)
+        EXPECT_EQ(root.read(QString::fromStdString(album.title) + u'/' + QString::fromStdString(track.title) +
+                            QStringLiteral(".mp3")),
+                  servedBytes(track.songId));
+}
+
 // --tags: each file of the album carries its title, album and position, and
 // a rerun finds them all present.
 TEST_F(TavimoDlTest, TagsFromTheServicesMetadata)
