@@ -15,14 +15,14 @@ step "build"
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j"$jobs"
 step "tests"
-ctest --test-dir build --output-on-failure -j"$jobs" --timeout 180 --repeat until-pass:2
+ctest --test-dir build --output-on-failure -j"$jobs" --timeout 180
 
 step "sanitizer build"
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTAVIMO_SANITIZE=ON -DTAVIMO_BROWSER_TESTS=OFF >/dev/null
 cmake --build build-asan -j"$jobs"
 step "sanitizer tests"
 ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 \
-  ctest --test-dir build-asan --output-on-failure -j"$jobs" --timeout 400 --repeat until-pass:2 -LE browser
+  ctest --test-dir build-asan --output-on-failure -j"$jobs" --timeout 400 -LE browser
 
 step "fuzzers"
 CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAVIMO_FUZZ=ON >/dev/null
