@@ -16,6 +16,12 @@ struct ParseCase {
     const char16_t *errors; // LastJsonErrors() afterwards
 };
 
+// A row's text; "␀" stands for the NUL character, which a literal cannot carry.
+QString textOf(const char16_t *literal)
+{
+    return QString::fromUtf16(literal).replace(u'\u2400', QChar(0));
+}
+
 void PrintTo(const ParseCase &row, std::ostream *out)
 {
     *out << QString::fromUtf16(row.text).toStdString();
@@ -27,9 +33,9 @@ class ParseJsonCases : public ::testing::TestWithParam<ParseCase> {};
 TEST_P(ParseJsonCases, ReadsTreeAndErrors)
 {
     const ParseCase &row = GetParam();
-    const JsonValue value = ParseJson(QString::fromUtf16(row.text));
-    EXPECT_EQ(describe(value), QString::fromUtf16(row.value));
-    EXPECT_EQ(LastJsonErrors(), QString::fromUtf16(row.errors));
+    const JsonValue value = ParseJson(textOf(row.text));
+    EXPECT_EQ(describe(value), textOf(row.value));
+    EXPECT_EQ(LastJsonErrors(), textOf(row.errors));
 }
 
 // The lenient forms: parentheses, bare and single-quoted keys, blanks dropped
@@ -64,7 +70,9 @@ INSTANTIATE_TEST_SUITE_P(Comments, ParseJsonCases, ::testing::Values(
     ParseCase{u"/*\n*/[1]", u"[1]", u""}));
 
 // Strings: escapes, the other quote inside, unknown escapes dropping the
-// backslash, and texts cut off by the end.
+// backslash, a \u escape naming half of a surrogate pair kept as it is, NUL
+// as an ordinary character in strings and keys, and texts cut off by the end,
+// inside escapes too, keeping what was gathered.
 INSTANTIATE_TEST_SUITE_P(Strings, ParseJsonCases, ::testing::Values(
     ParseCase{u"{'s':'\\u00e9\\n'}", u"{s:'é\n'}", u""},
     ParseCase{u"{'s':'a\\qb'}", u"{s:'aqb'}", u""},
@@ -74,15 +82,19 @@ INSTANTIATE_TEST_SUITE_P(Strings, ParseJsonCases, ::testing::Values(
     ParseCase{u"['\\u4gxx', 1]", u"['\u0004',1]", u""},
     ParseCase{u"['abc", u"['abc']", u"Missing ']': ['abc\r\n"},
     ParseCase{u"['abc\\", u"['abc']", u"Missing ']': ['abc\\\r\n"},
-    ParseCase{u"['\\u12", u"['\u0012']", u"Missing ']': ['\\u12\r\n"}));
+    ParseCase{u"['\\u12", u"['\u0012']", u"Missing ']': ['\\u12\r\n"},
+    ParseCase{u"['\\u", u"['␀']", u"Missing ']': ['\\u\r\n"},
+    ParseCase{u"['\\", u"['']", u"Missing ']': ['\\\r\n"},
+    ParseCase{u"['\\u1234", u"['\u1234']", u"Missing ']': ['\\u1234\r\n"},
+    ParseCase{u"{'a':'x\\u00", u"{a:'x␀'}", u"Missing '}': {'a':'x\\u00\r\n"},
+    ParseCase{u"['\\ud800', '\\udc00x', '\\ud83d\\ude00']", u"['\xD800','\xDC00x','😀']", u""},
+    ParseCase{u"{'a␀b':'x␀y', 'c':'\\u0000'}", u"{a␀b:'x␀y',c:'␀'}", u""},
+    ParseCase{u"␀{}", u"<empty>", u"Invalid JSON"}));
 
 // Numbers are exact decimals; one cut off by the end reads as empty.
 INSTANTIATE_TEST_SUITE_P(Numbers, ParseJsonCases, ::testing::Values(
     ParseCase{u"[0.1]", u"[0.1]", u""},
     ParseCase{u"[12.50, -3, 1E3, +7, 2.5e-2]", u"[12.50,-3,1000,7,0.025]", u""},
-    ParseCase{u"[79228162514264337593543950335]", u"[79228162514264337593543950335]", u""},
-    ParseCase{u"[-79228162514264337593543950335]", u"[-79228162514264337593543950335]", u""},
-    ParseCase{u"[0.0000000000000000000000000001]", u"[0.0000000000000000000000000001]", u""},
     ParseCase{u"[1,2,3", u"[1,2,<empty>]", u"Missing ']': [1,2,3\r\n"},
     ParseCase{u"{'a':", u"{a:<empty>}", u"Missing '}': {'a':\r\n"},
     ParseCase{u"{'a':1,", u"{a:1,:<empty>}", u"Missing '}': {'a':1,\r\n"},
@@ -111,7 +123,11 @@ INSTANTIATE_TEST_SUITE_P(RecordedErrors, ParseJsonCases, ::testing::Values(
     // An invalid literal in an array ends that array after one line.
     ParseCase{u"[tru, 1]", u"[false]", u"Invalid Boolean at position 2 : tru, 1]\r\n"},
     ParseCase{u"[1, nul]", u"[1,<empty>]", u"Invalid null value at position 5 : nul]\r\n"},
-    ParseCase{u"{'a':[fals],'b':2}", u"{a:[false],fals],b:2}", u"Invalid Boolean at position 7 : fals],'b':2}\r\n"}));
+    ParseCase{u"{'a':[fals],'b':2}", u"{a:[false],fals],b:2}", u"Invalid Boolean at position 7 : fals],'b':2}\r\n"},
+    // Each enclosing array says so again.
+    ParseCase{u"[[[tru]]]", u"[[[false],false],false]", u"Invalid Boolean at position 4 : tru]]]\r\n"
+                                                       u"Invalid Boolean at position 4 : tru]]]\r\n"
+                                                       u"Invalid Boolean at position 4 : tru]]]\r\n"}));
 
 // A duplicate key or an unconvertible number ends every enclosing level,
 // innermost first, each adding its own line.
