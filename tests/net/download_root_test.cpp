@@ -2,15 +2,12 @@
 
 #include "tests/support/temp_root.h"
 
-#include <QDir>
 #include <QFileInfo>
 
 #include <gtest/gtest.h>
 
 namespace tavimo {
 namespace {
-
-const QString kLiked = QString::fromUtf16(kLikedFolderName);
 
 // A writable program folder is the root itself.
 TEST(DownloadRoot, WritableProgramFolderIsTheRoot)
@@ -39,19 +36,6 @@ TEST(DownloadRoot, EmptyWhenNothingCanBeCreated)
     const QString underAFile = scratch.file(QStringLiteral("plain-file"));
     EXPECT_EQ(ResolveDownloadRoot(underAFile, underAFile), QString());
     EXPECT_EQ(ResolveDownloadRoot(underAFile, QString()), QString());
-}
-
-// Start-up creates the liked folder empty, and leaves an existing one untouched.
-TEST(DownloadRoot, LikedFolderCreatedOrKept)
-{
-    test::TempRoot root;
-    EXPECT_TRUE(PrepareLikedFolder(root.path()));
-    EXPECT_TRUE(QDir(root.file(kLiked)).isEmpty());
-
-    root.write(kLiked + QStringLiteral("/a.mp3"), "kept");
-    EXPECT_TRUE(PrepareLikedFolder(root.path()));
-    EXPECT_EQ(root.read(kLiked + QStringLiteral("/a.mp3")), QByteArray("kept"));
-    EXPECT_FALSE(PrepareLikedFolder(QString()));
 }
 
 } // namespace

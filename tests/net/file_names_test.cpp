@@ -1,7 +1,5 @@
 #include "download/file_names.h"
-#include "support/temp_root.h"
 
-#include <QFile>
 #include <gtest/gtest.h>
 
 using tavimo::CleanFileName;
@@ -25,16 +23,14 @@ const QString kLetterA = QStringLiteral("a");
 
 } // namespace
 
-// The budget leaves room for ".mp3" and ".part" inside one 255-byte name.
-TEST(CleanFileName, BudgetLeavesRoomForExtensionAndPartialSuffix)
+// Forbidden characters go, "&#39;" becomes an apostrophe, blanks are trimmed,
+// and nothing else changes; names too long for the file system are cut at a
+// character boundary, keeping sequences whole. A cleaned name cleans to itself.
+TEST(CleanFileName, CleansAndShortensTitles)
 {
-    EXPECT_EQ(MaxCleanNameBytes() + int(strlen(tavimo::kTrackExtension)) + int(strlen(tavimo::kPartialSuffix)), 255);
-    EXPECT_STREQ(tavimo::kPartialSuffix, ".part");
-}
-
-// Forbidden characters go, "&#39;" becomes an apostrophe, blanks are trimmed, and nothing else changes.
-TEST(CleanFileName, CleansTitlesAsListed)
-{
+    const QString smile = QStringLiteral("\U0001F600");
+    const QString family = QStringLiteral("\U0001F468\u200D\U0001F469\u200D\U0001F467");
+    const QString accented = QStringLiteral("e\u0301");
     const struct {
         QString name;
         QString expected;
@@ -55,65 +51,32 @@ TEST(CleanFileName, CleansTitlesAsListed)
         {"&#3?9;", "'"},
         {QStringLiteral("a\u0000b\nc\rd\u001be\u001f"), "abcde"},
         {QString(QChar(0xD800)) + "x" + QChar(0xDC00), "x"},
-        {QStringLiteral("\U0001F600 ok"), QStringLiteral("\U0001F600 ok")},
+        {smile + " ok", smile + " ok"},
+        // 86 CJK characters and 300 letters, cut to the budget
+        {repeated(QStringLiteral("歌"), 86), repeated(QStringLiteral("歌"), 82)},
+        {repeated(kLetterA, 300), repeated(kLetterA, 246)},
+        // an emoji that just fits, and one, a joined one or a combining mark across the cut
+        {repeated(kLetterA, 242) + smile, repeated(kLetterA, 242) + smile},
+        {repeated(kLetterA, 244) + smile + "b", repeated(kLetterA, 244)},
+        {repeated(kLetterA, 240) + family, repeated(kLetterA, 240)},
+        {repeated(kLetterA, 244) + accented + "b", repeated(kLetterA, 244)},
+        // one endless combining sequence
+        {"e" + repeated(QStringLiteral("\u0301"), 300), "e" + repeated(QStringLiteral("\u0301"), 122)},
+        // a blank left at the cut is trimmed; removed characters do not count
+        {repeated(kLetterA, 245) + " " + repeated(QStringLiteral("b"), 54), repeated(kLetterA, 245)},
+        {repeated(QStringLiteral("."), 400) + "x", "x"},
     };
     for (const auto &row : rows) {
         const QString cleaned = CleanFileName(row.name);
         EXPECT_EQ(cleaned, row.expected) << row.name.toStdString();
+        EXPECT_LE(utf8Bytes(cleaned), MaxCleanNameBytes()) << row.name.toStdString();
         EXPECT_EQ(CleanFileName(cleaned), cleaned) << row.name.toStdString();
     }
 }
 
-// Names too long for the file system are cut at a character boundary, keeping sequences whole.
-TEST(CleanFileName, ShortensLongNamesToTheBudget)
-{
-    const QString cjk86 = repeated(QStringLiteral("歌"), 86);
-    const QString smile = QStringLiteral("\U0001F600");
-    const QString family = QStringLiteral("\U0001F468\u200D\U0001F469\u200D\U0001F467");
-    const QString accented = QStringLiteral("e\u0301");
-    const struct {
-        const char *what;
-        QString name;
-        QString expected;
-    } rows[] = {
-        {"86 CJK characters", cjk86, repeated(QStringLiteral("歌"), 82)},
-        {"300 ASCII letters", repeated(kLetterA, 300), repeated(kLetterA, 246)},
-        {"emoji that just fits", repeated(kLetterA, 242) + smile, repeated(kLetterA, 242) + smile},
-        {"emoji across the cut", repeated(kLetterA, 244) + smile + "b", repeated(kLetterA, 244)},
-        {"joined emoji across the cut", repeated(kLetterA, 240) + family, repeated(kLetterA, 240)},
-        {"combining mark across the cut", repeated(kLetterA, 244) + accented + "b", repeated(kLetterA, 244)},
-        {"one endless combining sequence", "e" + repeated(QStringLiteral("\u0301"), 300),
-         "e" + repeated(QStringLiteral("\u0301"), 122)},
-        {"blank left at the cut", repeated(kLetterA, 245) + " " + repeated(QStringLiteral("b"), 54),
-         repeated(kLetterA, 245)},
-        {"removed characters do not count", repeated(QStringLiteral("."), 400) + "x", "x"},
-    };
-    for (const auto &row : rows) {
-        const QString cleaned = CleanFileName(row.name);
-        EXPECT_EQ(cleaned, row.expected) << row.what;
-        EXPECT_LE(utf8Bytes(cleaned), MaxCleanNameBytes()) << row.what;
-        EXPECT_EQ(CleanFileName(cleaned), cleaned) << row.what;
-        EXPECT_EQ(CleanFileName(row.name), cleaned) << row.what;
-    }
-}
-
-// A shortened name with ".mp3.part" can be created as a real file, and renamed to ".mp3".
-TEST(CleanFileName, ShortenedNamesCanBeCreated)
-{
-    tavimo::test::TempRoot root;
-    const QString names[] = {repeated(QStringLiteral("歌"), 300), repeated(QStringLiteral("\U0001F600"), 100),
-                             repeated(kLetterA, 300)};
-    for (const QString &name : names) {
-        const QString base = root.file(CleanFileName(name) + tavimo::kTrackExtension);
-        QFile partial(base + tavimo::kPartialSuffix);
-        ASSERT_TRUE(partial.open(QIODevice::WriteOnly)) << partial.errorString().toStdString();
-        partial.close();
-        EXPECT_TRUE(partial.rename(base));
-    }
-    EXPECT_EQ(root.allFiles().size(), 3);
-}
-
-// The byte count agrees with Qt's own encoder, and shortening never exceeds the limit asked for.
+// The byte count agrees with Qt's own encoder, and shortening never exceeds
+// the limit asked for nor cuts inside a sequence; a cut never falls inside a
+// surrogate pair, even where Qt's boundary finder reports one there.
 TEST(ShortenToUtf8Bytes, CountsAndCutsAtBoundaries)
 {
     const QString text = QStringLiteral("aé歌\U0001F600e\u0301z");
@@ -124,16 +87,19 @@ TEST(ShortenToUtf8Bytes, CountsAndCutsAtBoundaries)
         EXPECT_TRUE(text.startsWith(shortened));
         EXPECT_FALSE(shortened.endsWith(QChar(0xD83D))) << limit;
     }
-    EXPECT_EQ(ShortenToUtf8Bytes(text, 9), QStringLiteral("aé歌"));
-    EXPECT_EQ(ShortenToUtf8Bytes(text, 12), QStringLiteral("aé歌\U0001F600"));
-    EXPECT_EQ(ShortenToUtf8Bytes(text, 13), QStringLiteral("aé歌\U0001F600e\u0301"));
-    EXPECT_EQ(ShortenToUtf8Bytes(text, 14), text);
-}
-
-// A cut never falls inside a surrogate pair, even where Qt's boundary finder reports one there.
-TEST(ShortenToUtf8Bytes, NeverSplitsASurrogatePair)
-{
     const QString oriyaThenPlane14 = QStringLiteral("\u0B2C\U000ECB2C");
-    EXPECT_EQ(ShortenToUtf8Bytes(oriyaThenPlane14, 6), QStringLiteral("\u0B2C"));
-    EXPECT_EQ(ShortenToUtf8Bytes(oriyaThenPlane14, 7), oriyaThenPlane14);
+    const struct {
+        QString text;
+        int limit;
+        QString expected;
+    } rows[] = {
+        {text, 9, QStringLiteral("aé歌")},
+        {text, 12, QStringLiteral("aé歌\U0001F600")},
+        {text, 13, QStringLiteral("aé歌\U0001F600e\u0301")},
+        {text, 14, text},
+        {oriyaThenPlane14, 6, QStringLiteral("\u0B2C")},
+        {oriyaThenPlane14, 7, oriyaThenPlane14},
+    };
+    for (const auto &row : rows)
+        EXPECT_EQ(ShortenToUtf8Bytes(row.text, row.limit), row.expected) << row.limit;
 }
