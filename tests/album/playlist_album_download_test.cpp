@@ -59,14 +59,5 @@ TEST_F(PlaylistAlbumDownloadTest, RepliesWithoutTracksOfTheAlbum)
     EXPECT_TRUE(QDir(root.path()).isEmpty());
 }
 
-// A rejected address says "专辑地址输入有误" and sends nothing.
-TEST_F(PlaylistAlbumDownloadTest, RejectsUnusableAddresses)
-{
-    runPlaylist(QStringLiteral("http://elsewhere/subject/1/"));
-    EXPECT_EQ(view.messageTexts(), QStringList{QStringLiteral("专辑地址输入有误")});
-    EXPECT_EQ(result.end, RunEnd::Rejected);
-    EXPECT_TRUE(emulator.requestLog().empty());
-}
-
 } // namespace
 } // namespace tavimo

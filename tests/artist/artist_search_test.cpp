@@ -20,19 +20,6 @@ TEST_F(ArtistSearchTest, FoundArtistIsDownloaded)
     EXPECT_EQ(result.end, RunEnd::Done);
 }
 
-// No usable link (none, or a first link in other letter case) says "找不到对应歌手" and finds no address.
-TEST_F(ArtistSearchTest, NoUsableLink)
-{
-    for (const QString &name : {QStringLiteral("nobody-at-all"), q(emulator.catalogue().artist(ArtistCase::UpperCaseSearchLink).name).section(u' ', 0, 0)}) {
-        view.messages.clear();
-        const FoundArtist found = FindArtist(context(), name);
-        EXPECT_EQ(view.messageTexts(), QStringList{QStringLiteral("找不到对应歌手")}) << name.toStdString();
-        EXPECT_EQ(view.messages.front().kind, MessageKind::Critical);
-        EXPECT_TRUE(found.address.isEmpty());
-        EXPECT_EQ(found.result.end, RunEnd::Rejected);
-    }
-}
-
 // An empty name still asks the search with nothing after "search_text=".
 TEST_F(ArtistSearchTest, EmptyNameStillSearches)
 {
