@@ -25,7 +25,8 @@ std::string Repeated(const std::string &piece, int times)
 }
 
 // Names a hostile service could send: path parts, separators, NUL and other
-// controls, over-long names and names that differ only by case.
+// controls, over-long names (of letters, CJK characters and joined emoji),
+// marks and invisible characters, and names that differ only by case.
 std::vector<std::string> HostileNames()
 {
     using namespace std::string_literals;
@@ -36,10 +37,11 @@ std::vector<std::string> HostileNames()
         "/etc/passwd",
         "\\..\\..\\windows",
         "a\0b/../c"s,
-        "\x01\x02\x1b[2J\x7f",
+        "\x01\x02\x1b[2J\x7f\r\n\t?*:|\"<>&#39;",
         ". . .",
         std::string(300, 'x'),
         Repeated("歌", 150),
+        Repeated("👩‍👩‍👧🇯🇵e\u0301\u0302\u200b", 40) + ". . ",
         "Case Only",
         "CASE ONLY",
     };

@@ -64,7 +64,6 @@ TEST_F(HotFormTest, ListsTheCatalogueOfFourHundredChannels)
     EXPECT_GE(clock.elapsed(), 4000);
     EXPECT_FALSE(main->isVisible());
     EXPECT_TRUE(form->isVisible());
-    EXPECT_EQ(form->windowTitle(), QStringLiteral("热门兆赫批量下载  - Rellan TavimoFM下载工具 v3.5"));
 
     ASSERT_EQ(form->LstChannel->count(), 400);
     ASSERT_EQ(form->LstChannelID->count(), 400);

@@ -89,26 +89,6 @@ TEST_F(LikedFormTest, SignInThenHarvest)
     EXPECT_EQ(requests("/view/song/small/p").front().target, "/view/song/small/p" + liked[0].songId + "_192k.mp3");
 }
 
-// The kept sign-in forwards a later start straight to the harvest, which
-// downloads nothing that is already there.
-TEST_F(LikedFormTest, KeptSignInForwardsALaterStartAndRerunsDownloadNothing)
-{
-    QPointer<likedSongsForm> form = openAtSignIn();
-    signIn(form);
-    ASSERT_TRUE(waitForHarvestEnd(form));
-    const QStringList before = filesIn(kLikedFolder);
-
-    endProgram();
-    emulator.clearRequestLog();
-    startProgram();
-    form = windows->openLiked();
-    ASSERT_TRUE(waitForHarvestEnd(form));
-    EXPECT_EQ(main->statusText(), QStringLiteral("红心下载完毕. 共%1首.").arg(emulator.catalogue().liked().size()));
-    EXPECT_EQ(filesIn(kLikedFolder), before);
-    EXPECT_EQ(requests("/view/song").size(), 0u);
-    EXPECT_EQ(listRequests().size(), 4u);
-}
-
 // A user without liked tracks: the first list page ends the harvest with a
 // summary of 0.
 TEST_F(LikedFormTest, EmptyLikedList)

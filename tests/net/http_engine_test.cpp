@@ -7,22 +7,11 @@
 #include <QFile>
 
 #include <algorithm>
-#include <optional>
 
 namespace tavimo::test {
 namespace {
 
 using CookieStoreTest = NetTest;
-
-// Sets an environment variable for as long as it lives.
-class ScopedEnvironment {
-public:
-    ScopedEnvironment(const char *name, const QByteArray &value) : name_(name) { qputenv(name, value); }
-    ~ScopedEnvironment() { qunsetenv(name_); }
-
-private:
-    const char *name_;
-};
 
 class EmulatedService : public ::testing::Test {
 protected:
@@ -47,9 +36,9 @@ TEST_F(EmulatedService, EveryRequestGoesThroughTheProxy)
         emulator.clearRequestLog();
         ModXmlHttp http;
         FileDownloader downloader(http);
-        std::optional<ScopedEnvironment> environment;
+        EnvironmentOverride environment;
         if (fromEnvironment)
-            environment.emplace("http_proxy", proxyAddress());
+            environment.set("http_proxy", proxyAddress());
         else
             http.setProxy(QString::fromLatin1(proxyAddress()));
         EXPECT_TRUE(http.GetHttpText("UTF-8", page).contains(QString::fromStdString(album().title))) << fromEnvironment;
@@ -66,7 +55,8 @@ TEST_F(EmulatedService, EveryRequestGoesThroughTheProxy)
 // are asked directly; a proxy set on the network object is used for them too.
 TEST_F(EmulatedService, ThisMachineIsReachedDirectlyDespiteTheEnvironment)
 {
-    const ScopedEnvironment environment("http_proxy", "http://127.0.0.1:1");
+    EnvironmentOverride environment;
+    environment.set("http_proxy", "http://127.0.0.1:1");
     const QString page = emulator.hosts().catalogueAddress(QStringLiteral("/subject/%1/").arg(QString::fromStdString(album().number)));
     ModXmlHttp direct;
     EXPECT_FALSE(direct.GetHttpText("UTF-8", page).isEmpty());
