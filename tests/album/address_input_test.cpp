@@ -85,6 +85,8 @@ TEST_F(RejectedInputTest, SaysWhyAndCreatesNothing)
         {"album address as artist", Run::ArtistPage, album, badArtist},
         {"unknown artist", Run::ArtistPage, QStringLiteral("999999"), QStringLiteral("对应歌手不存在! 请再次检查输入."), true},
         {"no artist of the name", Run::ArtistName, QStringLiteral("nobody-at-all"), noArtist, true},
+        // An empty name still asks the search, with nothing after "search_text=".
+        {"empty name", Run::ArtistName, QString(), noArtist, true},
         // The first link in other letter case is no usable link.
         {"upper-case search link", Run::ArtistName, upperCaseLinkName, noArtist, true},
     };

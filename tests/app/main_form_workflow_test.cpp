@@ -1,6 +1,8 @@
 #include "tests/app/main_form_fixture.h"
+#include "download/download_root.h"
 #include "download/file_names.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QTimer>
 
@@ -34,6 +36,32 @@ protected:
         });
     }
 };
+
+// Start-up creates the liked folder empty and leaves an existing one with its files.
+TEST_F(MainFormWorkflowTest, StartUpPreparesTheLikedFolder)
+{
+    const QString liked = QString::fromUtf16(kLikedFolderName);
+    EXPECT_TRUE(QDir(root.file(liked)).exists());
+    EXPECT_TRUE(QDir(root.file(liked)).isEmpty());
+    root.write(liked + QStringLiteral("/keep.mp3"), "kept");
+    MainForm second(emulator.hosts(), files, dialogs, root.path());
+    EXPECT_EQ(root.read(liked + QStringLiteral("/keep.mp3")), QByteArray("kept"));
+}
+
+// The hand-over buttons announce themselves and are never disabled.
+TEST_F(MainFormWorkflowTest, HandOverButtonsSignal)
+{
+    int liked = 0;
+    int hot = 0;
+    QObject::connect(form.get(), &MainForm::likedSongsRequested, [&] { ++liked; });
+    QObject::connect(form.get(), &MainForm::hotChannelsRequested, [&] { ++hot; });
+    click(form->cmdDownLikedSongs);
+    click(form->cmdDownHot);
+    EXPECT_EQ(liked, 1);
+    EXPECT_EQ(hot, 1);
+    EXPECT_TRUE(form->cmdDownLikedSongs->isEnabled());
+    EXPECT_TRUE(form->cmdDownHot->isEnabled());
+}
 
 // A rejected album address shows the box titled with the caption and frees the button at once.
 TEST_F(MainFormWorkflowTest, RejectedAddressFreesTheButtonAtOnce)

@@ -1,35 +1,6 @@
 #include "emulator_fixture.h"
 
-#include <set>
-
 namespace tavimo::emu::test {
-
-// The special albums hold what their names promise.
-TEST_F(EmulatorTest, SpecialAlbumsHoldTheirCases)
-{
-    const Catalogue &catalogue = emulator.catalogue();
-    const auto &duplicate = catalogue.album(AlbumCase::DuplicateSongId).tracks;
-    std::set<std::string> ids;
-    for (const Track &track : duplicate)
-        ids.insert(track.songId);
-    EXPECT_LT(ids.size(), duplicate.size());
-
-    const auto &twins = catalogue.album(AlbumCase::EqualTitles).tracks;
-    EXPECT_EQ(twins[0].title, twins[1].title);
-    EXPECT_NE(twins[0].songId, twins[1].songId);
-
-    std::string titles;
-    for (const Track &track : catalogue.album(AlbumCase::SpecialTitles).tracks)
-        titles += track.title;
-    for (const char *part : {"&#39;", "/", ":", "?", "."})
-        EXPECT_NE(titles.find(part), std::string::npos) << part;
-
-    const Album &noRows = catalogue.album(AlbumCase::NoTrackRows);
-    // Its track links stand outside the table rows the download looks for.
-    const std::string page = body(ServiceHost::Catalogue, "/subject/" + noRows.number + "/");
-    EXPECT_NE(page.find("song-" + noRows.tracks[0].songId), std::string::npos);
-    EXPECT_EQ(page.find("<td align=\"center\">\n                        <a id=\"song-"), std::string::npos);
-}
 
 // Unknown albums, artists and paths answer with a 404 page that holds no marker.
 TEST_F(EmulatorTest, UnknownCataloguePagesAre404)

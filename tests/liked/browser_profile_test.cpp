@@ -5,56 +5,17 @@
 #include "tests/support/browser_storage.h"
 #include "tests/support/wait_until.h"
 
+#include "tests/net/loopback_server.h"
+
 #include <gtest/gtest.h>
-#include <httplib.h>
 
 #include <QEventLoop>
 #include <QSignalSpy>
-#include <QTimer>
 
-#include <thread>
+#include <algorithm>
 
 namespace tavimo {
 namespace {
-
-// A loopback site that signs the browser in with a cookie and reports which
-// cookies each request carried.
-class CookieSite {
-public:
-    CookieSite()
-    {
-        server_.Get("/login", [](const httplib::Request &, httplib::Response &res) {
-            res.set_header("Set-Cookie", "session=signed-in; Path=/");
-            res.set_content("<html><body><script>console.log('x'); alert('hi');</script>in</body></html>",
-                            "text/html");
-        });
-        server_.Get("/logout", [](const httplib::Request &, httplib::Response &res) {
-            res.set_header("Set-Cookie", "session=; Path=/; Max-Age=0");
-            res.set_content("<html><body>out</body></html>", "text/html");
-        });
-        server_.Get("/echo", [](const httplib::Request &req, httplib::Response &res) {
-            res.set_content(req.get_header_value("Cookie"), "text/plain");
-        });
-        port_ = server_.bind_to_any_port("127.0.0.1");
-        thread_ = std::thread([this] { server_.listen_after_bind(); });
-        while (!server_.is_running())
-            std::this_thread::yield();
-    }
-    ~CookieSite()
-    {
-        server_.stop();
-        thread_.join();
-    }
-    QString address(const char *path) const
-    {
-        return QStringLiteral("http://127.0.0.1:%1%2").arg(port_).arg(QLatin1String(path));
-    }
-
-private:
-    httplib::Server server_;
-    std::thread thread_;
-    int port_ = 0;
-};
 
 // Waits for the next document-complete notification and returns its address.
 QString waitForDocument(WebBrowser &browser)
@@ -69,24 +30,41 @@ QString waitForDocument(WebBrowser &browser)
 // requests, and a cookie the site deletes stops being sent.
 TEST(BrowserProfile, MirrorsBrowserCookiesIntoTheHttpClient)
 {
-    CookieSite site;
+    test::LoopbackServer site;
+    test::Resource login;
+    login.setCookie = "session=signed-in; Path=/";
+    login.body = "<html><body><script>console.log('x'); alert('hi');</script>in</body></html>";
+    login.contentType = "text/html";
+    test::Resource logout = login;
+    logout.setCookie = "session=; Path=/; Max-Age=0";
+    logout.body = "<html><body>out</body></html>";
+    site.put("/login", login);
+    site.put("/logout", logout);
+    site.put("/page", test::Resource{});
     ModXmlHttp http;
+    // The Cookie header of a fetch by the program's own client.
+    const auto cookieSent = [&] {
+        http.GetHttpText("UTF-8", site.url("/page"));
+        const std::vector<test::RecordedRequest> requests = site.requests();
+        const auto fetch = std::find_if(requests.rbegin(), requests.rend(), [](const auto &r) { return r.path == "/page"; });
+        return fetch == requests.rend() ? std::string("<no fetch>") : fetch->header("Cookie");
+    };
     BrowserProfile profile(http.cookies(), test::FreshBrowserStorage());
     EXPECT_FALSE(profile.isStarted());
     {
         WebBrowser browser(profile);
         EXPECT_TRUE(profile.isStarted());
         browser.setSilent(true);
-        browser.Navigate(site.address("/login"));
-        EXPECT_EQ(waitForDocument(browser), site.address("/login"));
+        browser.Navigate(site.url("/login"));
+        EXPECT_EQ(waitForDocument(browser), site.url("/login"));
         // The browser hands its cookie changes over on its own time.
         ASSERT_TRUE(test::WaitUntil([&] { return http.cookies().holdsCookieFor(QStringLiteral("127.0.0.1")); }, 30000));
-        EXPECT_EQ(http.GetHttpText("UTF-8", site.address("/echo")), QStringLiteral("session=signed-in"));
+        EXPECT_EQ(cookieSent(), "session=signed-in");
 
-        browser.Navigate(site.address("/logout"));
-        EXPECT_EQ(waitForDocument(browser), site.address("/logout"));
+        browser.Navigate(site.url("/logout"));
+        EXPECT_EQ(waitForDocument(browser), site.url("/logout"));
         ASSERT_TRUE(test::WaitUntil([&] { return !http.cookies().holdsCookieFor(QStringLiteral("127.0.0.1")); }, 30000));
-        EXPECT_EQ(http.GetHttpText("UTF-8", site.address("/echo")), QString());
+        EXPECT_EQ(cookieSent(), "");
     }
 }
 
