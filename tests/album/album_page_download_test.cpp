@@ -15,10 +15,6 @@ protected:
     void runAlbum(AlbumCase which) { runAlbum(albumAddress(emulator.catalogue().album(which))); }
 
     static QString folderOf(const emu::Album &album) { return CleanFileName(q(album.title)); }
-    QString trackFile(const emu::Album &album, const emu::Track &track) const
-    {
-        return folderOf(album) + u'/' + CleanFileName(q(track.title)) + QStringLiteral(".mp3");
-    }
 };
 
 // An album lands as one folder named after the page title, one file per track,

@@ -19,11 +19,7 @@ class MainFormWorkflowTest : public MainFormFixture {
 protected:
     const emu::Album &plainAlbum() const { return emulator.catalogue().album(AlbumCase::Plain); }
     QString albumDone() const { return QStringLiteral("《") + q(plainAlbum().title) + QStringLiteral("》下载完毕!"); }
-    QString firstTrackFile() const
-    {
-        return root.file(q(plainAlbum().title) + u'/' + CleanFileName(q(plainAlbum().tracks.front().title)) +
-                         QStringLiteral(".mp3"));
-    }
+    QString firstTrackFile() const { return root.file(trackFile(plainAlbum(), plainAlbum().tracks.front())); }
     // Runs action once, from inside the first wait after a status starting with prefix.
     void onFirstStatus(const QString &prefix, std::function<void()> action)
     {

@@ -1,4 +1,3 @@
-#include "download/file_names.h"
 #include "support/tavimo_dl_runner.h"
 
 #include <QElapsedTimer>
@@ -31,8 +30,7 @@ TEST_F(TavimoDlTest, InterruptLeavesNoPartialFile)
     const emu::Track &first = album.tracks.front();
     emulator.setMp3Size(256 * 1024);
     emulator.setFault("/view/song/small/p" + first.songId, emu::Fault::of(emu::FaultKind::Bandwidth, 32 * 1024));
-    const QString folder = QString::fromStdString(album.title) + u'/';
-    const QString finalName = folder + CleanFileName(QString::fromStdString(first.title)) + QStringLiteral(".mp3");
+    const QString finalName = trackFile(album, first);
 
     QProcess process;
     start(process, {QStringLiteral("album"), albumAddress(emu::AlbumCase::Plain)}, root);

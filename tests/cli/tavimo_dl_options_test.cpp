@@ -38,8 +38,7 @@ TEST_F(TavimoDlTest, ListShowsTracksWithoutDownloading)
                                  QString::fromStdString(album.tracks.front().title) + QStringLiteral(".mp3\t待下载"));
     EXPECT_TRUE(before.err.endsWith(QStringLiteral("共 5 首, 已存在 0 首\n"))) << before.err.toStdString();
     EXPECT_TRUE(QDir(root.path()).isEmpty());
-    for (const emu::RequestRecord &request : emulator.requestLog())
-        EXPECT_NE(request.target.rfind("/view/", 0), 0u) << request.target;
+    EXPECT_EQ(requestsTo("/view/"), 0);
 
     ASSERT_EQ(run({QStringLiteral("album"), albumAddress(AlbumCase::Plain)}).exitCode, 0);
     const RunResult after = run({QStringLiteral("--list"), QStringLiteral("album"), albumAddress(AlbumCase::Plain)});
@@ -100,10 +99,7 @@ TEST_F(TavimoDlTest, RefusedWriteEndsTheRunAtOnce)
     const RunResult stopped = ResultOf(limited);
     EXPECT_EQ(stopped.exitCode, 1) << stopped.err.toStdString();
     EXPECT_TRUE(stopped.err.contains(QStringLiteral("下载已停止"))) << stopped.err.toStdString();
-    int audioRequests = 0;
-    for (const emu::RequestRecord &request : emulator.requestLog())
-        audioRequests += request.target.rfind("/view/", 0) == 0;
-    EXPECT_EQ(audioRequests, 1);
+    EXPECT_EQ(requestsTo("/view/"), 1);
     for (const QString &file : root.allFiles()) {
         EXPECT_TRUE(file.endsWith(QStringLiteral(".part"))) << file.toStdString();
         EXPECT_FALSE(PartSource(root.file(file)).isEmpty()) << file.toStdString();
@@ -117,8 +113,7 @@ TEST_F(TavimoDlTest, TagsFromTheServicesMetadata)
     ASSERT_EQ(run({QStringLiteral("--tags"), QStringLiteral("album"), albumAddress(AlbumCase::Plain)}).exitCode, 0);
     unsigned position = 0;
     for (const emu::Track &track : album.tracks) {
-        const QString path = root.file(QString::fromStdString(album.title) + u'/' + QString::fromStdString(track.title) +
-                                       QStringLiteral(".mp3"));
+        const QString path = root.file(trackFile(album, track));
         TagLib::MPEG::File file(QFile::encodeName(path).constData(), false);
         ASSERT_NE(file.ID3v2Tag(), nullptr) << track.title;
         EXPECT_EQ(file.ID3v2Tag()->header()->majorVersion(), 4u);
