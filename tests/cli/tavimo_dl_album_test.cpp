@@ -44,8 +44,6 @@ struct RefusedRow {
 TEST_F(TavimoDlTest, RefusedInputExitsWith2)
 {
     const QList<RefusedRow> rows = {
-        {{"album"}, QStringLiteral("错误: 命令 album 缺少参数\n")},
-        {{"fetch", "x"}, QStringLiteral("错误: 未知命令: fetch")},
         {{"album", "x", "--jobs", "0"}, QStringLiteral("错误: --jobs 的取值须是 1 到 16 之间的数")},
         {{"album", "https://example.com/subject/1/"}, QStringLiteral("错误: 专辑地址无法识别\n")},
         {{"artist", "999999"}, QStringLiteral("错误: 对应歌手不存在! 请再次检查输入.\n"), true},

@@ -43,10 +43,6 @@ TEST_F(TavimoDlTest, ListShowsTracksWithoutDownloading)
     ASSERT_EQ(run({QStringLiteral("album"), albumAddress(AlbumCase::Plain)}).exitCode, 0);
     const RunResult after = run({QStringLiteral("--list"), QStringLiteral("album"), albumAddress(AlbumCase::Plain)});
     EXPECT_EQ(after.out.count(QStringLiteral("\t已存在\n")), qsizetype(album.tracks.size()));
-
-    const RunResult channel = run({QStringLiteral("--list"), QStringLiteral("channel"), QStringLiteral("1")});
-    EXPECT_EQ(channel.exitCode, 2);
-    EXPECT_TRUE(channel.err.contains(QStringLiteral("不能与 --list 一起使用"))) << channel.err.toStdString();
 }
 
 // --json: one object per track with its outcome and bytes on disk, then the

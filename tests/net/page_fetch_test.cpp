@@ -1,9 +1,6 @@
 #include "net_fixture.h"
 
-#include "net/cookie_store.h"
-#include "tests/support/cookie_line.h"
 #include <QStringEncoder>
-#include <QTimer>
 
 namespace tavimo::test {
 namespace {
@@ -90,32 +87,6 @@ TEST_F(PageFetchTest, SendsTheFormContentTypeHeader)
         EXPECT_FALSE(request.hasHeader("Cookie"));
         EXPECT_FALSE(request.hasHeader("Range"));
     }
-}
-
-// A cookie in the shared store goes out with the fetch.
-TEST_F(PageFetchTest, CookiesComeFromTheSharedJar)
-{
-    server.put("/page", page(200, "ok"));
-    http.cookies().insert(CookieLine(QStringLiteral("127.0.0.1"), "session=abc"));
-    http.GetHttpText("UTF-8", server.url("/page"));
-    ASSERT_EQ(server.requests().size(), 1u);
-    EXPECT_EQ(server.requests()[0].header("Cookie"), "session=abc");
-}
-
-// A click during a fetch runs inside the wait; its own fetch returns first.
-TEST_F(PageFetchTest, HandlersRunInsideTheWaitAndNest)
-{
-    Resource slow = page(200, "outer");
-    slow.delay = std::chrono::milliseconds(400);
-    server.put("/slow", slow);
-    server.put("/fast", page(200, "inner"));
-
-    QStringList finished;
-    QTimer::singleShot(0, &http, [&] {
-        finished.append(http.GetHttpText("UTF-8", server.url("/fast")));
-    });
-    finished.append(http.GetHttpText("UTF-8", server.url("/slow")));
-    EXPECT_EQ(finished, (QStringList{"inner", "outer"}));
 }
 
 } // namespace
