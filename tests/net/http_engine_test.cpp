@@ -51,20 +51,6 @@ TEST_F(EmulatedService, EveryRequestGoesThroughTheProxy)
     }
 }
 
-// A proxy from the environment cannot reach this machine's servers, so they
-// are asked directly; a proxy set on the network object is used for them too.
-TEST_F(EmulatedService, ThisMachineIsReachedDirectlyDespiteTheEnvironment)
-{
-    EnvironmentOverride environment;
-    environment.set("http_proxy", "http://127.0.0.1:1");
-    const QString page = emulator.hosts().catalogueAddress(QStringLiteral("/subject/%1/").arg(QString::fromStdString(album().number)));
-    ModXmlHttp direct;
-    EXPECT_FALSE(direct.GetHttpText("UTF-8", page).isEmpty());
-    ModXmlHttp proxied;
-    proxied.setProxy(QStringLiteral("http://127.0.0.1:1"));
-    EXPECT_TRUE(proxied.GetHttpText("UTF-8", page).isEmpty());
-}
-
 // Addresses go out as written: the playlist query's "|" stays, only what a
 // request line cannot carry (non-ASCII, blanks) is percent-encoded.
 TEST_F(EmulatedService, AddressesGoOutAsWritten)

@@ -103,8 +103,9 @@ TEST_F(NetworkWaitTest, CancelAllEndsNestedWaits)
     EXPECT_EQ(ended, (QStringList{"inner", "outer"}));
 }
 
-// Loopback addresses are reached directly even with a proxy in the environment;
-// other hosts go through it.
+// Loopback addresses are reached directly even with a proxy in the
+// environment (which cannot reach this machine's servers); other hosts go
+// through it, and a proxy set on the network object is used for all.
 TEST_F(NetworkWaitTest, ProxyFromTheEnvironment)
 {
     server.put("/page", [] {
@@ -122,6 +123,10 @@ TEST_F(NetworkWaitTest, ProxyFromTheEnvironment)
         ModXmlHttp fresh;
         EXPECT_EQ(fresh.GetHttpText("UTF-8", server.url("/page")), QStringLiteral("direct")) << noProxy.constData();
     }
+    // A proxy set on the network object is used for this machine too.
+    ModXmlHttp deadEnd;
+    deadEnd.setProxy(QString::fromLatin1(deadProxy));
+    EXPECT_TRUE(deadEnd.GetHttpText("UTF-8", server.url("/page")).isEmpty());
 
     const QByteArray liveProxy = QStringLiteral("http://127.0.0.1:%1").arg(server.port()).toUtf8();
     for (const char *name : {"http_proxy", "HTTP_PROXY"})
