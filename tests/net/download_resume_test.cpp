@@ -3,6 +3,9 @@
 #include "download/part_source.h"
 
 #include <QFile>
+#include <QFileInfo>
+
+#include <functional>
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -93,58 +96,61 @@ TEST_F(DownloadResumeTest, KeptBytesAreContinuedOnlyWhereTheyFit)
     }
 }
 
-// A transfer that breaks off is finished by the next call from where it
-// stopped; the finished file keeps no record of where its bytes came from.
-TEST_F(DownloadResumeTest, InterruptedDownloadResumesOnTheNextCall)
+// An attempt that ends early keeps the bytes so far, whether the transfer
+// breaks off or the downloader goes in the middle of it (the network object
+// goes on); the next call finishes from where it stopped, and the finished
+// file keeps no record of where its bytes came from.
+TEST_F(DownloadResumeTest, AnAttemptEndedEarlyIsContinuedByTheNext)
 {
     const std::string body = trackBytes(kTrackSize, 3);
     Resource cut = track(body);
     cut.dropAfter = 3 * 64 * 1024;
-    server.put("/t.mp3", cut);
-    qint64 firstReported = -1;
-    EXPECT_EQ(downloader.DownloadFile(server.url("/t.mp3"), root.file("t.mp3")), DownloadOutcome::Failed);
-    EXPECT_EQ(root.allFiles(), QStringList{"t.mp3.part"});
-
-    server.put("/t.mp3", track(body));
-    QObject::connect(&downloader, &FileDownloader::downloadProgress, [&](const QString &, qint64 received, qint64 total) {
-        if (firstReported < 0)
-            firstReported = received;
-        EXPECT_EQ(total, qint64(body.size()));
-    });
-    EXPECT_EQ(downloader.DownloadFile(server.url("/t.mp3"), root.file("t.mp3")), DownloadOutcome::Saved);
-    EXPECT_EQ(root.read("t.mp3"), bytes(body));
-    EXPECT_EQ(root.allFiles(), QStringList{"t.mp3"});
-    EXPECT_TRUE(PartSource(root.file("t.mp3")).isEmpty());
-    EXPECT_EQ(server.requests().back().header("Range"), "bytes=" + std::to_string(cut.dropAfter) + "-");
-    EXPECT_GT(firstReported, qint64(cut.dropAfter));
-}
-
-// A downloader that goes in the middle of a download ends it and keeps the
-// bytes so far; the network object goes on, and a later download continues
-// from those bytes.
-TEST_F(DownloadResumeTest, DownloaderGoingMidTransferLeavesAResumablePart)
-{
-    const std::string body = trackBytes(kTrackSize);
     Resource slow = track(body);
     slow.pieceBytes = 16 * 1024;
     slow.chunkDelay = std::chrono::milliseconds(30);
-    server.put("/t.mp3", slow);
-    {
-        FileDownloader early(http);
-        early.StartDownloadFile(server.url("/t.mp3"), root.file("t.mp3"), [](const DownloadEnd &) {});
-        QEventLoop loop;
-        QObject::connect(&early, &FileDownloader::downloadProgress, &loop, [&](const QString &, qint64 received) {
-            if (received >= qint64(3 * slow.pieceBytes))
-                loop.quit();
-        });
-        loop.exec();
-    }
-    EXPECT_EQ(root.allFiles(), QStringList{"t.mp3.part"});
+    const struct {
+        const char *name;
+        Resource first;
+        std::function<void(const QString &url, const QString &path)> attempt;
+    } rows[] = {
+        {"broken off", cut, [&](const QString &url, const QString &path) {
+             EXPECT_EQ(downloader.DownloadFile(url, path), DownloadOutcome::Failed);
+         }},
+        {"downloader gone", slow, [&](const QString &url, const QString &path) {
+             FileDownloader early(http);
+             early.StartDownloadFile(url, path, [](const DownloadEnd &) {});
+             QEventLoop loop;
+             QObject::connect(&early, &FileDownloader::downloadProgress, &loop, [&](const QString &, qint64 received) {
+                 if (received >= qint64(3 * slow.pieceBytes))
+                     loop.quit();
+             });
+             loop.exec();
+         }},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.name);
+        TempRoot folder;
+        server.put("/t.mp3", row.first);
+        row.attempt(server.url("/t.mp3"), folder.file("t.mp3"));
+        ASSERT_EQ(folder.allFiles(), QStringList{"t.mp3.part"});
+        const qint64 kept = QFileInfo(folder.file("t.mp3.part")).size();
 
-    server.put("/t.mp3", track(body));
-    EXPECT_EQ(downloader.DownloadFile(server.url("/t.mp3"), root.file("t.mp3")), DownloadOutcome::Saved);
-    EXPECT_EQ(root.read("t.mp3"), bytes(body));
-    EXPECT_TRUE(server.requests().back().hasHeader("Range"));
+        server.put("/t.mp3", track(body));
+        qint64 firstReported = -1;
+        const QMetaObject::Connection progress = QObject::connect(
+            &downloader, &FileDownloader::downloadProgress, [&](const QString &, qint64 received, qint64 total) {
+                if (firstReported < 0)
+                    firstReported = received;
+                EXPECT_EQ(total, qint64(body.size()));
+            });
+        EXPECT_EQ(downloader.DownloadFile(server.url("/t.mp3"), folder.file("t.mp3")), DownloadOutcome::Saved);
+        QObject::disconnect(progress);
+        EXPECT_EQ(folder.read("t.mp3"), bytes(body));
+        EXPECT_EQ(folder.allFiles(), QStringList{"t.mp3"});
+        EXPECT_TRUE(PartSource(folder.file("t.mp3")).isEmpty());
+        EXPECT_EQ(server.requests().back().header("Range"), "bytes=" + std::to_string(kept) + "-");
+        EXPECT_GT(firstReported, kept);
+    }
 }
 
 // Two tracks under one name, both cut off in turn: the next try of the first
