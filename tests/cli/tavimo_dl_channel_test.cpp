@@ -20,18 +20,6 @@ TEST_F(TavimoDlTest, ChannelsListsTheCatalogue)
     EXPECT_TRUE(root.allFiles().isEmpty());
 }
 
-// A channel download fills the channel's folder.
-TEST_F(TavimoDlTest, ChannelDownloadsIntoItsFolder)
-{
-    const emu::Channel &channel = emulator.catalogue().channels().front();
-    const RunResult result = run({QStringLiteral("channel"), QString::number(channel.id)});
-    EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
-    EXPECT_TRUE(result.err.contains(QStringLiteral("MP3下载完毕.\n")));
-    const QDir folder(root.file(QStringLiteral("热门兆赫 - ") + QString::fromStdString(channel.name)));
-    EXPECT_EQ(folder.entryList(QDir::Files).size(),
-              static_cast<qsizetype>(emulator.catalogue().channelTitles(channel).size()));
-}
-
 struct SignInRow {
     const char *name;
     bool browserStore;  // the window program's kept cookies instead of --cookies

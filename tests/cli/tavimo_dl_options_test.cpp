@@ -1,7 +1,9 @@
 #include "download/part_source.h"
 #include "support/tavimo_dl_runner.h"
+#include "support/wait_until.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -117,6 +119,32 @@ TEST_F(TavimoDlTest, TagsFromTheServicesMetadata)
         EXPECT_EQ(file.ID3v2Tag()->album().to8Bit(true), album.title);
         EXPECT_EQ(file.ID3v2Tag()->track(), ++position);
     }
+}
+
+// Ctrl-C in the middle of a file: exit 130 at once, no partial file under a
+// final name.
+TEST_F(TavimoDlTest, InterruptLeavesNoPartialFile)
+{
+    const emu::Album &album = emulator.catalogue().album(emu::AlbumCase::Plain);
+    const emu::Track &first = album.tracks.front();
+    emulator.setMp3Size(256 * 1024);
+    emulator.setFault("/view/song/small/p" + first.songId, emu::Fault::of(emu::FaultKind::Bandwidth, 32 * 1024));
+    const QString finalName = trackFile(album, first);
+
+    QProcess process;
+    start(process, {QStringLiteral("album"), albumAddress(emu::AlbumCase::Plain)}, root);
+    const QString part = root.file(finalName + QStringLiteral(".part"));
+    ASSERT_TRUE(tavimo::test::WaitUntil([&] { return QFileInfo(part).size() > 0; }, 20000));
+    QElapsedTimer clock;
+    clock.start();
+    ::kill(static_cast<pid_t>(process.processId()), SIGINT);
+    ASSERT_TRUE(process.waitForFinished(5000));
+    EXPECT_LT(clock.elapsed(), 2000);
+    const RunResult stopped = ResultOf(process);
+    EXPECT_EQ(stopped.exitCode, 130) << stopped.err.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(root.file(finalName)));
+    for (const QString &file : root.allFiles())
+        EXPECT_TRUE(file.endsWith(QStringLiteral(".part"))) << file.toStdString();
 }
 
 } // namespace

@@ -1,5 +1,4 @@
 #include "faults/workflow_runs.h"
-#include "workflow/channel_download.h"
 #include "download/file_names.h"
 #include "net/mod_xml_http.h"
 #include "support/temp_root.h"
@@ -101,16 +100,6 @@ INSTANTIATE_TEST_SUITE_P(EveryWorkflow, HostileNamesTest,
                          [](const ::testing::TestParamInfo<Workflow> &info) {
                              return std::string(test::WorkflowName(info.param));
                          });
-
-// A channel folder holds the prefix and as much of the name as fits one name.
-TEST(ChannelFolderName, FitsOneFileSystemName)
-{
-    const QString longName = QStringLiteral("歌").repeated(150);
-    const QString folder = ChannelFolderName(longName);
-    EXPECT_LE(folder.toUtf8().size(), kMaxFileNameBytes);
-    EXPECT_TRUE(folder.startsWith(QStringLiteral("热门兆赫 - 歌歌")));
-    EXPECT_EQ(ChannelFolderName(QStringLiteral("华语 兆赫 1")), QStringLiteral("热门兆赫 - 华语 兆赫 1"));
-}
 
 } // namespace
 } // namespace tavimo

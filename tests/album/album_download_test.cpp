@@ -8,6 +8,8 @@ namespace tavimo {
 namespace {
 
 using emu::AlbumCase;
+using emu::Fault;
+using emu::FaultKind;
 
 class AlbumPageDownloadTest : public test::WorkflowFixture {
 protected:
@@ -41,32 +43,6 @@ TEST_F(AlbumPageDownloadTest, DownloadsEveryTrackIntoTheAlbumFolder)
     EXPECT_EQ(tables.dictAlbum2.Count(), int(album.tracks.size()));
 }
 
-// Running the same album again requests no file and changes none.
-TEST_F(AlbumPageDownloadTest, RerunFetchesNothing)
-{
-    runAlbum(AlbumCase::Plain);
-    const QStringList files = root.allFiles();
-    emulator.clearRequestLog();
-    runAlbum(AlbumCase::Plain);
-    EXPECT_EQ(requestsTo("/view/"), 0);
-    EXPECT_EQ(root.allFiles(), files);
-    EXPECT_TRUE(view.lastStatus().endsWith(QStringLiteral("》下载完毕!")));
-    EXPECT_EQ(result.counts.alreadyPresent, files.size());
-    EXPECT_EQ(result.counts.saved, 0);
-}
-
-// A track missing at both bit rates leaves no file; the album still finishes.
-TEST_F(AlbumPageDownloadTest, TrackMissingEverywhereLeavesNoFile)
-{
-    const emu::Album &album = emulator.catalogue().album(AlbumCase::MissingFiles);
-    runAlbum(AlbumCase::MissingFiles);
-    for (const emu::Track &track : album.tracks) {
-        const bool missing = emulator.catalogue().songFiles(track.songId) == emu::SongFiles::Missing;
-        EXPECT_EQ(QFileInfo::exists(root.file(trackFile(album, track))), !missing) << track.title;
-    }
-    EXPECT_EQ(view.lastStatus(), QStringLiteral("《") + folderOf(album) + QStringLiteral("》下载完毕!"));
-}
-
 // A bare number passes the check but is fetched as typed: the title cut
 // reports its error and the status names an empty title.
 TEST_F(AlbumPageDownloadTest, BareNumberFailsWithAnEmptyTitle)
@@ -89,17 +65,53 @@ TEST_F(AlbumPageDownloadTest, PageWithoutTrackRowsCreatesNothing)
     EXPECT_EQ(requestsTo("/view/"), 0);
 }
 
-// A song listed twice is fetched once; two songs with one title share one file.
-TEST_F(AlbumPageDownloadTest, DuplicateSongsAndTitlesGiveOneFileEach)
-{
-    runAlbum(AlbumCase::DuplicateSongId);
-    const emu::Album &duplicate = emulator.catalogue().album(AlbumCase::DuplicateSongId);
-    EXPECT_EQ(requestsTo("/view/song/small/p" + duplicate.tracks.front().songId + "_192k"), 1);
+using PlaylistAlbumDownloadTest = test::WorkflowFixture;
 
-    runAlbum(AlbumCase::EqualTitles);
-    const emu::Album &twins = emulator.catalogue().album(AlbumCase::EqualTitles);
-    const QDir folder(root.file(folderOf(twins)));
-    EXPECT_EQ(folder.entryList(QDir::Files).size(), 2);
+const QString kNoTracks = QStringLiteral("抱歉,没找到专辑文件,下载失败!");
+
+// The album's tracks of the playlist land in the folder named by the first kept track.
+TEST_F(PlaylistAlbumDownloadTest, KeepsTheAlbumsTracks)
+{
+    const emu::Album &album = emulator.catalogue().album(AlbumCase::Plain);
+    // Every kept track (its album text contains the number) goes into the first kept track's folder.
+    QStringList expected;
+    QString folder;
+    for (const emu::PlaylistSong &song : emulator.catalogue().albumPlaylist(album.number)) {
+        if (song.albumNumber.find(album.number) == std::string::npos)
+            continue;
+        if (folder.isEmpty())
+            folder = CleanFileName(q(song.albumTitle));
+        expected.append(folder + u'/' + CleanFileName(q(song.track.title)) + QStringLiteral(".mp3"));
+    }
+    expected.removeDuplicates();
+    expected.sort();
+    ASSERT_FALSE(expected.isEmpty());
+    runPlaylist(albumAddress(album));
+    EXPECT_EQ(root.allFiles(), expected);
+    EXPECT_TRUE(view.statuses.front().startsWith(QStringLiteral("下载第1首:  《")));
+    EXPECT_EQ(view.lastStatus(), QStringLiteral("专辑《") + CleanFileName(q(album.title)) + QStringLiteral("》下载完毕!"));
+    EXPECT_EQ(result.end, RunEnd::Done);
+    EXPECT_EQ(result.counts.saved, expected.size());
+}
+
+// Replies that are no playlist of the album count as no tracks: no folder, no crash.
+TEST_F(PlaylistAlbumDownloadTest, RepliesWithoutTracksOfTheAlbum)
+{
+    const QString album = albumAddress(emulator.catalogue().album(AlbumCase::Plain));
+    const Fault faults[] = {Fault::of(FaultKind::Garbage), Fault::of(FaultKind::EmptyBody), Fault::status(500),
+                            Fault::of(FaultKind::Refused), Fault::of(FaultKind::Drop)};
+    for (const Fault &fault : faults) {
+        emulator.clearFaults();
+        emulator.setFault("/j/mine/playlist", fault);
+        runPlaylist(album);
+        EXPECT_EQ(view.lastStatus(), kNoTracks) << int(fault.kind);
+        EXPECT_EQ(result.end, RunEnd::NothingFound) << int(fault.kind);
+    }
+    emulator.clearFaults();
+    runPlaylist(QStringLiteral("987654321"));
+    EXPECT_EQ(view.lastStatus(), kNoTracks);
+    EXPECT_TRUE(root.allFiles().isEmpty());
+    EXPECT_TRUE(QDir(root.path()).isEmpty());
 }
 
 } // namespace
