@@ -1,4 +1,5 @@
 #include "tests/app/main_form_fixture.h"
+#include "tests/support/installed_copy.h"
 #include "download/download_root.h"
 #include "download/file_names.h"
 
@@ -156,6 +157,25 @@ TEST_F(MainFormWorkflowTest, ClosingDuringADownloadEndsSilently)
     EXPECT_FALSE(QFileInfo::exists(firstTrackFile()));
     EXPECT_TRUE(dialogs.boxes.isEmpty());
     EXPECT_EQ(requestsTo("/view/"), 1);
+}
+
+using InstalledCopyTest = test::EmulatedService;
+
+// A copy of the program in an empty writable folder, pointed at the service
+// through http_proxy, downloads the album of its text box into that folder.
+TEST_F(InstalledCopyTest, DownloadsThroughTheSystemProxyIntoItsOwnFolder)
+{
+    test::InstalledCopy copy(emulator);
+    const emu::Album &album = emulator.catalogue().album(AlbumCase::Plain);
+    EXPECT_EQ(copy.run(QStringLiteral("album")), QStringLiteral("《") + q(album.title) + QStringLiteral("》下载完毕!"));
+    for (const emu::Track &track : album.tracks) {
+        EXPECT_EQ(copy.folder.read(trackFile(album, track)), QByteArray::fromStdString(emulator.expectedMp3(track.songId, true)))
+            << track.title;
+    }
+    const auto log = emulator.requestLog();
+    ASSERT_FALSE(log.empty());
+    for (const emu::RequestRecord &request : log)
+        EXPECT_TRUE(request.viaProxy) << request.address;
 }
 
 } // namespace

@@ -1,14 +1,18 @@
 #include "app/browser_profile.h"
 #include "app/web_browser.h"
+#include "download/download_root.h"
 #include "net/cookie_store.h"
 #include "net/mod_xml_http.h"
 #include "tests/support/browser_storage.h"
+#include "tests/support/emulated_service.h"
+#include "tests/support/installed_copy.h"
 #include "tests/support/wait_until.h"
 
 #include "tests/net/loopback_server.h"
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QEventLoop>
 #include <QSignalSpy>
 
@@ -81,6 +85,40 @@ TEST(BrowserProfile, FailedLoadIsNoDocument)
     // A document-complete notification would have been posted by now.
     QCoreApplication::sendPostedEvents();
     EXPECT_EQ(completes.count(), 0);
+}
+
+using InstalledCopyTest = test::EmulatedService;
+
+// The installed program, reaching the service with its built-in hosts through
+// http_proxy: the user signs in on the service's page in the browser and the
+// liked tracks arrive; the next start is forwarded by the kept sign-in and
+// finds nothing new to download. Browser and HTTP client both go through the
+// proxy, and the list pages carry the browser's session.
+TEST_F(InstalledCopyTest, SignsInAndHarvestsLikedTracksThroughTheSystemProxy)
+{
+    test::InstalledCopy copy(emulator);
+    const size_t liked = emulator.catalogue().liked().size();
+    const QString summary = QStringLiteral("红心下载完毕. 共%1首.").arg(liked);
+
+    EXPECT_EQ(copy.run(QStringLiteral("liked=fan@example.com:secret")), summary);
+    const QDir likedFolder(copy.folder.file(QString::fromUtf16(kLikedFolderName)));
+    EXPECT_EQ(likedFolder.entryList(QDir::Files | QDir::Hidden).size(), qsizetype(liked));
+    const int downloads = requestsTo("/view/song/");
+    EXPECT_GE(downloads, int(liked));
+
+    EXPECT_EQ(copy.run(QStringLiteral("liked")), summary);
+    EXPECT_EQ(requestsTo("/view/song/"), downloads);
+    EXPECT_EQ(likedFolder.entryList(QDir::Files | QDir::Hidden).size(), qsizetype(liked));
+
+    size_t listPages = 0;
+    for (const emu::RequestRecord &request : emulator.requestLog()) {
+        EXPECT_TRUE(request.viaProxy) << request.address;
+        if (request.target.rfind("/mine?start=", 0) == 0) {
+            ++listPages;
+            EXPECT_NE(request.header("Cookie").find(emu::Emulator::signInCookie()), std::string::npos);
+        }
+    }
+    EXPECT_EQ(listPages, 8u); // two harvests of offsets 0, 15, 30 and the empty 45
 }
 
 } // namespace
