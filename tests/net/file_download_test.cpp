@@ -180,17 +180,6 @@ TEST_F(FileDownloadTest, FallsBackOnceFromTheHighBitRate)
     }
 }
 
-// A redirect is followed and the final body saved.
-TEST_F(FileDownloadTest, FollowsRedirects)
-{
-    Resource moved = errorPage(302, "moved");
-    moved.location = "/real.mp3";
-    server.put("/moved.mp3", moved);
-    server.put("/real.mp3", track(trackBytes(70 * 1024)));
-    EXPECT_EQ(downloader.DownloadFile(server.url("/moved.mp3"), root.file("t.mp3")), DownloadOutcome::Saved);
-    EXPECT_EQ(root.read("t.mp3"), bytes(trackBytes(70 * 1024)));
-}
-
 // A file put at the path during the wait is kept; the finished download yields to it.
 TEST_F(FileDownloadTest, FileArrivingMeanwhileIsKept)
 {

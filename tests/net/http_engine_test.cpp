@@ -1,6 +1,6 @@
 #include "net_fixture.h"
 
-#include "emulator/emulator.h"
+#include "tests/support/emulated_service.h"
 #include "net/cookie_store.h"
 #include "tests/support/cookie_line.h"
 
@@ -13,20 +13,18 @@ namespace {
 
 using CookieStoreTest = NetTest;
 
-class EmulatedService : public ::testing::Test {
+class ProxiedService : public EmulatedService {
 protected:
-    void SetUp() override { ASSERT_TRUE(emulator.start()); }
     QByteArray proxyAddress() const { return "http://127.0.0.1:" + QByteArray::number(emulator.proxyPort()); }
     const emu::Album &album() const { return emulator.catalogue().album(emu::AlbumCase::Plain); }
 
-    emu::Emulator emulator;
     TempRoot root;
 };
 
 // The built-in host names reach the service through a proxy, whether it is
 // set on the network object (the demo) or comes from the environment; pages
 // and tracks alike go through it.
-TEST_F(EmulatedService, EveryRequestGoesThroughTheProxy)
+TEST_F(ProxiedService, EveryRequestGoesThroughTheProxy)
 {
     const ServiceHosts hosts = ServiceHosts::builtIn();
     const QString page = hosts.catalogueAddress(QStringLiteral("/subject/%1/").arg(QString::fromStdString(album().number)));
@@ -53,7 +51,7 @@ TEST_F(EmulatedService, EveryRequestGoesThroughTheProxy)
 
 // Addresses go out as written: the playlist query's "|" stays, only what a
 // request line cannot carry (non-ASCII, blanks) is percent-encoded.
-TEST_F(EmulatedService, AddressesGoOutAsWritten)
+TEST_F(ProxiedService, AddressesGoOutAsWritten)
 {
     ModXmlHttp http;
     const struct {
