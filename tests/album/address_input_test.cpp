@@ -3,6 +3,8 @@
 
 #include <QDir>
 
+#include <functional>
+
 namespace tavimo {
 namespace {
 
@@ -49,11 +51,9 @@ TEST(AddressInput, AlbumAddressesReduceToPlainNumbers)
     }
 }
 
-enum class Run { AlbumPage, AlbumPlaylist, ArtistPage, ArtistName };
-
 struct RejectedRow {
     const char *name;
-    Run run;
+    std::function<void(const QString &)> run; // the workflow, on what was typed
     QString typed;
     QString message;
     bool fetches = false; // whether deciding needs the service
@@ -73,41 +73,32 @@ TEST_F(RejectedInputTest, SaysWhyAndCreatesNothing)
     const QString badAlbum = QStringLiteral("专辑地址无法识别");
     const QString badArtist = QStringLiteral("歌手地址输入有误");
     const QString noArtist = QStringLiteral("找不到对应歌手");
+    const auto albumPage = [this](const QString &typed) { runAlbum(typed); };
+    const auto albumPlaylist = [this](const QString &typed) { runPlaylist(typed); };
+    const auto artistPage = [this](const QString &typed) { runArtist(typed); };
+    const auto artistName = [this](const QString &typed) { searchArtist(typed); };
     const RejectedRow rows[] = {
-        {"album, nothing typed", Run::AlbumPage, QString(), badAlbum},
-        {"album over https", Run::AlbumPage, QString(album).replace(QStringLiteral("http:"), QStringLiteral("https:")), badAlbum},
-        {"artist address as album", Run::AlbumPage, artist, badAlbum},
-        {"playlist of another host", Run::AlbumPlaylist, QStringLiteral("http://elsewhere/subject/1/"),
+        {"album, nothing typed", albumPage, QString(), badAlbum},
+        {"album over https", albumPage, QString(album).replace(QStringLiteral("http:"), QStringLiteral("https:")), badAlbum},
+        {"artist address as album", albumPage, artist, badAlbum},
+        {"playlist of another host", albumPlaylist, QStringLiteral("http://elsewhere/subject/1/"),
          QStringLiteral("专辑地址输入有误")},
-        {"artist, nothing typed", Run::ArtistPage, QString(), badArtist},
-        {"artist over https", Run::ArtistPage, QString(artist).replace(QStringLiteral("http:"), QStringLiteral("https:")), badArtist},
-        {"artist with a query", Run::ArtistPage, artist + QStringLiteral("?x=1"), badArtist},
-        {"album address as artist", Run::ArtistPage, album, badArtist},
-        {"unknown artist", Run::ArtistPage, QStringLiteral("999999"), QStringLiteral("对应歌手不存在! 请再次检查输入."), true},
-        {"no artist of the name", Run::ArtistName, QStringLiteral("nobody-at-all"), noArtist, true},
+        {"artist, nothing typed", artistPage, QString(), badArtist},
+        {"artist over https", artistPage, QString(artist).replace(QStringLiteral("http:"), QStringLiteral("https:")), badArtist},
+        {"artist with a query", artistPage, artist + QStringLiteral("?x=1"), badArtist},
+        {"album address as artist", artistPage, album, badArtist},
+        {"unknown artist", artistPage, QStringLiteral("999999"), QStringLiteral("对应歌手不存在! 请再次检查输入."), true},
+        {"no artist of the name", artistName, QStringLiteral("nobody-at-all"), noArtist, true},
         // An empty name still asks the search, with nothing after "search_text=".
-        {"empty name", Run::ArtistName, QString(), noArtist, true},
+        {"empty name", artistName, QString(), noArtist, true},
         // The first link in other letter case is no usable link.
-        {"upper-case search link", Run::ArtistName, upperCaseLinkName, noArtist, true},
+        {"upper-case search link", artistName, upperCaseLinkName, noArtist, true},
     };
     for (const RejectedRow &row : rows) {
         SCOPED_TRACE(row.name);
         view.messages.clear();
         emulator.clearRequestLog();
-        switch (row.run) {
-        case Run::AlbumPage:
-            runAlbum(row.typed);
-            break;
-        case Run::AlbumPlaylist:
-            runPlaylist(row.typed);
-            break;
-        case Run::ArtistPage:
-            runArtist(row.typed);
-            break;
-        case Run::ArtistName:
-            searchArtist(row.typed);
-            break;
-        }
+        row.run(row.typed);
         ASSERT_EQ(view.messageTexts(), QStringList{row.message});
         EXPECT_EQ(view.messages.front().kind, MessageKind::Critical);
         EXPECT_EQ(result.end, RunEnd::Rejected);
