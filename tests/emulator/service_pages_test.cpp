@@ -100,7 +100,7 @@ TEST_F(EmulatorTest, UnknownCataloguePagesAre404)
 }
 
 // The prolific artist's listing spreads 27 albums over three pages in order, each album linked twice
-// plus once with a query part, and the fourth page keeps the sort marker but links no album.
+// plus once with a query string, and the fourth page keeps the sort marker but links no album.
 TEST_F(EmulatorTest, ListingPagesCarryMarkerAndAlbumLinks)
 {
     const Artist &artist = emulator.catalogue().artist(ArtistCase::Prolific);

@@ -54,7 +54,7 @@ struct OutcomeRow {
     const char *name;
     Resource resource; // served at /t.mp3
     DownloadOutcome outcome;
-    QString reason = {};           // part of the reason a failure gives
+    QString reason = {};           // what the reason a failure gives contains
     const char *address = nullptr; // requested instead of /t.mp3 when set
     QString target = "t.mp3";      // the file asked for, in a fresh folder
     QString before = {};           // a file there before, holding "old"
