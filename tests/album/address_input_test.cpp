@@ -1,6 +1,9 @@
+#include "tests/support/workflow_fixture.h"
 #include "workflow/address_input.h"
 
-#include <gtest/gtest.h>
+#include <QDir>
+
+#include <functional>
 
 namespace tavimo {
 namespace {
@@ -45,6 +48,63 @@ TEST(AddressInput, AlbumAddressesReduceToPlainNumbers)
         const QString identifier = IdentifierFromAddress(QString::fromUtf8(row.typed), kAlbumPrefix);
         EXPECT_EQ(identifier, QString::fromUtf8(row.identifier));
         EXPECT_EQ(ReadsAsNumber(identifier), row.accepted);
+    }
+}
+
+struct RejectedRow {
+    const char *name;
+    std::function<void(const QString &)> run; // the workflow, on what was typed
+    QString typed;
+    QString message;
+    bool fetches = false; // whether deciding needs the service
+};
+
+using RejectedInputTest = test::WorkflowFixture;
+
+// Input a workflow cannot use ends it as rejected with one critical box
+// saying why; an address is refused before any request, and nothing is
+// created.
+TEST_F(RejectedInputTest, SaysWhyAndCreatesNothing)
+{
+    const QString album = albumAddress(emulator.catalogue().album(emu::AlbumCase::Plain));
+    const QString artist = artistAddress(emulator.catalogue().artist(emu::ArtistCase::Plain));
+    const QString upperCaseLinkName =
+        q(emulator.catalogue().artist(emu::ArtistCase::UpperCaseSearchLink).name).section(u' ', 0, 0);
+    const QString badAlbum = QStringLiteral("专辑地址无法识别");
+    const QString badArtist = QStringLiteral("歌手地址输入有误");
+    const QString noArtist = QStringLiteral("找不到对应歌手");
+    const auto albumPage = [this](const QString &typed) { runAlbum(typed); };
+    const auto albumPlaylist = [this](const QString &typed) { runPlaylist(typed); };
+    const auto artistPage = [this](const QString &typed) { runArtist(typed); };
+    const auto artistName = [this](const QString &typed) { searchArtist(typed); };
+    const RejectedRow rows[] = {
+        {"album, nothing typed", albumPage, QString(), badAlbum},
+        {"album over https", albumPage, QString(album).replace(QStringLiteral("http:"), QStringLiteral("https:")), badAlbum},
+        {"artist address as album", albumPage, artist, badAlbum},
+        {"playlist of another host", albumPlaylist, QStringLiteral("http://elsewhere/subject/1/"),
+         QStringLiteral("专辑地址输入有误")},
+        {"artist, nothing typed", artistPage, QString(), badArtist},
+        {"artist over https", artistPage, QString(artist).replace(QStringLiteral("http:"), QStringLiteral("https:")), badArtist},
+        {"artist with a query", artistPage, artist + QStringLiteral("?x=1"), badArtist},
+        {"album address as artist", artistPage, album, badArtist},
+        {"unknown artist", artistPage, QStringLiteral("999999"), QStringLiteral("对应歌手不存在! 请再次检查输入."), true},
+        {"no artist of the name", artistName, QStringLiteral("nobody-at-all"), noArtist, true},
+        // An empty name still asks the search, with nothing after "search_text=".
+        {"empty name", artistName, QString(), noArtist, true},
+        // The first link in other letter case is no usable link.
+        {"upper-case search link", artistName, upperCaseLinkName, noArtist, true},
+    };
+    for (const RejectedRow &row : rows) {
+        SCOPED_TRACE(row.name);
+        view.messages.clear();
+        emulator.clearRequestLog();
+        row.run(row.typed);
+        ASSERT_EQ(view.messageTexts(), QStringList{row.message});
+        EXPECT_EQ(view.messages.front().kind, MessageKind::Critical);
+        EXPECT_EQ(result.end, RunEnd::Rejected);
+        EXPECT_EQ(result.reason, row.message);
+        EXPECT_EQ(emulator.requestLog().empty(), !row.fetches);
+        EXPECT_TRUE(QDir(root.path()).isEmpty());
     }
 }
 

@@ -1,6 +1,9 @@
 #include "tests/app/main_form_fixture.h"
+#include "tests/support/installed_copy.h"
+#include "download/download_root.h"
 #include "download/file_names.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QTimer>
 
@@ -17,11 +20,7 @@ class MainFormWorkflowTest : public MainFormFixture {
 protected:
     const emu::Album &plainAlbum() const { return emulator.catalogue().album(AlbumCase::Plain); }
     QString albumDone() const { return QStringLiteral("《") + q(plainAlbum().title) + QStringLiteral("》下载完毕!"); }
-    QString firstTrackFile() const
-    {
-        return root.file(q(plainAlbum().title) + u'/' + CleanFileName(q(plainAlbum().tracks.front().title)) +
-                         QStringLiteral(".mp3"));
-    }
+    QString firstTrackFile() const { return root.file(trackFile(plainAlbum(), plainAlbum().tracks.front())); }
     // Runs action once, from inside the first wait after a status starting with prefix.
     void onFirstStatus(const QString &prefix, std::function<void()> action)
     {
@@ -35,17 +34,40 @@ protected:
     }
 };
 
-// A rejected album address shows the box titled with the caption and frees the button at once.
+// Start-up creates the liked folder empty and leaves an existing one with its files.
+TEST_F(MainFormWorkflowTest, StartUpPreparesTheLikedFolder)
+{
+    const QString liked = QString::fromUtf16(kLikedFolderName);
+    EXPECT_TRUE(QDir(root.file(liked)).exists());
+    EXPECT_TRUE(QDir(root.file(liked)).isEmpty());
+    root.write(liked + QStringLiteral("/keep.mp3"), "kept");
+    MainForm second(emulator.hosts(), files, dialogs, root.path());
+    EXPECT_EQ(root.read(liked + QStringLiteral("/keep.mp3")), QByteArray("kept"));
+}
+
+// The hand-over buttons announce themselves and are never disabled.
+TEST_F(MainFormWorkflowTest, HandOverButtonsSignal)
+{
+    int liked = 0;
+    int hot = 0;
+    QObject::connect(form.get(), &MainForm::likedSongsRequested, [&] { ++liked; });
+    QObject::connect(form.get(), &MainForm::hotChannelsRequested, [&] { ++hot; });
+    click(form->cmdDownLikedSongs);
+    click(form->cmdDownHot);
+    EXPECT_EQ(liked, 1);
+    EXPECT_EQ(hot, 1);
+    EXPECT_TRUE(form->cmdDownLikedSongs->isEnabled());
+    EXPECT_TRUE(form->cmdDownHot->isEnabled());
+}
+
+// A refusal shows its box titled with the caption and frees the button at once.
 TEST_F(MainFormWorkflowTest, RejectedAddressFreesTheButtonAtOnce)
 {
     form->txtAlbumID->setText(QStringLiteral("https://example.com/subject/1/"));
     click(form->cmdDown2);
-    ASSERT_EQ(dialogs.boxes.size(), 1);
-    EXPECT_EQ(dialogs.boxes.front().text, QStringLiteral("专辑地址无法识别"));
+    ASSERT_EQ(dialogs.texts(), QStringList{QStringLiteral("专辑地址无法识别")});
     EXPECT_EQ(dialogs.boxes.front().title, MainForm::kCaption);
-    EXPECT_EQ(dialogs.boxes.front().icon, DialogIcon::Critical);
     EXPECT_TRUE(form->cmdDown2->isEnabled());
-    EXPECT_TRUE(emulator.requestLog().empty());
 }
 
 // Each workflow button is disabled for its run and free again after it; the
@@ -135,6 +157,25 @@ TEST_F(MainFormWorkflowTest, ClosingDuringADownloadEndsSilently)
     EXPECT_FALSE(QFileInfo::exists(firstTrackFile()));
     EXPECT_TRUE(dialogs.boxes.isEmpty());
     EXPECT_EQ(requestsTo("/view/"), 1);
+}
+
+using InstalledCopyTest = test::EmulatedService;
+
+// A copy of the program in an empty writable folder, pointed at the service
+// through http_proxy, downloads the album of its text box into that folder.
+TEST_F(InstalledCopyTest, DownloadsThroughTheSystemProxyIntoItsOwnFolder)
+{
+    test::InstalledCopy copy(emulator);
+    const emu::Album &album = emulator.catalogue().album(AlbumCase::Plain);
+    EXPECT_EQ(copy.run(QStringLiteral("album")), QStringLiteral("《") + q(album.title) + QStringLiteral("》下载完毕!"));
+    for (const emu::Track &track : album.tracks) {
+        EXPECT_EQ(copy.folder.read(trackFile(album, track)), QByteArray::fromStdString(emulator.expectedMp3(track.songId, true)))
+            << track.title;
+    }
+    const auto log = emulator.requestLog();
+    ASSERT_FALSE(log.empty());
+    for (const emu::RequestRecord &request : log)
+        EXPECT_TRUE(request.viaProxy) << request.address;
 }
 
 } // namespace

@@ -72,40 +72,6 @@ TEST_F(ArtistDownloadTest, ListingRetriedUntilItAnswers)
     EXPECT_EQ(view.lastStatus(), closing(artist));
 }
 
-// Inputs that do not reduce to a number are refused before any request.
-TEST_F(ArtistDownloadTest, RejectsUnusableAddresses)
-{
-    const emu::Artist &artist = emulator.catalogue().artist(ArtistCase::Plain);
-    const QString address = artistAddress(artist);
-    const QString rejected[] = {QString(), QString(address).replace(QStringLiteral("http:"), QStringLiteral("https:")),
-                                address + QStringLiteral("?x=1"),
-                                albumAddress(emulator.catalogue().album(emu::AlbumCase::Plain))};
-    for (const QString &typed : rejected) {
-        view.messages.clear();
-        runArtist(typed);
-        EXPECT_EQ(view.messageTexts(), QStringList{QStringLiteral("歌手地址输入有误")}) << typed.toStdString();
-        EXPECT_EQ(result.end, RunEnd::Rejected);
-    }
-    EXPECT_TRUE(emulator.requestLog().empty());
-    // Bare identifiers and addresses without the closing "/" or with blanks around pass.
-    for (const QString &typed : {q(artist.id), address.chopped(1), QStringLiteral("  ") + address + QStringLiteral("  ")}) {
-        view.messages.clear();
-        runArtist(typed);
-        EXPECT_TRUE(view.messages.isEmpty()) << typed.toStdString();
-        EXPECT_EQ(view.lastStatus(), closing(artist));
-    }
-}
-
-// An unknown artist is reported and leaves no folder behind.
-TEST_F(ArtistDownloadTest, UnknownArtistLeavesNoFolder)
-{
-    runArtist(QStringLiteral("999999"));
-    EXPECT_EQ(view.messageTexts(), QStringList{QStringLiteral("对应歌手不存在! 请再次检查输入.")});
-    EXPECT_EQ(view.messages.front().kind, MessageKind::Critical);
-    EXPECT_EQ(result.end, RunEnd::Rejected);
-    EXPECT_TRUE(QDir(root.path()).isEmpty());
-}
-
 // An artist without albums keeps its empty folder and still closes with its name.
 TEST_F(ArtistDownloadTest, ArtistWithoutAlbums)
 {
@@ -115,7 +81,7 @@ TEST_F(ArtistDownloadTest, ArtistWithoutAlbums)
     EXPECT_EQ(view.lastStatus(), closing(artist));
 }
 
-// The closing text keeps the name as the page shows it; the folder takes the cleaned name, inside the root.
+// The closing text keeps the name as the page shows it; the folder takes the cleaned name.
 TEST_F(ArtistDownloadTest, NamesShownAsReadAndCleanedForFolders)
 {
     for (ArtistCase which : {ArtistCase::EntityName, ArtistCase::CleanedName}) {
@@ -124,8 +90,6 @@ TEST_F(ArtistDownloadTest, NamesShownAsReadAndCleanedForFolders)
         EXPECT_EQ(view.lastStatus(), closing(artist));
         EXPECT_TRUE(QFileInfo(root.file(artistFolder(artist))).isDir()) << artist.name;
     }
-    for (const QString &file : root.allFiles())
-        EXPECT_TRUE(file.startsWith(QStringLiteral("歌手 - "))) << file.toStdString();
 }
 
 } // namespace

@@ -52,17 +52,6 @@ TEST(CliOptions, GeneralOptions)
     EXPECT_EQ(Parse({"channels"}).jobs, 1);
 }
 
-// --help names every command and option.
-TEST(CliOptions, HelpDescribesEverything)
-{
-    const CliOptions options = Parse({"--help"});
-    for (const char *word : {"album", "--playlist", "artist", "--name", "channels", "channel", "liked", "--cookies",
-                             "--root", "--demo", "--jobs", "--retries", "--limit-rate", "--list", "--json", "--tags",
-                             "--quiet", "--version", "--help", "退出状态"})
-        EXPECT_TRUE(options.answer.contains(QString::fromUtf8(word))) << word;
-    EXPECT_EQ(options.command, Command::None);
-}
-
 // Unusable command lines give no command and an error that says in Chinese what is wrong,
 // naming the word at fault.
 TEST(CliOptions, UnusableArgumentsAreRefused)

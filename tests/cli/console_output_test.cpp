@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <functional>
 
 namespace tavimo::cli {
 namespace {
@@ -41,44 +42,44 @@ void SayEverything(ConsoleOutput &out)
     out.always(QStringLiteral("summary"));
 }
 
-// Without a terminal: one plain line per text, marks on messages, no progress and no control
-// character at all. Quiet keeps only errors and the summary.
-TEST(ConsoleOutput, PlainLinesAndQuiet)
+// Without a terminal: one plain line per text, marks on messages, no progress
+// and no control character at all; quiet keeps only errors and the summary.
+// On a terminal the progress line is rewritten in place and erased before the
+// next ordinary line. A title with control characters from the service cannot
+// reach the terminal. In the main view's place, refusals and other critical
+// boxes are errors, other boxes notices.
+TEST(ConsoleOutput, WritesWhatTheSettingsLetThrough)
 {
     const struct {
+        const char *name;
         bool terminal, quiet;
-        const char *expected;
+        std::function<void(ConsoleOutput &)> say;
+        QByteArray expected;
     } rows[] = {
-        {false, false, "正在下载:  《晴天》 ...\n提示: 请先等待上一个操作完成\n错误: 专辑地址无法识别\nsummary\n"},
-        {true, true, "错误: 专辑地址无法识别\nsummary\n"},
+        {"plain", false, false, SayEverything,
+         "正在下载:  《晴天》 ...\n提示: 请先等待上一个操作完成\n错误: 专辑地址无法识别\nsummary\n"},
+        {"quiet terminal", true, true, SayEverything, "错误: 专辑地址无法识别\nsummary\n"},
+        {"progress on a terminal", true, false, [](ConsoleOutput &out) {
+             out.progress(QStringLiteral("a"));
+             out.progress(QStringLiteral("b"));
+             out.status(QStringLiteral("next"));
+         }, "\r\x1b[Ka\r\x1b[Kb\r\x1b[Knext\n"},
+        {"control characters", false, false, [](ConsoleOutput &out) {
+             out.status(QStringLiteral("evil\x1b[2J\rtitle\n\u0085end\x7f"));
+         }, "evil?[2J?title??end?\n"},
+        {"main view, quiet", false, true, [](ConsoleOutput &out) {
+             CliMainView view(out);
+             view.showMessage(QStringLiteral("专辑地址输入有误"), MessageKind::Critical);
+             view.showMessage(QStringLiteral("请先等待上一个操作完成"), MessageKind::Information);
+             view.setStatus(QStringLiteral("正在下载"));
+         }, "错误: 专辑地址输入有误\n"},
     };
     for (const auto &row : rows) {
         Captured captured;
         ConsoleOutput out(captured.stream(), row.terminal, row.quiet);
-        SayEverything(out);
-        EXPECT_EQ(QString::fromUtf8(captured.text()), QString::fromUtf8(row.expected)) << row.quiet;
+        row.say(out);
+        EXPECT_EQ(QString::fromUtf8(captured.text()), QString::fromUtf8(row.expected)) << row.name;
     }
-}
-
-// On a terminal the progress line is rewritten in place and erased before
-// the next ordinary line.
-TEST(ConsoleOutput, ProgressLineOnATerminal)
-{
-    Captured captured;
-    ConsoleOutput out(captured.stream(), true, false);
-    out.progress(QStringLiteral("a"));
-    out.progress(QStringLiteral("b"));
-    out.status(QStringLiteral("next"));
-    EXPECT_EQ(captured.text(), QByteArray("\r\x1b[Ka\r\x1b[Kb\r\x1b[Knext\n"));
-}
-
-// A title with control characters from the service cannot reach the terminal.
-TEST(ConsoleOutput, ControlCharactersInTextsAreReplaced)
-{
-    Captured captured;
-    ConsoleOutput out(captured.stream(), false, false);
-    out.status(QStringLiteral("evil\x1b[2J\rtitle\n\u0085end\x7f"));
-    EXPECT_EQ(QString::fromUtf8(captured.text()), QStringLiteral("evil?[2J?title??end?\n"));
 }
 
 // The bar shows bytes, percentage, rate and time left; unknown sizes and
@@ -94,18 +95,6 @@ TEST(ProgressMeter, FormatsTheLine)
     EXPECT_TRUE(FormatProgress(QStringLiteral("a"), 300, 100, 0).contains(QStringLiteral("[####################] 100%")));
     EXPECT_EQ(FormatProgress(QStringLiteral("一二三四五六七八九十一二三四五六七八九十一二三四五六"), 0, -1, 0),
               QStringLiteral("一二三四五六七八九十一二三四五六七八九十一二三…  0 B"));
-}
-
-// Refusals and other critical boxes are errors, other boxes notices.
-TEST(CliMainView, MessageKindsChooseTheLine)
-{
-    Captured captured;
-    ConsoleOutput out(captured.stream(), false, true);
-    CliMainView view(out);
-    view.showMessage(QStringLiteral("专辑地址输入有误"), MessageKind::Critical);
-    view.showMessage(QStringLiteral("请先等待上一个操作完成"), MessageKind::Information);
-    view.setStatus(QStringLiteral("正在下载"));
-    EXPECT_EQ(QString::fromUtf8(captured.text()), QStringLiteral("错误: 专辑地址输入有误\n"));
 }
 
 struct ExitRow {

@@ -1,10 +1,8 @@
 #include "support/tavimo_dl_runner.h"
 
-#include "net/browser_storage.h"
 #include "tests/support/cookie_line.h"
 
 #include <QDir>
-#include <QTemporaryFile>
 
 namespace tavimo::cli::test {
 namespace {
@@ -22,82 +20,52 @@ TEST_F(TavimoDlTest, ChannelsListsTheCatalogue)
     EXPECT_TRUE(root.allFiles().isEmpty());
 }
 
-// A channel download fills the channel's folder; an unknown identifier is refused.
-TEST_F(TavimoDlTest, ChannelDownloadsIntoItsFolder)
+struct SignInRow {
+    const char *name;
+    bool browserStore;  // the window program's kept cookies instead of --cookies
+    QByteArray cookies; // the lines of the cookies file; none at all when null
+    int exitCode;
+    QString said;
+};
+
+// The liked list is read with the session cookie from --cookies or, without
+// it, from the sign-in kept by the window program's browser. A cookie the
+// service does not know gives an empty list; no cookie for the radio host
+// refuses the run with a hint, and nothing is downloaded.
+TEST_F(TavimoDlTest, LikedTakesTheSignInFromCookies)
 {
-    const emu::Channel &channel = emulator.catalogue().channels().front();
-    const RunResult result = run({QStringLiteral("channel"), QString::number(channel.id)});
-    EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
-    EXPECT_TRUE(result.err.contains(QStringLiteral("MP3下载完毕.\n")));
-    const QDir folder(root.file(QStringLiteral("热门兆赫 - ") + QString::fromStdString(channel.name)));
-    EXPECT_EQ(folder.entryList(QDir::Files).size(),
-              static_cast<qsizetype>(emulator.catalogue().channelTitles(channel).size()));
-
-    const RunResult unknown = run({QStringLiteral("channel"), QStringLiteral("999999")});
-    EXPECT_EQ(unknown.exitCode, 2);
-}
-
-QString CookiesFileWith(QTemporaryFile &file, const QString &host, const QByteArray &cookieLine)
-{
-    EXPECT_TRUE(file.open());
-    file.write("# Netscape HTTP Cookie File\n");
-    file.write(QStringLiteral("#HttpOnly_%1\tFALSE\t/\tFALSE\t0\t").arg(host.section(u':', 0, 0)).toUtf8() + cookieLine + '\n');
-    file.close();
-    return file.fileName();
-}
-
-// With the session cookie every liked track arrives; without it the list is
-// empty.
-TEST_F(TavimoDlTest, LikedWithAndWithoutTheSessionCookie)
-{
-    const QString host = emulator.hosts().radio;
-    const QByteArray session = QByteArray::fromStdString(emu::Emulator::signInCookie()).replace('=', '\t');
-    QTemporaryFile signedIn;
-    const RunResult harvest = run({QStringLiteral("liked"), QStringLiteral("--cookies"), CookiesFileWith(signedIn, host, session)});
-    EXPECT_EQ(harvest.exitCode, 0) << harvest.err.toStdString();
-    const size_t liked = emulator.catalogue().liked().size();
-    EXPECT_TRUE(harvest.err.contains(QStringLiteral("红心下载完毕. 共%1首.").arg(liked))) << harvest.err.toStdString();
-    EXPECT_FALSE(QDir(root.file(QStringLiteral("TavimoFM.加心"))).entryList(QDir::Files).isEmpty());
-
-    tavimo::test::TempRoot other;
-    QTemporaryFile stranger;
-    const RunResult signedOut = run({QStringLiteral("liked"), QStringLiteral("--cookies"),
-                                     CookiesFileWith(stranger, host, "tavimo_session\twrong")}, other);
-    EXPECT_EQ(signedOut.exitCode, 0) << signedOut.err.toStdString();
-    EXPECT_TRUE(signedOut.err.contains(QStringLiteral("红心下载完毕. 共0首."))) << signedOut.err.toStdString();
-}
-
-// Without --cookies the sign-in kept by the window program's browser is used;
-// when that browser (or a cookies file) holds none for the radio host the run
-// is refused with a hint, and nothing is downloaded.
-TEST_F(TavimoDlTest, LikedUsesTheBrowserSignIn)
-{
-    tavimo::test::TempRoot home;
-    environment.insert(QStringLiteral("HOME"), home.path());
-    environment.insert(QStringLiteral("XDG_DATA_HOME"), home.file(QStringLiteral("data")));
-    const QString storage = home.file(QStringLiteral("data/tavimo/browser"));
-    ASSERT_TRUE(QDir().mkpath(storage));
-
-    tavimo::test::TempRoot none;
-    const RunResult missing = run({QStringLiteral("liked")}, none);
-    EXPECT_EQ(missing.exitCode, 2);
-    EXPECT_TRUE(missing.err.contains(QStringLiteral("--cookies"))) << missing.err.toStdString();
-    EXPECT_TRUE(missing.err.contains(QStringLiteral("窗口程序"))) << missing.err.toStdString();
-
-    const QString host = emulator.hosts().radio.section(u':', 0, 0);
+    const QByteArray session =
+        tavimo::test::CookieLine(emulator.hosts().radio, QByteArray::fromStdString(emu::Emulator::signInCookie()));
+    const QByteArray stranger = tavimo::test::CookieLine(emulator.hosts().radio, "tavimo_session=wrong");
     const QByteArray elsewhere = "example.com\tFALSE\t/\tFALSE\t0\ta\tb\n";
-    home.write(QStringLiteral("data/tavimo/browser/cookies.txt"), elsewhere);
-    const RunResult signedOut = run({QStringLiteral("liked")}, none);
-    EXPECT_EQ(signedOut.exitCode, 2);
-    EXPECT_TRUE(signedOut.err.contains(QStringLiteral("--cookies"))) << signedOut.err.toStdString();
-    EXPECT_TRUE(none.allFiles().isEmpty());
-
-    const QByteArray session = tavimo::test::CookieLine(host, QByteArray::fromStdString(emu::Emulator::signInCookie()));
-    home.write(QStringLiteral("data/tavimo/browser/cookies.txt"), elsewhere + session + '\n');
-    const RunResult harvest = run({QStringLiteral("liked")});
-    EXPECT_EQ(harvest.exitCode, 0) << harvest.err.toStdString();
-    const size_t liked = emulator.catalogue().liked().size();
-    EXPECT_TRUE(harvest.err.contains(QStringLiteral("红心下载完毕. 共%1首.").arg(liked))) << harvest.err.toStdString();
+    const QString harvested = QStringLiteral("红心下载完毕. 共%1首.").arg(emulator.catalogue().liked().size());
+    const SignInRow rows[] = {
+        {"session in a cookies file", false, "# Netscape HTTP Cookie File\n#HttpOnly_" + session + '\n', 0, harvested},
+        {"unknown session in a cookies file", false, stranger + '\n', 0, QStringLiteral("红心下载完毕. 共0首.")},
+        {"no kept sign-in", true, QByteArray(), 2, QStringLiteral("没有找到窗口程序的登录信息")},
+        {"kept cookies of another site", true, elsewhere, 2, QStringLiteral("窗口程序的浏览器尚未登录")},
+        {"kept session", true, elsewhere + session + '\n', 0, harvested},
+    };
+    for (const SignInRow &row : rows) {
+        SCOPED_TRACE(row.name);
+        tavimo::test::TempRoot home;
+        tavimo::test::TempRoot into;
+        environment.insert(QStringLiteral("HOME"), home.path());
+        environment.insert(QStringLiteral("XDG_DATA_HOME"), home.file(QStringLiteral("data")));
+        ASSERT_TRUE(QDir().mkpath(home.file(QStringLiteral("data/tavimo/browser"))));
+        const QString file = row.browserStore ? QStringLiteral("data/tavimo/browser/cookies.txt") : QStringLiteral("cookies.txt");
+        if (!row.cookies.isNull())
+            home.write(file, row.cookies);
+        QStringList arguments{QStringLiteral("liked")};
+        if (!row.browserStore)
+            arguments << QStringLiteral("--cookies") << home.file(file);
+        const RunResult result = run(arguments, into);
+        EXPECT_EQ(result.exitCode, row.exitCode) << result.err.toStdString();
+        EXPECT_TRUE(result.err.contains(row.said)) << result.err.toStdString();
+        const QStringList liked = QDir(into.file(QStringLiteral("TavimoFM.加心"))).entryList(QDir::Files);
+        EXPECT_EQ(into.allFiles().size(), row.said == harvested ? qsizetype(emulator.catalogue().liked().size()) : 0);
+        EXPECT_EQ(liked.size(), into.allFiles().size());
+    }
 }
 
 } // namespace

@@ -1,5 +1,4 @@
 #include "faults/workflow_runs.h"
-#include "workflow/channel_download.h"
 #include "download/file_names.h"
 #include "net/mod_xml_http.h"
 #include "support/temp_root.h"
@@ -25,7 +24,8 @@ std::string Repeated(const std::string &piece, int times)
 }
 
 // Names a hostile service could send: path parts, separators, NUL and other
-// controls, over-long names and names that differ only by case.
+// controls, over-long names (of letters, CJK characters and joined emoji),
+// marks and invisible characters, and names that differ only by case.
 std::vector<std::string> HostileNames()
 {
     using namespace std::string_literals;
@@ -36,10 +36,11 @@ std::vector<std::string> HostileNames()
         "/etc/passwd",
         "\\..\\..\\windows",
         "a\0b/../c"s,
-        "\x01\x02\x1b[2J\x7f",
+        "\x01\x02\x1b[2J\x7f\r\n\t?*:|\"<>&#39;",
         ". . .",
         std::string(300, 'x'),
         Repeated("歌", 150),
+        Repeated("👩‍👩‍👧🇯🇵e\u0301\u0302\u200b", 40) + ". . ",
         "Case Only",
         "CASE ONLY",
     };
@@ -99,16 +100,6 @@ INSTANTIATE_TEST_SUITE_P(EveryWorkflow, HostileNamesTest,
                          [](const ::testing::TestParamInfo<Workflow> &info) {
                              return std::string(test::WorkflowName(info.param));
                          });
-
-// A channel folder holds the prefix and as much of the name as fits one name.
-TEST(ChannelFolderName, FitsOneFileSystemName)
-{
-    const QString longName = QStringLiteral("歌").repeated(150);
-    const QString folder = ChannelFolderName(longName);
-    EXPECT_LE(folder.toUtf8().size(), kMaxFileNameBytes);
-    EXPECT_TRUE(folder.startsWith(QStringLiteral("热门兆赫 - 歌歌")));
-    EXPECT_EQ(ChannelFolderName(QStringLiteral("华语 兆赫 1")), QStringLiteral("热门兆赫 - 华语 兆赫 1"));
-}
 
 } // namespace
 } // namespace tavimo

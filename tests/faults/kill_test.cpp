@@ -1,4 +1,3 @@
-#include "download/file_names.h"
 #include "support/tavimo_dl_runner.h"
 #include "tests/support/test_seed.h"
 
@@ -41,10 +40,9 @@ TEST_F(TavimoDlTest, AlbumSurvivesRepeatedKills)
     ASSERT_EQ(last.exitCode, 0) << last.err.toStdString();
 
     const emu::Album &served = emulator.catalogue().album(emu::AlbumCase::Plain);
-    const QString folder = QString::fromStdString(served.title) + u'/';
     QStringList expected;
     for (const emu::Track &track : served.tracks) {
-        const QString file = folder + CleanFileName(QString::fromStdString(track.title)) + QStringLiteral(".mp3");
+        const QString file = trackFile(served, track);
         expected.append(file);
         EXPECT_TRUE(root.read(file) == servedBytes(track.songId)) << file.toStdString();
     }

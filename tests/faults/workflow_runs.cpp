@@ -1,5 +1,6 @@
 #include "faults/workflow_runs.h"
 
+#include "cli/browser_commands.h"
 #include "cli/cli_browser_views.h"
 #include "download/download_root.h"
 #include "download/parallel_track_downloads.h"
@@ -8,9 +9,7 @@
 #include "tests/support/recording_main_view.h"
 #include "workflow/album_page_download.h"
 #include "workflow/artist_download.h"
-#include "workflow/channel_download.h"
 #include "workflow/liked_harvest.h"
-#include "workflow/load_hot_channels.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -32,21 +31,10 @@ const std::string &OrDefault(const std::string &chosen, const std::string &fallb
     return chosen.empty() ? fallback : chosen;
 }
 
-void RunChannel(const WorkflowContext &app, const emu::Channel &channel)
-{
-    cli::ConsoleOutput out(stderr, false, true);
-    cli::CliHotView view(out);
-    HotContext context{app, view};
-    LoadHotChannels(context);
-    if (const std::optional<HotChannel> listed = view.find(QString::number(channel.id)))
-        DownloadChannel(context, *listed);
-}
-
-void RunLiked(const WorkflowContext &app)
+void RunLiked(const WorkflowContext &app, cli::ConsoleOutput &out)
 {
     app.net.cookies().insert(CookieLine(app.hosts.radio, QByteArray::fromStdString(emu::Emulator::signInCookie())));
     PrepareLikedFolder(app.downloadRoot);
-    cli::ConsoleOutput out(stderr, false, true);
     cli::CliLikedView view(out);
     LikedContext context{app, view};
     HarvestLikedTracks(context);
@@ -78,6 +66,7 @@ void RunWorkflow(Workflow workflow, emu::Emulator &emulator, FileDownloader &fil
     RecordingMainView view;
     TrackTables tables;
     const WorkflowContext app{hosts, files.network(), downloads, root, view, tables, WorkflowPauses{1, 0, 0}};
+    cli::ConsoleOutput out(stderr, false, true);
     switch (workflow) {
     case Workflow::Album:
         DownloadAlbumByPage(app, hosts.catalogueAddress(QStringLiteral("/subject/") + q(OrDefault(targets.albumNumber, catalogue.album(emu::AlbumCase::Plain).number)) + u'/'));
@@ -86,10 +75,10 @@ void RunWorkflow(Workflow workflow, emu::Emulator &emulator, FileDownloader &fil
         DownloadArtistByPage(app, hosts.catalogueAddress(QStringLiteral("/musician/") + q(OrDefault(targets.artistId, catalogue.artist(emu::ArtistCase::Plain).id)) + u'/'));
         break;
     case Workflow::Channel:
-        RunChannel(app, catalogue.channels().front());
+        cli::RunChannel(QString::number(catalogue.channels().front().id), app, out);
         break;
     case Workflow::Liked:
-        RunLiked(app);
+        RunLiked(app, out);
         break;
     }
 }

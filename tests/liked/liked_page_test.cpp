@@ -38,18 +38,14 @@ TEST(ReadLikedEntries, ReadsEntriesUpToTheFirstDamagedOne)
          {}},
         {"hostile identifier kept verbatim", kEntry.arg(QStringLiteral("x"), QStringLiteral("../../etc")),
          {{QStringLiteral("x"), QStringLiteral("../../etc")}}},
+        // A title is paired with the first identifier after it, even one past
+        // the next title marker; the next title is searched after it.
+        {"identifier past the next title", QStringLiteral("<p class=\"song_title\">a</p><p class=\"song_title\">b</p>"
+                                                          "<div class=\"action\" sid=\"7\">"),
+         {{QStringLiteral("a"), QStringLiteral("7")}}},
     };
     for (const PageCase &row : cases)
         EXPECT_EQ(ReadLikedEntries(row.page), row.expected) << row.name;
-}
-
-// A title is paired with the first identifier after it, even one that lies
-// past the next title marker; the next title is searched after it.
-TEST(ReadLikedEntries, PairsEachTitleWithTheNextIdentifier)
-{
-    const QString page = QStringLiteral("<p class=\"song_title\">a</p><p class=\"song_title\">b</p>"
-                                        "<div class=\"action\" sid=\"7\">");
-    EXPECT_EQ(ReadLikedEntries(page), (QList<LikedEntry>{{QStringLiteral("a"), QStringLiteral("7")}}));
 }
 
 // Only the liked page's exact address starts a harvest.

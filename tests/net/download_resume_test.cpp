@@ -3,7 +3,9 @@
 #include "download/part_source.h"
 
 #include <QFile>
-#include <QTimer>
+#include <QFileInfo>
+
+#include <functional>
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -25,186 +27,129 @@ Resource track(const std::string &body, RangeAnswer range = RangeAnswer::Honour)
     return resource;
 }
 
-// Kept bytes are continued with a range request when the server agrees (206),
-// and thrown away when it sends the whole file (200); both give the same file.
-TEST_F(DownloadResumeTest, ResumedFileIsIdenticalToAWholeOne)
+struct KeptRow {
+    const char *name;
+    QByteArray kept;      // in t.mp3.part before the download
+    const char *keptFrom; // the address recorded for them; nullptr: none
+    const char *requested;
+    DownloadOutcome outcome;
+    std::string range;    // the last request's Range header, "" for none
+    RangeAnswer answer = RangeAnswer::Honour;
+    int status = 200;     // of the wanted track at /p2.mp3, with a page of its own when not 200
+    bool resume = true;
+};
+
+// What becomes of bytes an earlier attempt kept. They are continued with a
+// range request when the server agrees (206) and thrown away when it sends
+// the whole file (200); both give the same file. Kept bytes that already are
+// the whole file (a run stopped just before the rename) are taken as they
+// are; bytes the server's answer cannot continue, or of a track that now
+// answers with an error, are removed. Kept bytes wait through the fallback
+// from "_192k". Kept bytes from any other address are started over, never
+// continued: an equally named track, the other bit rate, or bytes of unknown
+// origin would pass the range check (same length) and splice two songs.
+TEST_F(DownloadResumeTest, KeptBytesAreContinuedOnlyWhereTheyFit)
 {
-    const std::string body = trackBytes(kTrackSize);
-    struct Row {
-        const char *name;
-        RangeAnswer answer;
-        QByteArray kept;
-    };
-    const Row rows[] = {
-        {"206 continues", RangeAnswer::Honour, bytes(body.substr(0, kKept))},
+    const std::string wanted = trackBytes(kTrackSize, 11);
+    const QByteArray start = bytes(wanted.substr(0, kKept));
+    const QByteArray other = bytes(trackBytes(kTrackSize, 12).substr(0, kKept));
+    const std::string rest = "bytes=" + std::to_string(kKept) + "-";
+    const std::string end = "bytes=" + std::to_string(kTrackSize) + "-";
+    const KeptRow rows[] = {
+        {"206 continues", start, "/p2.mp3", "/p2.mp3", DownloadOutcome::Saved, rest},
         // Wrong kept bytes show that a whole-file answer replaces them.
-        {"200 replaces", RangeAnswer::Ignore, QByteArray(kKept, 'x')},
+        {"200 replaces", QByteArray(kKept, 'x'), "/p2.mp3", "/p2.mp3", DownloadOutcome::Saved, rest, RangeAnswer::Ignore},
+        {"whole file kept", bytes(wanted), "/p2.mp3", "/p2.mp3", DownloadOutcome::Saved, end},
+        {"more than the file kept", bytes(wanted + "more"), "/p2.mp3", "/p2.mp3", DownloadOutcome::Failed,
+         "bytes=" + std::to_string(kTrackSize + 4) + "-"},
+        {"range not continuing", start, "/p2.mp3", "/p2.mp3", DownloadOutcome::Failed, rest, RangeAnswer::WrongStart},
+        {"error reply", start, "/p2.mp3", "/p2.mp3", DownloadOutcome::Failed, rest, RangeAnswer::Honour, 410},
+        {"through the fallback", start, "/p2.mp3", "/p2_192k.mp3", DownloadOutcome::Saved, rest},
+        {"resuming off", QByteArray(kKept, 'x'), "/p2.mp3", "/p2.mp3", DownloadOutcome::Saved, "",
+         RangeAnswer::Honour, 200, false},
+        {"equally named track", other, "/p1.mp3", "/p2.mp3", DownloadOutcome::Saved, ""},
+        {"high bit rate, then the fallback", other, "/p2_192k.mp3", "/p2_192k.mp3", DownloadOutcome::Saved, ""},
+        {"unknown origin", other, nullptr, "/p2.mp3", DownloadOutcome::Saved, ""},
     };
-    for (const Row &row : rows) {
+    Resource missing;
+    missing.status = 404;
+    missing.body = "404 Not Found";
+    server.put("/p1.mp3", track(trackBytes(kTrackSize, 12)));
+    server.put("/p2_192k.mp3", missing);
+    for (const KeptRow &row : rows) {
+        SCOPED_TRACE(row.name);
+        Resource served = track(row.status == 200 ? wanted : "Gone", row.answer);
+        served.status = row.status;
+        server.put("/p2.mp3", served);
         TempRoot folder;
-        server.put("/t.mp3", track(body, row.answer));
-        keepPart(folder, "t.mp3", row.kept, "/t.mp3");
-        EXPECT_EQ(downloader.DownloadFile(server.url("/t.mp3"), folder.file("t.mp3")), DownloadOutcome::Saved) << row.name;
-        EXPECT_EQ(folder.read("t.mp3"), bytes(body)) << row.name;
-        EXPECT_EQ(folder.allFiles(), QStringList{"t.mp3"}) << row.name;
-        EXPECT_EQ(server.requests().back().header("Range"), "bytes=" + std::to_string(kKept) + "-") << row.name;
+        if (row.keptFrom != nullptr)
+            keepPart(folder, "t.mp3", row.kept, row.keptFrom);
+        else
+            folder.write("t.mp3.part", row.kept);
+        downloader.setResumeEnabled(row.resume);
+        EXPECT_EQ(downloader.DownloadFile(server.url(row.requested), folder.file("t.mp3")), row.outcome);
+        EXPECT_EQ(server.requests().back().path, "/p2.mp3");
+        EXPECT_EQ(server.requests().back().header("Range"), row.range);
+        const bool saved = row.outcome == DownloadOutcome::Saved;
+        EXPECT_EQ(folder.allFiles(), saved ? QStringList{"t.mp3"} : QStringList{});
+        EXPECT_EQ(folder.read("t.mp3"), saved ? bytes(wanted) : QByteArray());
     }
 }
 
-// Kept bytes that already are the whole file (a run stopped just before the
-// rename) are taken as they are when the server says nothing is left to send;
-// kept bytes longer than the server's file are thrown away.
-TEST_F(DownloadResumeTest, KeptWholeFileIsTakenAsItIs)
-{
-    const std::string body = trackBytes(kTrackSize, 5);
-    server.put("/t.mp3", track(body));
-    keepPart(root, "t.mp3", bytes(body), "/t.mp3");
-    EXPECT_EQ(downloader.DownloadFile(server.url("/t.mp3"), root.file("t.mp3")), DownloadOutcome::Saved);
-    EXPECT_EQ(root.read("t.mp3"), bytes(body));
-    EXPECT_EQ(root.allFiles(), QStringList{"t.mp3"});
-    EXPECT_EQ(server.requests().size(), 1u);
-
-    keepPart(root, "u.mp3", bytes(body + "more"), "/t.mp3");
-    EXPECT_EQ(downloader.DownloadFile(server.url("/t.mp3"), root.file("u.mp3")), DownloadOutcome::Failed);
-    EXPECT_EQ(root.allFiles(), QStringList{"t.mp3"});
-    EXPECT_EQ(downloader.DownloadFile(server.url("/t.mp3"), root.file("u.mp3")), DownloadOutcome::Saved);
-    EXPECT_EQ(root.read("u.mp3"), bytes(body));
-}
-
-// A transfer that breaks off is finished by the next call from where it
-// stopped; the finished file keeps no record of where its bytes came from.
-TEST_F(DownloadResumeTest, InterruptedDownloadResumesOnTheNextCall)
+// An attempt that ends early keeps the bytes so far, whether the transfer
+// breaks off or the downloader goes in the middle of it (the network object
+// goes on); the next call finishes from where it stopped, and the finished
+// file keeps no record of where its bytes came from.
+TEST_F(DownloadResumeTest, AnAttemptEndedEarlyIsContinuedByTheNext)
 {
     const std::string body = trackBytes(kTrackSize, 3);
     Resource cut = track(body);
     cut.dropAfter = 3 * 64 * 1024;
-    server.put("/t.mp3", cut);
-    qint64 firstReported = -1;
-    EXPECT_EQ(downloader.DownloadFile(server.url("/t.mp3"), root.file("t.mp3")), DownloadOutcome::Failed);
-    EXPECT_EQ(root.allFiles(), QStringList{"t.mp3.part"});
-
-    server.put("/t.mp3", track(body));
-    QObject::connect(&downloader, &FileDownloader::downloadProgress, [&](const QString &, qint64 received, qint64 total) {
-        if (firstReported < 0)
-            firstReported = received;
-        EXPECT_EQ(total, qint64(body.size()));
-    });
-    EXPECT_EQ(downloader.DownloadFile(server.url("/t.mp3"), root.file("t.mp3")), DownloadOutcome::Saved);
-    EXPECT_EQ(root.read("t.mp3"), bytes(body));
-    EXPECT_EQ(root.allFiles(), QStringList{"t.mp3"});
-    EXPECT_TRUE(PartSource(root.file("t.mp3")).isEmpty());
-    EXPECT_EQ(server.requests().back().header("Range"), "bytes=" + std::to_string(cut.dropAfter) + "-");
-    EXPECT_GT(firstReported, qint64(cut.dropAfter));
-}
-
-// A downloader that goes in the middle of a download ends it and keeps the
-// bytes so far; the network object goes on, and a later download continues
-// from those bytes.
-TEST_F(DownloadResumeTest, DownloaderGoingMidTransferLeavesAResumablePart)
-{
-    const std::string body = trackBytes(kTrackSize);
     Resource slow = track(body);
     slow.pieceBytes = 16 * 1024;
     slow.chunkDelay = std::chrono::milliseconds(30);
-    server.put("/t.mp3", slow);
-    {
-        FileDownloader early(http);
-        early.StartDownloadFile(server.url("/t.mp3"), root.file("t.mp3"), [](const DownloadEnd &) {});
-        QEventLoop loop;
-        QTimer::singleShot(200, &loop, &QEventLoop::quit);
-        loop.exec();
-    }
-    EXPECT_EQ(root.allFiles(), QStringList{"t.mp3.part"});
-
-    server.put("/t.mp3", track(body));
-    EXPECT_EQ(downloader.DownloadFile(server.url("/t.mp3"), root.file("t.mp3")), DownloadOutcome::Saved);
-    EXPECT_EQ(root.read("t.mp3"), bytes(body));
-    EXPECT_TRUE(server.requests().back().hasHeader("Range"));
-}
-
-// A range answer that does not continue the kept bytes cannot make the file.
-TEST_F(DownloadResumeTest, MismatchedRangeIsRefused)
-{
-    server.put("/t.mp3", track(trackBytes(kTrackSize), RangeAnswer::WrongStart));
-    keepPart(root, "t.mp3", bytes(trackBytes(kKept)), "/t.mp3");
-    EXPECT_EQ(downloader.DownloadFile(server.url("/t.mp3"), root.file("t.mp3")), DownloadOutcome::Failed);
-    EXPECT_TRUE(root.allFiles().isEmpty());
-}
-
-// Kept bytes of a track that now answers with an error are removed.
-TEST_F(DownloadResumeTest, ErrorReplyRemovesKeptBytes)
-{
-    Resource gone;
-    gone.status = 410;
-    gone.body = "Gone";
-    server.put("/t.mp3", gone);
-    keepPart(root, "t.mp3", "partial", "/t.mp3");
-    EXPECT_EQ(downloader.DownloadFile(server.url("/t.mp3"), root.file("t.mp3")), DownloadOutcome::Failed);
-    EXPECT_TRUE(root.allFiles().isEmpty());
-}
-
-// Kept bytes wait through the fallback and are continued at the ordinary address.
-TEST_F(DownloadResumeTest, FallbackContinuesKeptBytes)
-{
-    const std::string body = trackBytes(kTrackSize, 5);
-    Resource missing;
-    missing.status = 404;
-    missing.body = "404 Not Found";
-    server.put("/p9_192k.mp3", missing);
-    server.put("/p9.mp3", track(body));
-    keepPart(root, "t.mp3", bytes(body.substr(0, kKept)), "/p9.mp3");
-    EXPECT_EQ(downloader.DownloadFile(server.url("/p9_192k.mp3"), root.file("t.mp3")), DownloadOutcome::Saved);
-    EXPECT_EQ(root.read("t.mp3"), bytes(body));
-    EXPECT_EQ(server.requests().back().header("Range"), "bytes=" + std::to_string(kKept) + "-");
-}
-
-// With resuming switched off the kept bytes are ignored and overwritten.
-TEST_F(DownloadResumeTest, ResumeCanBeSwitchedOff)
-{
-    const std::string body = trackBytes(kTrackSize);
-    server.put("/t.mp3", track(body));
-    keepPart(root, "t.mp3", QByteArray(kKept, 'x'), "/t.mp3");
-    downloader.setResumeEnabled(false);
-    EXPECT_EQ(downloader.DownloadFile(server.url("/t.mp3"), root.file("t.mp3")), DownloadOutcome::Saved);
-    EXPECT_FALSE(server.requests().back().hasHeader("Range"));
-    EXPECT_EQ(root.read("t.mp3"), bytes(body));
-}
-
-// Kept bytes from any other address are started over, never continued: an
-// equally named track, the other bit rate, or bytes of unknown origin would
-// pass the range check (same length) and splice two songs.
-TEST_F(DownloadResumeTest, KeptBytesOfAnotherAddressAreStartedOver)
-{
-    const std::string wanted = trackBytes(kTrackSize, 11);
-    const std::string other = trackBytes(kTrackSize, 12);
-    const QByteArray kept = bytes(other.substr(0, kKept));
-    Resource missing;
-    missing.status = 404;
-    missing.body = "404 Not Found";
-    struct Row {
+    const struct {
         const char *name;
-        const char *keptFrom; // nullptr: bytes without a recorded address
-        const char *requested;
+        Resource first;
+        std::function<void(const QString &url, const QString &path)> attempt;
+    } rows[] = {
+        {"broken off", cut, [&](const QString &url, const QString &path) {
+             EXPECT_EQ(downloader.DownloadFile(url, path), DownloadOutcome::Failed);
+         }},
+        {"downloader gone", slow, [&](const QString &url, const QString &path) {
+             FileDownloader early(http);
+             early.StartDownloadFile(url, path, [](const DownloadEnd &) {});
+             QEventLoop loop;
+             QObject::connect(&early, &FileDownloader::downloadProgress, &loop, [&](const QString &, qint64 received) {
+                 if (received >= qint64(3 * slow.pieceBytes))
+                     loop.quit();
+             });
+             loop.exec();
+         }},
     };
-    const Row rows[] = {
-        {"equally named track", "/p1.mp3", "/p2.mp3"},
-        {"high bit rate, then the fallback", "/p2_192k.mp3", "/p2_192k.mp3"},
-        {"unknown origin", nullptr, "/p2.mp3"},
-    };
-    for (const Row &row : rows) {
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.name);
         TempRoot folder;
-        server.put("/p1.mp3", track(other));
-        server.put("/p2_192k.mp3", missing);
-        server.put("/p2.mp3", track(wanted));
-        if (row.keptFrom != nullptr)
-            keepPart(folder, "t.mp3", kept, row.keptFrom);
-        else
-            folder.write("t.mp3.part", kept);
-        EXPECT_EQ(downloader.DownloadFile(server.url(row.requested), folder.file("t.mp3")), DownloadOutcome::Saved) << row.name;
-        EXPECT_EQ(folder.read("t.mp3"), bytes(wanted)) << row.name;
-        EXPECT_EQ(folder.allFiles(), QStringList{"t.mp3"}) << row.name;
-        EXPECT_EQ(server.requests().back().path, "/p2.mp3") << row.name;
-        EXPECT_FALSE(server.requests().back().hasHeader("Range")) << row.name;
+        server.put("/t.mp3", row.first);
+        row.attempt(server.url("/t.mp3"), folder.file("t.mp3"));
+        ASSERT_EQ(folder.allFiles(), QStringList{"t.mp3.part"});
+        const qint64 kept = QFileInfo(folder.file("t.mp3.part")).size();
+
+        server.put("/t.mp3", track(body));
+        qint64 firstReported = -1;
+        const QMetaObject::Connection progress = QObject::connect(
+            &downloader, &FileDownloader::downloadProgress, [&](const QString &, qint64 received, qint64 total) {
+                if (firstReported < 0)
+                    firstReported = received;
+                EXPECT_EQ(total, qint64(body.size()));
+            });
+        EXPECT_EQ(downloader.DownloadFile(server.url("/t.mp3"), folder.file("t.mp3")), DownloadOutcome::Saved);
+        QObject::disconnect(progress);
+        EXPECT_EQ(folder.read("t.mp3"), bytes(body));
+        EXPECT_EQ(folder.allFiles(), QStringList{"t.mp3"});
+        EXPECT_TRUE(PartSource(folder.file("t.mp3")).isEmpty());
+        EXPECT_EQ(server.requests().back().header("Range"), "bytes=" + std::to_string(kept) + "-");
+        EXPECT_GT(firstReported, kept);
     }
 }
 

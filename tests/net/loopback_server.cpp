@@ -18,21 +18,29 @@ size_t requestedStart(const httplib::Request &request)
 
 } // namespace
 
-LoopbackServer::LoopbackServer()
+LoopbackServer::LoopbackServer() : server_(std::make_unique<httplib::Server>()), scheme_("http") { start(); }
+
+LoopbackServer::LoopbackServer(X509 *certificate, EVP_PKEY *key)
+    : server_(std::make_unique<httplib::SSLServer>(certificate, key)), scheme_("https")
 {
-    server_.set_keep_alive_timeout(1);
-    server_.set_pre_routing_handler([this](const httplib::Request &request, httplib::Response &) {
+    start();
+}
+
+void LoopbackServer::start()
+{
+    server_->set_keep_alive_timeout(1);
+    server_->set_pre_routing_handler([this](const httplib::Request &request, httplib::Response &) {
         std::lock_guard lock(mutex_);
         requests_.push_back({request.path, request.headers});
         return httplib::Server::HandlerResponse::Unhandled;
     });
-    server_.Get(".*", [this](const httplib::Request &request, httplib::Response &response) {
+    server_->Get(".*", [this](const httplib::Request &request, httplib::Response &response) {
         answer(request, response);
     });
-    port_ = server_.bind_to_any_port("127.0.0.1");
-    thread_ = std::thread([this] { server_.listen_after_bind(); });
+    port_ = server_->bind_to_any_port("127.0.0.1");
+    thread_ = std::thread([this] { server_->listen_after_bind(); });
     // stop() is ignored until the accept loop runs, so a quick test could hang.
-    while (!server_.is_running())
+    while (!server_->is_running())
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
 }
 
@@ -43,7 +51,7 @@ LoopbackServer::~LoopbackServer()
         ending_ = true;
     }
     released_.notify_all();
-    server_.stop();
+    server_->stop();
     thread_.join();
 }
 
@@ -55,7 +63,7 @@ void LoopbackServer::put(const std::string &path, Resource resource)
 
 QString LoopbackServer::url(const std::string &path) const
 {
-    return QStringLiteral("http://127.0.0.1:%1").arg(port_) + QString::fromStdString(path);
+    return QStringLiteral("%1://127.0.0.1:%2").arg(QLatin1String(scheme_)).arg(port_) + QString::fromStdString(path);
 }
 
 std::vector<RecordedRequest> LoopbackServer::requests() const
@@ -90,6 +98,8 @@ void LoopbackServer::answer(const httplib::Request &request, httplib::Response &
     response.status = resource.status;
     if (!resource.location.empty())
         response.set_header("Location", resource.location);
+    if (!resource.setCookie.empty())
+        response.set_header("Set-Cookie", resource.setCookie);
     size_t offset = 0;
     const size_t start = requestedStart(request);
     if (start != std::string::npos && resource.status == 200 && resource.range == RangeAnswer::Honour

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -24,6 +25,7 @@ struct Resource {
     std::string contentType = "audio/mpeg";
     RangeAnswer range = RangeAnswer::Honour;
     std::string location;                    // sent as Location when set
+    std::string setCookie;                   // sent as Set-Cookie when set
     size_t dropAfter = std::string::npos;    // announce the whole body, send this much, hang up
     bool stallAfterFirstBytes = false;       // send a few bytes, then nothing until the test ends
     std::chrono::milliseconds delay{0};      // before the answer starts
@@ -48,6 +50,8 @@ struct RecordedRequest {
 class LoopbackServer {
 public:
     LoopbackServer();
+    // Over TLS, showing the certificate, whose key it holds.
+    LoopbackServer(X509 *certificate, EVP_PKEY *key);
     ~LoopbackServer();
 
     void put(const std::string &path, Resource resource);
@@ -58,11 +62,13 @@ public:
     int requestCount(const std::string &path) const;
 
 private:
+    void start();
     void answer(const httplib::Request &request, httplib::Response &response);
     void sendBody(const Resource &resource, size_t offset, httplib::Response &response);
     void waitUntilReleased();
 
-    httplib::Server server_;
+    std::unique_ptr<httplib::Server> server_;
+    const char *scheme_;
     std::thread thread_;
     int port_ = 0;
     mutable std::mutex mutex_;

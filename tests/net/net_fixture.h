@@ -12,6 +12,7 @@
 #include <QString>
 
 #include <algorithm>
+#include <map>
 #include <optional>
 #include <ostream>
 #include <random>
@@ -28,6 +29,25 @@ inline void PrintTo(DownloadOutcome outcome, std::ostream *out)
 } // namespace tavimo
 
 namespace tavimo::test {
+
+// Sets environment variables for one test and puts the old values back.
+class EnvironmentOverride {
+public:
+    void set(const char *name, const QByteArray &value)
+    {
+        if (!saved_.count(name))
+            saved_[name] = qEnvironmentVariableIsSet(name) ? std::optional(qgetenv(name)) : std::nullopt;
+        value.isNull() ? qunsetenv(name) : qputenv(name, value);
+    }
+    ~EnvironmentOverride()
+    {
+        for (const auto &[name, value] : saved_)
+            value ? qputenv(name.c_str(), *value) : qunsetenv(name.c_str());
+    }
+
+private:
+    std::map<std::string, std::optional<QByteArray>> saved_;
+};
 
 // A loopback server, a fresh download folder, the network object and its
 // downloader.

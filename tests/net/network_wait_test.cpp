@@ -6,8 +6,6 @@
 
 #include <sys/resource.h>
 
-#include <map>
-#include <optional>
 
 namespace tavimo::test {
 namespace {
@@ -38,46 +36,20 @@ Resource stalling(size_t size = 100 * 1024)
     return resource;
 }
 
-// Sets environment variables for one test and puts the old values back.
-class EnvironmentOverride {
-public:
-    void set(const char *name, const QByteArray &value)
-    {
-        if (!saved_.count(name))
-            saved_[name] = qEnvironmentVariableIsSet(name) ? std::optional(qgetenv(name)) : std::nullopt;
-        value.isNull() ? qunsetenv(name) : qputenv(name, value);
-    }
-    ~EnvironmentOverride()
-    {
-        for (const auto &[name, value] : saved_)
-            value ? qputenv(name.c_str(), *value) : qunsetenv(name.c_str());
-    }
-
-private:
-    std::map<std::string, std::optional<QByteArray>> saved_;
-};
-
-// A refused connection ends the wait as failed: empty text, no file, no temporary file.
-TEST_F(NetworkWaitTest, RefusedConnectionFails)
-{
-    const QString base = QStringLiteral("http://127.0.0.1:%1").arg(closedPort());
-    EXPECT_TRUE(http.GetHttpText("UTF-8", base + "/page").isEmpty());
-    EXPECT_EQ(downloader.DownloadFile(base + "/p1_192k.mp3", root.file("t.mp3")), DownloadOutcome::Failed);
-    EXPECT_TRUE(root.allFiles().isEmpty());
-}
-
-// A reply that stops bringing bytes ends the wait after the stall time-out.
-TEST_F(NetworkWaitTest, StalledTransferFails)
+// A reply that stops bringing bytes ends the wait after the stall time-out;
+// waiting for the silent server uses next to no CPU time.
+TEST_F(NetworkWaitTest, StalledTransferFailsQuietly)
 {
     server.put("/stall", stalling());
-    http.setStallTimeout(300);
+    http.setStallTimeout(1000);
+    const double before = cpuSeconds();
     QElapsedTimer clock;
     clock.start();
     EXPECT_TRUE(http.GetHttpText("UTF-8", server.url("/stall")).isEmpty());
     EXPECT_EQ(downloader.DownloadFile(server.url("/stall"), root.file("t.mp3")), DownloadOutcome::Failed);
+    EXPECT_GE(clock.elapsed(), 1800);
     EXPECT_LT(clock.elapsed(), 5000);
-    // The bytes that came stay for a later resume; there is no file under the name.
-    EXPECT_EQ(root.allFiles(), QStringList{"t.mp3.part"});
+    EXPECT_LT(cpuSeconds() - before, 0.3);
 }
 
 // A slow but steady body outlasts the stall time-out many times over: only
@@ -91,19 +63,6 @@ TEST_F(NetworkWaitTest, SteadyTransferLongerThanTheStallTimeOutCompletes)
     http.setStallTimeout(200);
     EXPECT_EQ(downloader.DownloadFile(server.url("/slow.mp3"), root.file("t.mp3")), DownloadOutcome::Saved);
     EXPECT_EQ(root.read("t.mp3"), QByteArray::fromStdString(slow.body));
-}
-
-// Waiting for a silent server uses next to no CPU time.
-TEST_F(NetworkWaitTest, WaitingUsesNoCpu)
-{
-    server.put("/stall", stalling());
-    http.setStallTimeout(3000);
-    const double before = cpuSeconds();
-    QElapsedTimer clock;
-    clock.start();
-    EXPECT_EQ(downloader.DownloadFile(server.url("/stall"), root.file("t.mp3")), DownloadOutcome::Failed);
-    EXPECT_GE(clock.elapsed(), 2500);
-    EXPECT_LT(cpuSeconds() - before, 0.3);
 }
 
 // cancelAll ends a download in progress and every later request at once.
@@ -144,8 +103,9 @@ TEST_F(NetworkWaitTest, CancelAllEndsNestedWaits)
     EXPECT_EQ(ended, (QStringList{"inner", "outer"}));
 }
 
-// Loopback addresses are reached directly even with a proxy in the environment;
-// other hosts go through it.
+// Loopback addresses are reached directly even with a proxy in the
+// environment (which cannot reach this machine's servers); other hosts go
+// through it, and a proxy set on the network object is used for all.
 TEST_F(NetworkWaitTest, ProxyFromTheEnvironment)
 {
     server.put("/page", [] {
@@ -163,6 +123,10 @@ TEST_F(NetworkWaitTest, ProxyFromTheEnvironment)
         ModXmlHttp fresh;
         EXPECT_EQ(fresh.GetHttpText("UTF-8", server.url("/page")), QStringLiteral("direct")) << noProxy.constData();
     }
+    // A proxy set on the network object is used for this machine too.
+    ModXmlHttp deadEnd;
+    deadEnd.setProxy(QString::fromLatin1(deadProxy));
+    EXPECT_TRUE(deadEnd.GetHttpText("UTF-8", server.url("/page")).isEmpty());
 
     const QByteArray liveProxy = QStringLiteral("http://127.0.0.1:%1").arg(server.port()).toUtf8();
     for (const char *name : {"http_proxy", "HTTP_PROXY"})

@@ -1,10 +1,6 @@
 #include "net_fixture.h"
 
-#include "net/cookie_store.h"
-#include "tests/support/cookie_line.h"
 #include <QStringEncoder>
-#include <QTimer>
-#include <QUrl>
 
 namespace tavimo::test {
 namespace {
@@ -22,36 +18,49 @@ Resource page(int status, const std::string &body, const std::string &type = "te
     return resource;
 }
 
-// An error page is returned as text like any other page: the status is not judged.
-TEST_F(PageFetchTest, ErrorPageBodyIsReturned)
-{
-    server.put("/missing", page(404, "<html><h1>404 Not Found</h1></html>"));
-    server.put("/broken", page(500, "<p>oops</p>"));
-    EXPECT_EQ(http.GetHttpText("UTF-8", server.url("/missing")), QStringLiteral("<html><h1>404 Not Found</h1></html>"));
-    EXPECT_EQ(http.GetHttpText("UTF-8", server.url("/broken")), QStringLiteral("<p>oops</p>"));
-}
+struct FetchRow {
+    const char *name;
+    Resource resource; // served at /page
+    const char *charset;
+    QString text;
+    const char *address = nullptr; // fetched instead of /page when set
+};
 
-// A reply without a body is the empty text.
-TEST_F(PageFetchTest, EmptyBodyGivesEmptyText)
+// A page is its body as text in the named character set, matched without
+// regard to case, whatever its status; a redirect is followed to the page it
+// names; addresses other than http and https are never requested.
+TEST_F(PageFetchTest, ReturnsTheBodyAsText)
 {
-    server.put("/empty", page(200, ""));
-    const QString text = http.GetHttpText("UTF-8", server.url("/empty"));
-    EXPECT_TRUE(text.isEmpty());
-    EXPECT_EQ(server.requestCount("/empty"), 1);
-}
-
-// Character-set names match without regard to case; GB18030 pages decode too.
-TEST_F(PageFetchTest, DecodesInTheNamedCharacterSet)
-{
-    server.put("/utf8", page(200, kChinese.toStdString()));
     QStringEncoder toGb18030("GB18030");
-    const QByteArray gb = toGb18030.encode(kChinese);
-    server.put("/gb", page(200, gb.toStdString()));
-
-    for (const char *name : {"UTF-8", "utf-8", "Utf-8"})
-        EXPECT_EQ(http.GetHttpText(name, server.url("/utf8")), kChinese) << name;
-    EXPECT_EQ(http.GetHttpText("GB18030", server.url("/gb")), kChinese);
-    EXPECT_EQ(http.GetHttpText("gb18030", server.url("/gb")), kChinese);
+    const std::string gb = QByteArray(toGb18030.encode(kChinese)).toStdString();
+    Resource moved = page(302, "");
+    moved.location = "/target";
+    server.put("/target", page(200, "arrived"));
+    const FetchRow rows[] = {
+        {"404 page", page(404, "<html><h1>404 Not Found</h1></html>"), "UTF-8", "<html><h1>404 Not Found</h1></html>"},
+        {"500 page", page(500, "<p>oops</p>"), "UTF-8", "<p>oops</p>"},
+        {"empty body", page(200, ""), "UTF-8", ""},
+        {"UTF-8", page(200, kChinese.toStdString()), "UTF-8", kChinese},
+        {"utf-8", page(200, kChinese.toStdString()), "utf-8", kChinese},
+        {"Utf-8", page(200, kChinese.toStdString()), "Utf-8", kChinese},
+        {"GB18030", page(200, gb), "GB18030", kChinese},
+        {"gb18030", page(200, gb), "gb18030", kChinese},
+        {"redirect", moved, "UTF-8", "arrived"},
+        {"local file", page(200, "x"), "UTF-8", "", "file:///etc/hostname"},
+        {"data address", page(200, "x"), "UTF-8", "", "data:,hello"},
+        {"ftp address", page(200, "x"), "UTF-8", "", "ftp://127.0.0.1/x"},
+        {"no address", page(200, "x"), "UTF-8", "", ""},
+        {"no host", page(200, "x"), "UTF-8", "", "http://"},
+        {"not an address", page(200, "x"), "UTF-8", "", "not an address"},
+    };
+    for (const FetchRow &row : rows) {
+        SCOPED_TRACE(row.name);
+        server.put("/page", row.resource);
+        const size_t before = server.requests().size();
+        const QString address = row.address == nullptr ? server.url("/page") : QString::fromUtf8(row.address);
+        EXPECT_EQ(http.GetHttpText(row.charset, address), row.text);
+        EXPECT_EQ(server.requests().size() - before, row.address == nullptr ? 1u + (row.resource.status == 302) : 0u);
+    }
 }
 
 // BytesToText on its own: a byte-order mark is dropped, an unknown name reads as UTF-8.
@@ -78,52 +87,6 @@ TEST_F(PageFetchTest, SendsTheFormContentTypeHeader)
         EXPECT_FALSE(request.hasHeader("Cookie"));
         EXPECT_FALSE(request.hasHeader("Range"));
     }
-}
-
-// A cookie in the shared store goes out with the fetch.
-TEST_F(PageFetchTest, CookiesComeFromTheSharedJar)
-{
-    server.put("/page", page(200, "ok"));
-    http.cookies().insert(CookieLine(QStringLiteral("127.0.0.1"), "session=abc"));
-    http.GetHttpText("UTF-8", server.url("/page"));
-    ASSERT_EQ(server.requests().size(), 1u);
-    EXPECT_EQ(server.requests()[0].header("Cookie"), "session=abc");
-}
-
-// A redirect is followed to the page it names.
-TEST_F(PageFetchTest, FollowsRedirects)
-{
-    Resource moved = page(302, "");
-    moved.location = "/target";
-    server.put("/moved", moved);
-    server.put("/target", page(200, "arrived"));
-    EXPECT_EQ(http.GetHttpText("UTF-8", server.url("/moved")), QStringLiteral("arrived"));
-}
-
-// A click during a fetch runs inside the wait; its own fetch returns first.
-TEST_F(PageFetchTest, HandlersRunInsideTheWaitAndNest)
-{
-    Resource slow = page(200, "outer");
-    slow.delay = std::chrono::milliseconds(400);
-    server.put("/slow", slow);
-    server.put("/fast", page(200, "inner"));
-
-    QStringList finished;
-    QTimer::singleShot(0, &http, [&] {
-        finished.append(http.GetHttpText("UTF-8", server.url("/fast")));
-    });
-    finished.append(http.GetHttpText("UTF-8", server.url("/slow")));
-    EXPECT_EQ(finished, (QStringList{"inner", "outer"}));
-}
-
-// Addresses other than http and https are never requested.
-TEST_F(PageFetchTest, OnlyWebAddressesAreFetched)
-{
-    root.write("secret.txt", "local file");
-    for (const QString &address : {QUrl::fromLocalFile(root.file("secret.txt")).toString(), QStringLiteral("data:,hello"),
-                                   QStringLiteral("ftp://127.0.0.1/x"), QStringLiteral(""), QStringLiteral("http://"),
-                                   QStringLiteral("not an address")})
-        EXPECT_TRUE(http.GetHttpText("UTF-8", address).isEmpty()) << address.toStdString();
 }
 
 } // namespace

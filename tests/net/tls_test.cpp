@@ -3,20 +3,10 @@
 // refused with the system's store.
 #include "net_fixture.h"
 
-#include <openssl/err.h>
 #include <openssl/pem.h>
-#include <openssl/ssl.h>
 #include <openssl/x509v3.h>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
-#include <atomic>
 #include <memory>
-#include <thread>
 
 namespace tavimo::test {
 namespace {
@@ -56,108 +46,38 @@ CertificatePointer Certify(EVP_PKEY *key, const char *name, X509 *issuer, EVP_PK
     return certificate;
 }
 
-// Answers every request on its port with one body, over TLS, one request a
-// connection.
-class TlsServer {
-public:
-    TlsServer(const std::string &body)
-        : authorityKey_(EVP_RSA_gen(2048), EVP_PKEY_free), serverKey_(EVP_RSA_gen(2048), EVP_PKEY_free),
-          authority_(Certify(authorityKey_.get(), "Tavimo Test CA", nullptr, nullptr, true)),
-          certificate_(Certify(serverKey_.get(), "127.0.0.1", authority_.get(), authorityKey_.get(), false)),
-          context_(SSL_CTX_new(TLS_server_method())), body_(body)
-    {
-        SSL_CTX_use_certificate(context_, certificate_.get());
-        SSL_CTX_use_PrivateKey(context_, serverKey_.get());
-        listener_ = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t length = sizeof address;
-        ::bind(listener_, reinterpret_cast<sockaddr *>(&address), length);
-        ::listen(listener_, 8);
-        ::getsockname(listener_, reinterpret_cast<sockaddr *>(&address), &length);
-        port_ = ntohs(address.sin_port);
-        thread_ = std::thread([this] { serve(); });
-    }
-    ~TlsServer()
-    {
-        ending_ = true;
-        thread_.join();
-        ::close(listener_);
-        SSL_CTX_free(context_);
-    }
-
-    QString url(const char *path) const { return QStringLiteral("https://127.0.0.1:%1%2").arg(port_).arg(QLatin1String(path)); }
-
-    // The test authority's certificate as a PEM file.
-    void writeAuthority(const QString &path) const
-    {
-        FILE *file = std::fopen(QFile::encodeName(path).constData(), "w");
-        PEM_write_X509(file, authority_.get());
-        std::fclose(file);
-    }
-
-private:
-    void serve()
-    {
-        while (!ending_) {
-            pollfd ready{listener_, POLLIN, 0};
-            if (::poll(&ready, 1, 50) <= 0)
-                continue;
-            const int connection = ::accept(listener_, nullptr, nullptr);
-            SSL *ssl = SSL_new(context_);
-            SSL_set_fd(ssl, connection);
-            if (SSL_accept(ssl) == 1)
-                answer(ssl);
-            SSL_free(ssl);
-            ::close(connection);
-        }
-    }
-
-    void answer(SSL *ssl)
-    {
-        std::string request;
-        char piece[4096];
-        while (request.find("\r\n\r\n") == std::string::npos) {
-            const int size = SSL_read(ssl, piece, sizeof piece);
-            if (size <= 0)
-                return;
-            request.append(piece, size_t(size));
-        }
-        const std::string reply = "HTTP/1.1 200 OK\r\nContent-Type: audio/mpeg\r\nConnection: close\r\nContent-Length: "
-                                + std::to_string(body_.size()) + "\r\n\r\n" + body_;
-        SSL_write(ssl, reply.data(), int(reply.size()));
-        SSL_shutdown(ssl);
-    }
-
-    KeyPointer authorityKey_;
-    KeyPointer serverKey_;
-    CertificatePointer authority_;
-    CertificatePointer certificate_;
-    SSL_CTX *context_;
-    std::string body_;
-    int listener_ = -1;
-    int port_ = 0;
-    std::atomic<bool> ending_{false};
-    std::thread thread_;
-};
+// The test authority's certificate as a PEM file.
+void WriteAuthority(X509 *authority, const QString &path)
+{
+    FILE *file = std::fopen(QFile::encodeName(path).constData(), "w");
+    PEM_write_X509(file, authority);
+    std::fclose(file);
+}
 
 using TlsTest = NetTest;
 
 TEST_F(TlsTest, TrustsOnlyTheGivenAuthority)
 {
+    const KeyPointer authorityKey(EVP_RSA_gen(2048), EVP_PKEY_free);
+    const KeyPointer serverKey(EVP_RSA_gen(2048), EVP_PKEY_free);
+    const CertificatePointer authority = Certify(authorityKey.get(), "Tavimo Test CA", nullptr, nullptr, true);
+    const CertificatePointer certificate = Certify(serverKey.get(), "127.0.0.1", authority.get(), authorityKey.get(), false);
+    LoopbackServer secure(certificate.get(), serverKey.get());
     const std::string body = trackBytes(300 * 1024);
-    TlsServer server(body);
+    Resource track;
+    track.body = body;
+    secure.put("/t.mp3", track);
+    secure.put("/page", track);
 
-    const DownloadEnd refused = downloadEnd(server.url("/t.mp3"), root.file("refused.mp3"));
+    const DownloadEnd refused = downloadEnd(secure.url("/t.mp3"), root.file("refused.mp3"));
     EXPECT_EQ(refused.outcome, DownloadOutcome::Failed);
     EXPECT_TRUE(refused.reason.contains(QStringLiteral("certificate"), Qt::CaseInsensitive)) << refused.reason.toStdString();
-    EXPECT_TRUE(http.GetHttpText("UTF-8", server.url("/page")).isEmpty());
+    EXPECT_TRUE(http.GetHttpText("UTF-8", secure.url("/page")).isEmpty());
 
-    const QString authority = root.file("authority.pem");
-    server.writeAuthority(authority);
-    http.setCertificateAuthorities(authority);
-    EXPECT_EQ(downloader.DownloadFile(server.url("/t.mp3"), root.file("t.mp3")), DownloadOutcome::Saved);
+    const QString authorityFile = root.file("authority.pem");
+    WriteAuthority(authority.get(), authorityFile);
+    http.setCertificateAuthorities(authorityFile);
+    EXPECT_EQ(downloader.DownloadFile(secure.url("/t.mp3"), root.file("t.mp3")), DownloadOutcome::Saved);
     EXPECT_EQ(root.read("t.mp3"), bytes(body));
     EXPECT_EQ(root.allFiles(), (QStringList{QStringLiteral("authority.pem"), QStringLiteral("t.mp3")}));
 }

@@ -29,106 +29,69 @@ QString albumPage(const QString &rows)
         + rows + QStringLiteral("            </tbody>\n</table>\n</body></html>\n");
 }
 
-Dictionary<> tableOf(std::initializer_list<std::pair<QString, QString>> pairs)
-{
-    Dictionary<> table;
-    for (const auto &[id, title] : pairs)
-        table.Add(id, title);
-    return table;
-}
+using Pairs = QList<std::pair<QString, QString>>;
 
-QList<std::pair<QString, QString>> pairsOf(const Dictionary<> &table)
+Pairs pairsOf(const Dictionary<> &table)
 {
-    QList<std::pair<QString, QString>> pairs;
+    Pairs pairs;
     for (const auto &entry : table)
         pairs.append({entry.first, entry.second});
     return pairs;
 }
 
+struct TrackRowsCase {
+    const char *name;
+    bool artist; // ParseArtistAlbumTracks instead of ParseAlbumTracks
+    QString page;
+    Pairs before; // the table as the previous album left it
+    int matched;
+    Pairs after;
+};
+
 } // namespace
 
-// The pattern is four lines joined by LF with 16, 16 and 24 blanks of indentation.
-TEST(TrackRowPattern, HasTheExactLayout)
+// Rows are read in page order with their titles exactly as written; a
+// listed identifier counts every time it matches but keeps its first title;
+// rows of other shapes do not match. The album table is only added to; the
+// artist table is emptied first, but only when at least one row matched.
+TEST(ParseAlbumTracks, ReadsTrackRowsIntoTheTable)
 {
-    const QStringList lines = QString::fromLatin1(kTrackRowPattern).split('\n');
-    ASSERT_EQ(lines.size(), 4);
-    EXPECT_EQ(lines[0], "<tr>");
-    EXPECT_EQ(lines[1], QString(16, ' ') + "<td>[^\\n]*</td>");
-    EXPECT_EQ(lines[2], QString(16, ' ') + "<td align=\"center\">");
-    EXPECT_EQ(lines[3], QString(24, ' ') + "<a id=\"song-\\d+");
-}
-
-// A realistic album page yields every track in page order, titles exactly as written.
-TEST(ParseAlbumTracks, ReadsARealisticAlbumPage)
-{
-    const QString page = albumPage(trackRow("Don&#39;t Stop", "1001") + trackRow("晴天 <b>live</b>", "1002")
-                                   + trackRow("Intro", "1003"));
-    Dictionary<> tracks;
-    EXPECT_EQ(ParseAlbumTracks(kTrackRowPattern, page, tracks), 3);
-    EXPECT_EQ(tracks.Keys(), QStringList({"1001", "1002", "1003"}));
-    EXPECT_EQ(tracks.Items(), QStringList({"Don&#39;t Stop", "晴天 <b>live</b>", "Intro"}));
-}
-
-// A listed identifier counts every time it matches but keeps its first title.
-TEST(ParseAlbumTracks, DuplicateIdentifiersKeepTheFirstTitle)
-{
-    const QString page = albumPage(trackRow("First", "7") + trackRow("Second", "8") + trackRow("Again", "7"));
-    for (auto parse : {&ParseAlbumTracks, &ParseArtistAlbumTracks}) {
+    const QString realistic = albumPage(trackRow("Don&#39;t Stop", "1001") + trackRow("晴天 <b>live</b>", "1002")
+                                        + trackRow("Intro", "1003"));
+    const QString repeated = albumPage(trackRow("First", "7") + trackRow("Second", "8") + trackRow("Again", "7"));
+    const TrackRowsCase cases[] = {
+        {"realistic page", false, realistic, {}, 3,
+         {{"1001", "Don&#39;t Stop"}, {"1002", "晴天 <b>live</b>"}, {"1003", "Intro"}}},
+        {"repeated identifier", false, repeated, {}, 3, {{"7", "First"}, {"8", "Second"}}},
+        {"repeated identifier, artist", true, repeated, {}, 3, {{"7", "First"}, {"8", "Second"}}},
+        {"other indentation", false, QStringLiteral("<tr>\n               <td>A</td>\n                <td align=\"center\">\n"
+                                                    "                        <a id=\"song-1\">"), {}, 0, {}},
+        {"title over two lines", false, QStringLiteral("<tr>\n                <td>B\nC</td>\n                <td align=\"center\">\n"
+                                                       "                        <a id=\"song-2\">"), {}, 0, {}},
+        {"no digits", false, QStringLiteral("<tr>\n                <td>D</td>\n                <td align=\"center\">\n"
+                                            "                        <a id=\"song-x\">"), {}, 0, {}},
+        {"CR LF line ends", false, QString(trackRow("E", "3")).replace("\n", "\r\n"), {}, 0, {}},
+        {"empty page", false, QString(), {}, 0, {}},
+        {"a row's start only", false, QStringLiteral("<tr>"), {}, 0, {}},
+        // The pattern ignores case, while the title and identifier cuts compare exactly.
+        {"upper-case markup", false, QStringLiteral("<TR>\n                <TD>Loud</td>\n                <TD ALIGN=\"CENTER\">\n"
+                                                    "                        <A ID=\"song-42\">"), {}, 1,
+         {{"42", "<TR>\n                <TD>Loud"}}},
+        {"album, no match", false, albumPage(QString()), {{"5", "Old"}}, 0, {{"5", "Old"}}},
+        {"album, matches", false, albumPage(trackRow("New", "6") + trackRow("Newer", "5")), {{"5", "Old"}}, 2,
+         {{"5", "Old"}, {"6", "New"}}},
+        {"artist, no match", true, albumPage(QString()), {{"5", "Old"}}, 0, {{"5", "Old"}}},
+        {"artist, matches", true, albumPage(trackRow("Newer", "5")), {{"5", "Old"}}, 1, {{"5", "Newer"}}},
+    };
+    for (const TrackRowsCase &row : cases) {
+        SCOPED_TRACE(row.name);
         Dictionary<> tracks;
-        EXPECT_EQ(parse(kTrackRowPattern, page, tracks), 3);
-        EXPECT_EQ(tracks.Keys(), QStringList({"7", "8"}));
-        EXPECT_EQ(tracks.Item("7"), "First");
+        for (const auto &[id, title] : row.before)
+            tracks.Add(id, title);
+        const auto parse = row.artist ? &ParseArtistAlbumTracks : &ParseAlbumTracks;
+        EXPECT_EQ(parse(kTrackRowPattern, row.page, tracks), row.matched);
+        EXPECT_EQ(pairsOf(tracks), row.after);
     }
-}
-
-// Rows with other indentation, a title spread over lines, or no song link do not match.
-TEST(ParseAlbumTracks, IgnoresRowsOfOtherShapes)
-{
-    const QString wrongIndent = QStringLiteral("<tr>\n               <td>A</td>\n                <td align=\"center\">\n"
-                                               "                        <a id=\"song-1\">");
-    const QString titleOnTwoLines = QStringLiteral("<tr>\n                <td>B\nC</td>\n                <td align=\"center\">\n"
-                                                   "                        <a id=\"song-2\">");
-    const QString noDigits = QStringLiteral("<tr>\n                <td>D</td>\n                <td align=\"center\">\n"
-                                            "                        <a id=\"song-x\">");
-    const QString crlfRow = QString(trackRow("E", "3")).replace("\n", "\r\n");
-    for (const QString &page : {wrongIndent, titleOnTwoLines, noDigits, crlfRow, QString(), QStringLiteral("<tr>")}) {
-        Dictionary<> tracks;
-        EXPECT_EQ(ParseAlbumTracks(kTrackRowPattern, page, tracks), 0) << page.toStdString();
-        EXPECT_EQ(tracks.Count(), 0);
-    }
-}
-
-// Without a match the album table keeps what it held; with matches it is added to, not emptied.
-TEST(ParseAlbumTracks, NeverEmptiesTheTable)
-{
-    Dictionary<> tracks = tableOf({{"5", "Old"}});
-    EXPECT_EQ(ParseAlbumTracks(kTrackRowPattern, albumPage(QString()), tracks), 0);
-    EXPECT_EQ(pairsOf(tracks), pairsOf(tableOf({{"5", "Old"}})));
-
-    EXPECT_EQ(ParseAlbumTracks(kTrackRowPattern, albumPage(trackRow("New", "6") + trackRow("Newer", "5")), tracks), 2);
-    EXPECT_EQ(pairsOf(tracks), pairsOf(tableOf({{"5", "Old"}, {"6", "New"}})));
-}
-
-// The artist table is emptied only when at least one row matched.
-TEST(ParseArtistAlbumTracks, EmptiesOnlyWhenRowsMatched)
-{
-    Dictionary<> tracks = tableOf({{"5", "Previous album"}});
-    EXPECT_EQ(ParseArtistAlbumTracks(kTrackRowPattern, albumPage(QString()), tracks), 0);
-    EXPECT_EQ(pairsOf(tracks), pairsOf(tableOf({{"5", "Previous album"}})));
-
-    EXPECT_EQ(ParseArtistAlbumTracks(kTrackRowPattern, albumPage(trackRow("Newer", "5")), tracks), 1);
-    EXPECT_EQ(pairsOf(tracks), pairsOf(tableOf({{"5", "Newer"}})));
-}
-
-// The pattern ignores case, while the title and identifier cuts compare exactly.
-TEST(ParseAlbumTracks, PatternIgnoresCaseButCutsAreExact)
-{
-    Dictionary<> tracks;
-    const QString upperRow = QStringLiteral("<TR>\n                <TD>Loud</td>\n                <TD ALIGN=\"CENTER\">\n"
-                                            "                        <A ID=\"song-42\">");
-    EXPECT_EQ(ParseAlbumTracks(kTrackRowPattern, upperRow, tracks), 1);
-    EXPECT_EQ(tracks.Keys(), QStringList({"42"}));
-    EXPECT_EQ(tracks.Items(), QStringList({"<TR>\n                <TD>Loud"}));
 }
 
 // The first match wins; no match or an invalid pattern gives the empty text.

@@ -32,14 +32,21 @@ QString nestedScript(int levels, const QString &innermost = QStringLiteral("{'re
     return QLatin1Char('[') + script + QLatin1Char(']');
 }
 
+// How a script's evaluation ends.
+enum class Ends { Output, ParserBox, Throws };
+
 struct Case {
     const char *script;
-    const char *output;
+    const char *text; // the output, or the start of the parser's text in its box
+    Ends ends = Ends::Output;
 };
 
 } // namespace
 
-// Each script on a fresh evaluator yields its listed output and shows no box.
+// Each script on a fresh evaluator yields its listed output and shows no box;
+// a text that does not parse shows one "Parser Error" warning with the
+// parser's text and yields nothing; values that no command takes make the
+// call fail with ScriptError.
 TEST(JsonScript, EvaluatesScripts)
 {
     const Case cases[] = {
@@ -74,12 +81,49 @@ TEST(JsonScript, EvaluatesScripts)
         {"[]", ""},
         {"{}", ""},
         {"[{}]", ""},
+        {"[1,2", "Missing ']': ", Ends::ParserBox},
+        {"['a',", "Missing ']': ", Ends::ParserBox},
+        {"hello", "Invalid JSON", Ends::ParserBox},
+        {"", "Invalid JSON", Ends::ParserBox},
+        {"[{'a':tru}]", "Invalid Boolean at position ", Ends::ParserBox},
+        {"[1]", nullptr, Ends::Throws},
+        {"[true]", nullptr, Ends::Throws},
+        {"['ok', false]", nullptr, Ends::Throws},
+        {"[{'set':1}]", nullptr, Ends::Throws},
+        {"[{'beep':null}]", nullptr, Ends::Throws},
+        {"[{'return':true}]", nullptr, Ends::Throws},
+        {"[{'return':{}}]", nullptr, Ends::Throws},
+        {"[{'return':['a']}]", nullptr, Ends::Throws},
+        {"[{'switch':{'case':'a','items':'x'}}]", nullptr, Ends::Throws},
+        {"[{'switch':{'case':'a'}}]", nullptr, Ends::Throws},
+        {"[{'switch':{'case':'a','items':['x']}}]", nullptr, Ends::Throws},
+        {"[{'beep':{'a':null}}]", nullptr, Ends::Throws},
+        {"[{'beep':{'a':{}}}]", nullptr, Ends::Throws},
+        {"[{'beep':{'a':[]}}]", nullptr, Ends::Throws},
+        {"{'a':'b'}", nullptr, Ends::Throws},
+        {"[{'alert':'x'}]", nullptr, Ends::Throws},
+        {"[{'get':['x']}]", nullptr, Ends::Throws},
+        {"[{'get':{'name':null}}]", nullptr, Ends::Throws},
+        {"[{'set':{'name':{},'value':'1'}}]", nullptr, Ends::Throws},
     };
     for (const Case &entry : cases) {
+        SCOPED_TRACE(entry.script);
         RecordingDialogs dialogs;
         cJSONScript script(dialogs);
-        EXPECT_EQ(script.Eval(QString::fromUtf8(entry.script)), QString::fromUtf8(entry.output)) << entry.script;
-        EXPECT_TRUE(dialogs.boxes.isEmpty()) << entry.script;
+        const QString text = QString::fromUtf8(entry.script);
+        if (entry.ends == Ends::Throws) {
+            EXPECT_THROW(script.Eval(text), ScriptError);
+            continue;
+        }
+        EXPECT_EQ(script.Eval(text), entry.ends == Ends::Output ? QString::fromUtf8(entry.text) : QString());
+        if (entry.ends == Ends::Output) {
+            EXPECT_TRUE(dialogs.boxes.isEmpty());
+            continue;
+        }
+        ASSERT_EQ(dialogs.boxes.size(), 1);
+        EXPECT_TRUE(dialogs.boxes[0].text.startsWith(QString::fromUtf8(entry.text)));
+        EXPECT_EQ(dialogs.boxes[0].title, "Parser Error");
+        EXPECT_EQ(dialogs.boxes[0].icon, DialogIcon::Warning);
     }
 }
 
@@ -136,58 +180,6 @@ TEST(JsonScript, EvaluatesOnlyWhatIsNeeded)
     EXPECT_TRUE(dialogs.boxes.isEmpty());
     script.Eval("[{'switch':{'case':'a','default':{'alert':{'message':'d'}},'items':[{'case':'a','return':'1'}]}}]");
     EXPECT_EQ(dialogs.texts(), QStringList({"d"}));
-}
-
-// A text that does not parse shows one "Parser Error" warning with the parser's text and yields nothing.
-TEST(JsonScript, ParseErrorsShowOneWarning)
-{
-    const Case cases[] = { // the script and the start of the parser's text
-        {"[1,2", "Missing ']': "},
-        {"['a',", "Missing ']': "},
-        {"hello", "Invalid JSON"},
-        {"", "Invalid JSON"},
-        {"[{'a':tru}]", "Invalid Boolean at position "},
-    };
-    for (const auto &entry : cases) {
-        RecordingDialogs dialogs;
-        cJSONScript script(dialogs);
-        EXPECT_EQ(script.Eval(QString::fromUtf8(entry.script)), "");
-        ASSERT_EQ(dialogs.boxes.size(), 1) << entry.script;
-        EXPECT_TRUE(dialogs.boxes[0].text.startsWith(QString::fromUtf8(entry.output))) << entry.script;
-        EXPECT_EQ(dialogs.boxes[0].title, "Parser Error");
-        EXPECT_EQ(dialogs.boxes[0].icon, DialogIcon::Warning);
-    }
-}
-
-// Values that no command takes make the call fail with ScriptError.
-TEST(JsonScript, InvalidScriptsThrow)
-{
-    const char *scripts[] = {
-        "[1]",
-        "[true]",
-        "['ok', false]",
-        "[{'set':1}]",
-        "[{'beep':null}]",
-        "[{'return':true}]",
-        "[{'return':{}}]",
-        "[{'return':['a']}]",
-        "[{'switch':{'case':'a','items':'x'}}]",
-        "[{'switch':{'case':'a'}}]",
-        "[{'switch':{'case':'a','items':['x']}}]",
-        "[{'beep':{'a':null}}]",
-        "[{'beep':{'a':{}}}]",
-        "[{'beep':{'a':[]}}]",
-        "{'a':'b'}",
-        "[{'alert':'x'}]",
-        "[{'get':['x']}]",
-        "[{'get':{'name':null}}]",
-        "[{'set':{'name':{},'value':'1'}}]",
-    };
-    for (const char *text : scripts) {
-        RecordingDialogs dialogs;
-        cJSONScript script(dialogs);
-        EXPECT_THROW(script.Eval(QString::fromUtf8(text)), ScriptError) << text;
-    }
 }
 
 // At most 41 evaluations run at once; the 42nd nested one yields the nesting message inside the outer output.

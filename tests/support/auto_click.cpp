@@ -7,6 +7,8 @@
 #include "workflow/liked_page.h"
 
 #include <QCoreApplication>
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
@@ -33,34 +35,21 @@ void AutoClickAlbum(MainForm &form, const QString &address)
     PrintStatusAndEnd(form);
 }
 
-// A single-quoted script literal that cannot end early or close a script tag.
-QString JavaScriptString(const QString &text)
-{
-    QString quoted = QStringLiteral("'");
-    for (const QChar c : text) {
-        if (c == u'\'' || c == u'\\' || c.unicode() < 0x20 || c == u'<')
-            quoted += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
-        else
-            quoted += c;
-    }
-    return quoted + u'\'';
-}
-
 // Types the credentials into the service's sign-in form as a user would.
 void SignInWhenAsked(likedSongsForm &liked, const ServiceHosts &hosts, const QString &credentials)
 {
-    const QString email = credentials.section(u':', 0, 0);
-    const QString password = credentials.section(u':', 1);
-    QObject::connect(liked.WebBrowser1, &WebBrowser::DocumentComplete, &liked,
-                     [&liked, hosts, email, password](const QString &address) {
-                         if (address != LikedSignInAddress(hosts))
-                             return;
-                         liked.WebBrowser1->page()->runJavaScript(
-                             QStringLiteral("document.getElementById('email').value = %1;"
-                                            "document.getElementById('password').value = %2;"
-                                            "document.getElementById('lzform').submit();")
-                                 .arg(JavaScriptString(email), JavaScriptString(password)));
-                     });
+    // The two texts as a JSON array, which reads as a script literal too.
+    const QString values = QString::fromUtf8(
+        QJsonDocument(QJsonArray{credentials.section(u':', 0, 0), credentials.section(u':', 1)}).toJson(QJsonDocument::Compact));
+    QObject::connect(liked.WebBrowser1, &WebBrowser::DocumentComplete, &liked, [&liked, hosts, values](const QString &address) {
+        if (address != LikedSignInAddress(hosts))
+            return;
+        liked.WebBrowser1->page()->runJavaScript(QStringLiteral("(typed => {"
+                                                                "document.getElementById('email').value = typed[0];"
+                                                                "document.getElementById('password').value = typed[1];"
+                                                                "document.getElementById('lzform').submit(); })(%1)")
+                                                     .arg(values));
+    });
 }
 
 void AutoClickLiked(MainForm &form, BrowserWindows &windows, const QString &credentials)

@@ -3,9 +3,9 @@
 #include "app/browser_windows.h"
 #include "app/main_form.h"
 #include "download/file_downloader.h"
-#include "emulator/emulator.h"
 #include "net/mod_xml_http.h"
 #include "tests/support/browser_storage.h"
+#include "tests/support/emulated_service.h"
 #include "tests/support/recording_dialogs.h"
 #include "tests/support/temp_root.h"
 #include "tests/support/wait_until.h"
@@ -20,11 +20,11 @@ namespace tavimo::test {
 
 // The program as the user starts it, against the emulator: the main window,
 // its hand-over to the browser windows, and a download root of its own.
-class BrowserWindowsTest : public ::testing::Test {
+class BrowserWindowsTest : public EmulatedService {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(emulator.start());
+        EmulatedService::SetUp();
         hosts = emulator.hosts();
         storage = FreshBrowserStorage();
         startProgram();
@@ -48,23 +48,11 @@ protected:
         net.reset();
     }
 
-    // Requests whose target starts with the prefix, in arrival order.
-    std::vector<emu::RequestRecord> requests(const std::string &prefix) const
-    {
-        std::vector<emu::RequestRecord> found;
-        for (const emu::RequestRecord &record : emulator.requestLog()) {
-            if (record.target.rfind(prefix, 0) == 0)
-                found.push_back(record);
-        }
-        return found;
-    }
-
     QStringList filesIn(const QString &folder) const
     {
         return QDir(root.file(folder)).entryList(QDir::Files | QDir::Hidden, QDir::Name);
     }
 
-    emu::Emulator emulator;
     ServiceHosts hosts;
     TempRoot root;
     RecordingDialogs dialogs;

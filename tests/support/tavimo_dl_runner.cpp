@@ -10,8 +10,6 @@ constexpr int kRunTimeoutMs = 60000;
 
 } // namespace
 
-void TavimoDlTest::SetUp() { ASSERT_TRUE(emulator.start()); }
-
 void TavimoDlTest::start(QProcess &process, const QStringList &arguments, const tavimo::test::TempRoot &into)
 {
     const ServiceHosts hosts = emulator.hosts();
@@ -42,20 +40,6 @@ RunResult ResultOf(QProcess &process)
     result.out = QString::fromUtf8(process.readAllStandardOutput());
     result.err = QString::fromUtf8(process.readAllStandardError());
     return result;
-}
-
-QString TavimoDlTest::albumAddress(emu::AlbumCase which) const
-{
-    return emulator.hosts().catalogueAddress(QStringLiteral("/subject/") +
-                                             QString::fromStdString(emulator.catalogue().album(which).number) +
-                                             QStringLiteral("/"));
-}
-
-QString TavimoDlTest::artistAddress(emu::ArtistCase which) const
-{
-    return emulator.hosts().catalogueAddress(QStringLiteral("/musician/") +
-                                             QString::fromStdString(emulator.catalogue().artist(which).id) +
-                                             QStringLiteral("/"));
 }
 
 QByteArray TavimoDlTest::servedBytes(const std::string &songId) const

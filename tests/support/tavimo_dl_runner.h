@@ -1,6 +1,6 @@
 #pragma once
 
-#include "emulator/emulator.h"
+#include "support/emulated_service.h"
 #include "support/temp_root.h"
 
 #include <QMap>
@@ -20,22 +20,25 @@ struct RunResult {
 
 // tavimo-dl as a process against an emulator started in the test, downloading
 // into a temporary root.
-class TavimoDlTest : public ::testing::Test {
+class TavimoDlTest : public tavimo::test::EmulatedService {
 protected:
-    void SetUp() override;
-
     // Runs to its end: tavimo-dl --root <root> <arguments>.
     RunResult run(const QStringList &arguments, const tavimo::test::TempRoot &into);
     RunResult run(const QStringList &arguments) { return run(arguments, root); }
     // Starts without waiting.
     void start(QProcess &process, const QStringList &arguments, const tavimo::test::TempRoot &into);
 
-    QString albumAddress(emu::AlbumCase which) const;
-    QString artistAddress(emu::ArtistCase which) const;
+    QString albumAddress(emu::AlbumCase which) const
+    {
+        return EmulatedService::albumAddress(emulator.catalogue().album(which));
+    }
+    QString artistAddress(emu::ArtistCase which) const
+    {
+        return EmulatedService::artistAddress(emulator.catalogue().artist(which));
+    }
     // The MP3 bytes the emulator serves for the track (whichever bit rate it has).
     QByteArray servedBytes(const std::string &songId) const;
 
-    emu::Emulator emulator;
     tavimo::test::TempRoot root;
     // Variables set for the process on top of the test's own environment.
     QMap<QString, QString> environment;

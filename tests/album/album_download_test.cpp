@@ -2,6 +2,7 @@
 #include "download/file_names.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 namespace tavimo {
 namespace {
@@ -9,6 +10,60 @@ namespace {
 using emu::AlbumCase;
 using emu::Fault;
 using emu::FaultKind;
+
+class AlbumPageDownloadTest : public test::WorkflowFixture {
+protected:
+    using WorkflowFixture::runAlbum;
+    void runAlbum(AlbumCase which) { runAlbum(albumAddress(emulator.catalogue().album(which))); }
+
+    static QString folderOf(const emu::Album &album) { return CleanFileName(q(album.title)); }
+};
+
+// An album lands as one folder named after the page title, one file per track,
+// with the status texts in order and the button enabled again.
+TEST_F(AlbumPageDownloadTest, DownloadsEveryTrackIntoTheAlbumFolder)
+{
+    const emu::Album &album = emulator.catalogue().album(AlbumCase::Plain);
+    runAlbum(AlbumCase::Plain);
+
+    QStringList expectedFiles;
+    QStringList expectedStatuses;
+    for (const emu::Track &track : album.tracks) {
+        expectedFiles.append(trackFile(album, track));
+        expectedStatuses.append(QStringLiteral("正在下载:  《") + q(track.title) + QStringLiteral("》 ..."));
+        EXPECT_EQ(root.read(trackFile(album, track)), expectedMp3(track.songId, true));
+    }
+    expectedStatuses.append(QStringLiteral("《") + folderOf(album) + QStringLiteral("》下载完毕!"));
+    expectedFiles.sort();
+    EXPECT_EQ(root.allFiles(), expectedFiles);
+    EXPECT_EQ(view.statuses, expectedStatuses);
+    EXPECT_TRUE(view.messages.isEmpty());
+    EXPECT_EQ(result.end, RunEnd::Done);
+    EXPECT_EQ(result.counts.saved, int(album.tracks.size()));
+    EXPECT_EQ(tables.dictAlbum2.Count(), int(album.tracks.size()));
+}
+
+// A bare number passes the check but is fetched as typed: the title cut
+// reports its error and the status names an empty title.
+TEST_F(AlbumPageDownloadTest, BareNumberFailsWithAnEmptyTitle)
+{
+    runAlbum(q(emulator.catalogue().album(AlbumCase::Plain).number));
+    EXPECT_EQ(view.messageTexts(), QStringList{QStringLiteral("Err:无效的过程调用或参数")});
+    EXPECT_EQ(view.lastStatus(), QStringLiteral("没找到文件,下载《》失败!"));
+    EXPECT_TRUE(QDir(root.path()).isEmpty());
+}
+
+// A page without track rows reports the album title and creates nothing.
+TEST_F(AlbumPageDownloadTest, PageWithoutTrackRowsCreatesNothing)
+{
+    const emu::Album &album = emulator.catalogue().album(AlbumCase::NoTrackRows);
+    runAlbum(AlbumCase::NoTrackRows);
+    EXPECT_EQ(view.lastStatus(), QStringLiteral("没找到文件,下载《") + folderOf(album) + QStringLiteral("》失败!"));
+    EXPECT_EQ(result.end, RunEnd::NothingFound);
+    EXPECT_EQ(result.reason, view.lastStatus());
+    EXPECT_TRUE(QDir(root.path()).isEmpty());
+    EXPECT_EQ(requestsTo("/view/"), 0);
+}
 
 using PlaylistAlbumDownloadTest = test::WorkflowFixture;
 
@@ -57,15 +112,6 @@ TEST_F(PlaylistAlbumDownloadTest, RepliesWithoutTracksOfTheAlbum)
     EXPECT_EQ(view.lastStatus(), kNoTracks);
     EXPECT_TRUE(root.allFiles().isEmpty());
     EXPECT_TRUE(QDir(root.path()).isEmpty());
-}
-
-// A rejected address says "专辑地址输入有误" and sends nothing.
-TEST_F(PlaylistAlbumDownloadTest, RejectsUnusableAddresses)
-{
-    runPlaylist(QStringLiteral("http://elsewhere/subject/1/"));
-    EXPECT_EQ(view.messageTexts(), QStringList{QStringLiteral("专辑地址输入有误")});
-    EXPECT_EQ(result.end, RunEnd::Rejected);
-    EXPECT_TRUE(emulator.requestLog().empty());
 }
 
 } // namespace
