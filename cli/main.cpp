@@ -86,8 +86,10 @@ public:
         TrackDownloads &downloads = options_.list ? static_cast<TrackDownloads &>(listing_) : parallel_;
         CommandSetup setup{hosts, root, net_, downloads, out_, PauseSetting(), showChannel()};
         RunResult result = RunCommand(options_, setup);
-        if (!storageFailure_.isEmpty())
-            result.end = RunEnd::Failed, result.reason = storageFailure_;
+        if (!storageFailure_.isEmpty()) {
+            result.end = RunEnd::Failed;
+            result.reason = storageFailure_;
+        }
         reportFailedTracks(result);
         if (interrupted_)
             out_.error(QStringLiteral("已中断"));
