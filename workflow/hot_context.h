@@ -7,11 +7,6 @@ namespace tavimo {
 
 // Everything the channel workflows work with: the program's network object,
 // hosts, download root and pauses, and the window they report to.
-struct HotContext {
-    const WorkflowContext &app;
-    HotView &view;
-
-    bool stopped() const { return view.isClosed() || app.stopped(); }
-};
+using HotContext = WindowWorkflowContext<HotView>;
 
 } // namespace tavimo

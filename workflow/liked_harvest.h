@@ -7,12 +7,7 @@ namespace tavimo {
 
 // Everything the harvest works with: the program's network object, hosts,
 // download root and main window (for the summary), and its own window.
-struct LikedContext {
-    const WorkflowContext &app;
-    LikedView &view;
-
-    bool stopped() const { return view.isClosed() || app.stopped(); }
-};
+using LikedContext = WindowWorkflowContext<LikedView>;
 
 // Reads the signed-in user's liked list page by page (offsets 0, 15, 30,
 // ...) and downloads every track into the liked folder; ends with the

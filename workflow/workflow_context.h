@@ -54,4 +54,15 @@ struct WorkflowContext {
     }
 };
 
+// A workflow of a window of its own (the hot channels, the liked tracks):
+// the program's context and the window it reports to, which stops the
+// workflow when it closes.
+template <typename View>
+struct WindowWorkflowContext {
+    const WorkflowContext &app;
+    View &view;
+
+    bool stopped() const { return view.isClosed() || app.stopped(); }
+};
+
 } // namespace tavimo
