@@ -17,8 +17,7 @@ namespace {
 // Refuses the command's input with a message of its own.
 RunResult Refuse(const WorkflowContext &context, const QString &message)
 {
-    context.view.showMessage(message, MessageKind::Critical);
-    return RunResult{RunEnd::Rejected, message, {}, {}};
+    return context.refuse(RunTally(context.downloads), message);
 }
 
 // Loads the catalogue into the view; NothingFound when it came back empty.

@@ -38,8 +38,7 @@ RunResult RunWorkflow(const CliOptions &options, const WorkflowContext &context,
     default:
         break;
     }
-    context.view.showMessage(QStringLiteral("此版本不提供该命令"), MessageKind::Critical);
-    return RunResult{RunEnd::Rejected, QStringLiteral("此版本不提供该命令"), {}, {}};
+    return context.refuse(RunTally(context.downloads), QStringLiteral("此版本不提供该命令"));
 }
 
 } // namespace

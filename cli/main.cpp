@@ -11,7 +11,6 @@
 #include "download/file_downloader.h"
 #include "download/parallel_track_downloads.h"
 #include "emulator/emulator.h"
-#include "net/http_reply.h"
 #include "net/mod_xml_http.h"
 
 #include <QCoreApplication>
@@ -137,7 +136,7 @@ private:
     void reportFailedTracks(const RunResult &result)
     {
         for (const FailedTrack &track : result.failedTracks) {
-            if (track.reason != kCancelledReason)
+            if (track.kind != FailureKind::Cancelled)
                 out_.error(QStringLiteral("《%1》下载失败: %2").arg(TitleOf(track.path), track.reason));
         }
     }

@@ -21,7 +21,7 @@ void TrackDownloads::count(const TrackFile &track, const DownloadEnd &end)
     case DownloadOutcome::Failed:
     case DownloadOutcome::Cancelled:
         ++counts_.failed;
-        failures_.append({track.tags.title, track.path, end.reason});
+        failures_.append({track.path, end.reason, end.kind});
         break;
     }
     if (ended_)

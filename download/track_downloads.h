@@ -19,9 +19,9 @@ struct DownloadCounts {
 
 // A track that did not reach the disk, and why.
 struct FailedTrack {
-    QString title;
     QString path;
     QString reason;
+    FailureKind kind;
 };
 
 // Told of each track as it ends, with how.
