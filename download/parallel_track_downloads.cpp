@@ -123,14 +123,12 @@ bool ParallelTrackDownloads::retryLater(const TrackFile &track, const DownloadEn
         const auto held = alive.lock();
         if (!held || !*held)
             return;
+        // A stop during the pause ends the track as any cancelled one.
+        if (abandoned_)
+            return ended(track, {DownloadOutcome::Cancelled, kCancelledReason});
         writing_.remove(track.path);
-        if (abandoned_) {
-            attempts_.remove(track.path);
-            count(track, {DownloadOutcome::Cancelled, kCancelledReason});
-        } else {
-            waiting_.prepend(track);
-            startReady();
-        }
+        waiting_.prepend(track);
+        startReady();
         wake();
     });
     return true;
