@@ -93,11 +93,8 @@ void FileTransfer::attempt()
     writer_ = std::make_unique<PartFileWriter>(partPath, address_, downloader_.resumeEnabled());
     HttpRequest request;
     request.address = address_;
+    request.bufferSize = downloader_.readBufferSize();
     request.maxReceiveSpeed = downloader_.rateLimit();
-    // curl keeps to a limit by pausing between reads: a read much larger than
-    // a fraction of a second's worth arrives as a burst above it.
-    request.bufferSize = request.maxReceiveSpeed > 0 ? std::min(downloader_.readBufferSize(), request.maxReceiveSpeed / 16)
-                                                     : downloader_.readBufferSize();
     if (!writer_->rangeRequest().isEmpty())
         request.headers = {QByteArrayLiteral("Range: ") + writer_->rangeRequest()};
     reply_ = net_.createReply(request, this);

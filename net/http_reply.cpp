@@ -74,12 +74,14 @@ void HttpReply::setOptions(const HttpRequest &request)
     curl_easy_setopt(easy, CURLOPT_WRITEDATA, transfer_);
     curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, &HttpReply::onHead);
     curl_easy_setopt(easy, CURLOPT_HEADERDATA, transfer_);
-    if (request.bufferSize > 0)
-        curl_easy_setopt(easy, CURLOPT_BUFFERSIZE, long(std::clamp<qint64>(request.bufferSize, CURL_MAX_WRITE_SIZE,
-                                                                        CURL_MAX_READ_SIZE)));
     // Paced here rather than by curl's own limit, which lets loopback and
-    // fast links run a third and more above it.
+    // fast links run a third and more above it. Under a limit a read holds
+    // no more than the early allowance, so it cannot arrive as a burst.
     speedLimit_ = request.maxReceiveSpeed;
+    const qint64 bufferSize = speedLimit_ > 0 ? std::min(request.bufferSize, earlyAllowance()) : request.bufferSize;
+    if (bufferSize > 0)
+        curl_easy_setopt(easy, CURLOPT_BUFFERSIZE, long(std::clamp<qint64>(bufferSize, CURL_MAX_WRITE_SIZE,
+                                                                        CURL_MAX_READ_SIZE)));
     if (request.compressed)
         curl_easy_setopt(easy, CURLOPT_ACCEPT_ENCODING, "");
     for (const QByteArray &header : request.headers)
@@ -184,9 +186,7 @@ bool HttpReply::aheadOfLimit(qint64 size)
         return false;
     if (!sinceFirstBody_.isValid())
         sinceFirstBody_.start();
-    // A sixteenth of a second's worth may come early, so reads need not wait
-    // for every single byte.
-    const qint64 allowance = speedLimit_ / 16;
+    const qint64 allowance = earlyAllowance();
     const qint64 due = speedLimit_ * sinceFirstBody_.elapsed() / 1000 + allowance;
     if (takenUnderLimit_ + size <= due) {
         takenUnderLimit_ += size;

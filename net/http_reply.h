@@ -82,6 +82,9 @@ private:
     // Whether a piece of size bytes comes ahead of the receive-speed limit;
     // if so, the transfer resumes once the limit allows it.
     bool aheadOfLimit(qint64 size);
+    // How much may come ahead of the limit: a sixteenth of a second's worth,
+    // so reads need not wait for every single byte.
+    qint64 earlyAllowance() const { return speedLimit_ / 16; }
     void resumeLater(qint64 milliseconds);
     void setOptions(const HttpRequest &request);
 
