@@ -43,6 +43,7 @@ void BrowserForm::closeEvent(QCloseEvent *event)
     if (closed_)
         return;
     closed_ = true;
+    closing_.raise();
     emit closed();
     if (runningWorkflows_ == 0)
         deleteLater();

@@ -1,8 +1,12 @@
 #pragma once
 
+#include "net/stop.h"
+
 #include <QRect>
 #include <QString>
 #include <QWidget>
+
+#include <qcoro/qcorotask.h>
 
 class QLabel;
 
@@ -13,8 +17,8 @@ class WebBrowser;
 
 // What the two browser windows share: a white window with a status line and
 // `WebBrowser1`, and a close that never pulls the window out from under a
-// running workflow. A closed window lets its workflows return at their next
-// wait and deletes itself after the last one.
+// running workflow. Closing the window raises its stop, which ends its
+// workflows' waits at once; it deletes itself after the last one ended.
 class BrowserForm : public QWidget {
     Q_OBJECT
 public:
@@ -25,6 +29,8 @@ public:
 
     void showStatus(const QString &text);
     bool windowClosed() const { return closed_; }
+    // Raised when the window closes.
+    const Stop &closing() const { return closing_; }
 
 signals:
     void statusChanged(const QString &text);
@@ -37,14 +43,18 @@ protected:
     void addStatusAndBrowser(const QString &status, const QRect &statusRect, BrowserProfile &profile);
     virtual void documentComplete(const QString &address) = 0;
 
-    // Runs a workflow that reports to this window.
-    template <typename Work>
-    void runWorkflow(Work work)
-    {
-        ++runningWorkflows_;
-        work();
-        workflowEnded();
-    }
+    // Counts a workflow that reports to this window for as long as it lives,
+    // so the window outlives every one of them.
+    class WorkflowRun {
+    public:
+        explicit WorkflowRun(BrowserForm &form) : form_(form) { ++form_.runningWorkflows_; }
+        ~WorkflowRun() { form_.workflowEnded(); }
+        WorkflowRun(const WorkflowRun &) = delete;
+        WorkflowRun &operator=(const WorkflowRun &) = delete;
+
+    private:
+        BrowserForm &form_;
+    };
     bool workflowRunning() const { return runningWorkflows_ > 0; }
 
     void closeEvent(QCloseEvent *event) override;
@@ -53,6 +63,7 @@ private:
     void workflowEnded();
 
     bool closed_ = false;
+    Stop closing_;
     int runningWorkflows_ = 0;
 };
 

@@ -9,6 +9,7 @@
 #include "download/file_downloader.h"
 #include "emulator/emulator.h"
 #include "net/mod_xml_http.h"
+#include "net/wakeup.h"
 
 #include <QApplication>
 #include <QDir>
@@ -43,6 +44,19 @@ void PrintDownloadedFiles(const QString &root)
     Print(QStringLiteral("downloaded %1 files:").arg(files.size()));
     for (const QString &file : files)
         Print(QStringLiteral("  ") + file);
+}
+
+// Presses the album and the artist button, which run side by side, and
+// lists the files once both runs ended.
+QCoro::Task<> PressButtons(tavimo::MainForm &form, QString root)
+{
+    tavimo::Wakeup ended;
+    QObject::connect(&form, &tavimo::MainForm::runEnded, &ended, &tavimo::Wakeup::notify);
+    form.cmdDown2->click();
+    form.cmdSinger->click();
+    co_await ended.until([&form] { return form.cmdDown2->isEnabled() && form.cmdSinger->isEnabled(); });
+    PrintDownloadedFiles(root);
+    QCoreApplication::exit(0);
 }
 
 } // namespace
@@ -84,13 +98,7 @@ int main(int argc, char **argv)
     tavimo::EndProgramWhenClosed(form);
     form.show();
 
-    if (automatic) {
-        QTimer::singleShot(0, &form, [&form, root] {
-            form.cmdDown2->click();
-            form.cmdSinger->click();
-            PrintDownloadedFiles(root);
-            QCoreApplication::exit(0);
-        });
-    }
+    if (automatic)
+        QTimer::singleShot(0, &form, [&form, root] { PressButtons(form, root); });
     return app.exec();
 }

@@ -69,20 +69,27 @@ void hotForm::documentComplete(const QString &address)
     if (loaderStarted_)
         return;
     loaderStarted_ = true;
-    HotContext context{app_, *this};
-    runWorkflow([&] { LoadHotChannels(context); });
+    loadCatalogue();
 }
 
-void hotForm::cmdDown_Click()
+QCoro::Task<> hotForm::loadCatalogue()
+{
+    const WorkflowRun run(*this);
+    const HotContext context{app_, *this, &closing()};
+    co_await LoadHotChannels(context);
+}
+
+QCoro::Task<> hotForm::cmdDown_Click()
 {
     const int position = LstChannel->selectedItems().isEmpty() ? -1 : LstChannel->currentRow();
     if (position < 0 || position >= channels_.size())
-        return;
+        co_return;
     // A copy: the catalogue may still be growing while the channel downloads.
     const HotChannel channel = channels_.at(position);
     cmdDown->setEnabled(false);
-    HotContext context{app_, *this};
-    runWorkflow([&] { DownloadChannel(context, channel); });
+    const WorkflowRun run(*this);
+    const HotContext context{app_, *this, &closing()};
+    co_await DownloadChannel(context, channel);
     // A closed window is gone from the user's view: nothing to enable.
     if (!windowClosed())
         cmdDown->setEnabled(true);

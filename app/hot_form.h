@@ -32,7 +32,8 @@ public:
 private:
     void Form_Load();
     void documentComplete(const QString &address) override;
-    void cmdDown_Click();
+    QCoro::Task<> loadCatalogue();
+    QCoro::Task<> cmdDown_Click();
     void cmdBack_Click();
 
     WorkflowContext app_;

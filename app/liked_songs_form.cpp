@@ -51,11 +51,17 @@ void likedSongsForm::Form_Load()
 void likedSongsForm::documentComplete(const QString &address)
 {
     // One harvest per window: a repeated notification must not start another
-    // inside the first one's waits.
+    // beside the first one.
     if (!IsLikedPageAddress(app_.hosts, address) || workflowRunning() || windowClosed())
         return;
-    LikedContext context{app_, *this};
-    runWorkflow([&] { HarvestLikedTracks(context); });
+    harvest();
+}
+
+QCoro::Task<> likedSongsForm::harvest()
+{
+    const WorkflowRun run(*this);
+    const LikedContext context{app_, *this, &closing()};
+    co_await HarvestLikedTracks(context);
 }
 
 void likedSongsForm::showProgressLayout()

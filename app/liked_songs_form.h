@@ -24,6 +24,7 @@ public:
 private:
     void Form_Load();
     void documentComplete(const QString &address) override;
+    QCoro::Task<> harvest();
 
     WorkflowContext app_;
 };

@@ -27,20 +27,25 @@ const QColor kAlbumColour(192, 255, 255);
 const QColor kArtistColour(192, 192, 255);
 const QColor kHotColour(255, 255, 192);
 
+} // namespace
+
 // Disables a workflow button for the length of one run and enables it again
 // on every way out of the run.
-class ButtonBusy {
+class MainForm::ButtonBusy {
 public:
-    explicit ButtonBusy(QPushButton *button) : button_(button) { button_->setEnabled(false); }
-    ~ButtonBusy() { button_->setEnabled(true); }
+    ButtonBusy(MainForm &form, QPushButton *button) : form_(form), button_(button) { button_->setEnabled(false); }
+    ~ButtonBusy()
+    {
+        button_->setEnabled(true);
+        emit form_.runEnded();
+    }
     ButtonBusy(const ButtonBusy &) = delete;
     ButtonBusy &operator=(const ButtonBusy &) = delete;
 
 private:
+    MainForm &form_;
     QPushButton *button_;
 };
-
-} // namespace
 
 MainForm::MainForm(const ServiceHosts &hosts, FileDownloader &files, Dialogs &dialogs, const QString &downloadRoot,
                    QWidget *parent)
@@ -127,37 +132,37 @@ void MainForm::connectButtons()
     connect(cmdSinger2, &QPushButton::clicked, this, &MainForm::cmdSinger2_Click);
 }
 
-void MainForm::cmdDown2_Click()
+QCoro::Task<> MainForm::cmdDown2_Click()
 {
-    ButtonBusy busy(cmdDown2);
-    DownloadAlbumByPage(context_, txtAlbumID->text());
+    ButtonBusy busy(*this, cmdDown2);
+    co_await DownloadAlbumByPage(context_, txtAlbumID->text());
 }
 
-void MainForm::cmdDown_Click()
+QCoro::Task<> MainForm::cmdDown_Click()
 {
-    ButtonBusy busy(cmdDown);
-    DownloadAlbumByPlaylist(context_, txtAlbumID->text());
+    ButtonBusy busy(*this, cmdDown);
+    co_await DownloadAlbumByPlaylist(context_, txtAlbumID->text());
 }
 
-void MainForm::cmdSinger_Click()
+QCoro::Task<> MainForm::cmdSinger_Click()
 {
-    ButtonBusy busy(cmdSinger);
-    DownloadArtistByPage(context_, txtSingerID->text());
+    ButtonBusy busy(*this, cmdSinger);
+    co_await DownloadArtistByPage(context_, txtSingerID->text());
 }
 
-void MainForm::cmdSinger2_Click()
+QCoro::Task<> MainForm::cmdSinger2_Click()
 {
     // The artist button's disabled state is the sign of a running artist download.
     if (!cmdSinger->isEnabled()) {
-        showMessage(QStringLiteral("请先等待上一个操作完成"), MessageKind::Information);
-        return;
+        co_await showMessage(QStringLiteral("请先等待上一个操作完成"), MessageKind::Information);
+        co_return;
     }
-    ButtonBusy busy(cmdSinger2);
-    const FoundArtist found = FindArtist(context_, txtSingerName->text());
+    ButtonBusy busy(*this, cmdSinger2);
+    const FoundArtist found = co_await FindArtist(context_, txtSingerName->text());
     if (found.address.isEmpty())
-        return;
+        co_return;
     txtSingerID->setText(found.address);
-    cmdSinger_Click();
+    co_await cmdSinger_Click();
 }
 
 void MainForm::setExamples(const QString &albumAddress, const QString &artistAddress, const QString &artistName)
@@ -177,10 +182,10 @@ void MainForm::setStatus(const QString &text)
     emit statusChanged(text);
 }
 
-void MainForm::showMessage(const QString &text, MessageKind kind)
+QCoro::Task<> MainForm::showMessage(QString text, MessageKind kind)
 {
     if (!closing_)
-        dialogs_.messageBox(text, kCaption, kind == MessageKind::Critical ? DialogIcon::Critical : DialogIcon::Information);
+        co_await dialogs_.messageBox(text, kCaption, kind == MessageKind::Critical ? DialogIcon::Critical : DialogIcon::Information);
 }
 
 void MainForm::closeEvent(QCloseEvent *event)

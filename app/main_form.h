@@ -20,8 +20,8 @@ class ModXmlHttp;
 
 // The start-up window: one group per source of tracks, the status line, and
 // the album and artist workflows run from its buttons. Each button's handler
-// reads its text box, keeps the button disabled for the run and calls the
-// workflow.
+// reads its text box, starts the workflow's task and keeps the button
+// disabled until that task ends; other buttons stay usable meanwhile.
 class MainForm final : public QWidget, public MainView {
     Q_OBJECT
 public:
@@ -40,7 +40,7 @@ public:
 
     // MainView
     void setStatus(const QString &text) override;
-    void showMessage(const QString &text, MessageKind kind) override;
+    QCoro::Task<> showMessage(QString text, MessageKind kind) override;
 
     // The example inputs the text boxes start with.
     void setExamples(const QString &albumAddress, const QString &artistAddress, const QString &artistName);
@@ -63,6 +63,9 @@ signals:
     void likedSongsRequested();
     void hotChannelsRequested();
     void statusChanged(const QString &text);
+    // A workflow started from one of the buttons ended; its button is
+    // enabled again.
+    void runEnded();
     // Emitted once when the window closes; the program ends on it.
     void closed();
 
@@ -70,14 +73,16 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    class ButtonBusy;
+
     void Form_Load();
     void buildFrames();
     void buildStatusLine();
     void connectButtons();
-    void cmdDown2_Click();
-    void cmdDown_Click();
-    void cmdSinger_Click();
-    void cmdSinger2_Click();
+    QCoro::Task<> cmdDown2_Click();
+    QCoro::Task<> cmdDown_Click();
+    QCoro::Task<> cmdSinger_Click();
+    QCoro::Task<> cmdSinger2_Click();
 
     ServiceHosts hosts_;
     ModXmlHttp &net_;

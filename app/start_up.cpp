@@ -7,15 +7,14 @@
 
 namespace tavimo {
 
-void ReportMissingDownloadRoot(Dialogs &dialogs, const QString &triedFolder)
+QCoro::Task<> ReportMissingDownloadRoot(Dialogs &dialogs, QString triedFolder)
 {
-    dialogs.messageBox(QStringLiteral("无法创建下载文件夹: ") + triedFolder, MainForm::kCaption,
+    co_await dialogs.messageBox(QStringLiteral("无法创建下载文件夹: ") + triedFolder, MainForm::kCaption,
                        DialogIcon::Critical);
 }
 
 void EndProgramWhenClosed(MainForm &form)
 {
-    // exit() leaves every running event loop, the waits nested in a workflow too.
     QObject::connect(&form, &MainForm::closed, qApp, [] { QCoreApplication::exit(0); });
 }
 

@@ -2,15 +2,19 @@
 
 #include <QString>
 
+#include <qcoro/qcorotask.h>
+
 namespace tavimo {
 
 class Dialogs;
 class MainForm;
 
-// Says in an error box that no download root could be created.
-void ReportMissingDownloadRoot(Dialogs &dialogs, const QString &triedFolder);
+// Says in an error box that no download root could be created; the task
+// ends when the box is dismissed.
+QCoro::Task<> ReportMissingDownloadRoot(Dialogs &dialogs, QString triedFolder);
 
-// Ends the program as soon as the main window closes, abandoning any wait.
+// Ends the program as soon as the main window closes: every wait was ended
+// by the window's close, and the event loop ends.
 void EndProgramWhenClosed(MainForm &form);
 
 } // namespace tavimo

@@ -2,6 +2,9 @@
 
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QPointer>
+
+#include <qcoro/qcorosignal.h>
 
 namespace tavimo {
 
@@ -20,21 +23,36 @@ QMessageBox::Icon BoxIcon(DialogIcon icon)
     return QMessageBox::Information;
 }
 
-} // namespace
-
-void WidgetDialogs::messageBox(const QString &text, const QString &title, DialogIcon icon)
+// Opens the box modal and waits for it to be dismissed; the box is deleted
+// later, so what it holds can still be read.
+QCoro::Task<> Dismissed(QDialog *box)
 {
-    QMessageBox box(BoxIcon(icon), title, text, QMessageBox::Ok, parent_);
-    // Texts may carry titles from service pages; never render them as markup.
-    box.setTextFormat(Qt::PlainText);
-    box.exec();
+    const QPointer<QDialog> held(box);
+    box->setWindowModality(Qt::ApplicationModal);
+    box->open();
+    co_await qCoro(box, &QDialog::finished);
+    if (held)
+        held->deleteLater();
 }
 
-QString WidgetDialogs::inputBox(const QString &prompt, const QString &title, const QString &defaultText)
+} // namespace
+
+QCoro::Task<> WidgetDialogs::messageBox(QString text, QString title, DialogIcon icon)
 {
-    bool accepted = false;
-    const QString text = QInputDialog::getText(parent_, title, prompt, QLineEdit::Normal, defaultText, &accepted);
-    return accepted ? text : QString();
+    auto *box = new QMessageBox(BoxIcon(icon), title, text, QMessageBox::Ok, parent_);
+    // Texts may carry titles from service pages; never render them as markup.
+    box->setTextFormat(Qt::PlainText);
+    co_await Dismissed(box);
+}
+
+QCoro::Task<QString> WidgetDialogs::inputBox(QString prompt, QString title, QString defaultText)
+{
+    const QPointer<QInputDialog> box = new QInputDialog(parent_);
+    box->setWindowTitle(title);
+    box->setLabelText(prompt);
+    box->setTextValue(defaultText);
+    co_await Dismissed(box);
+    co_return box && box->result() == QDialog::Accepted ? box->textValue() : QString();
 }
 
 } // namespace tavimo

@@ -6,14 +6,15 @@ class QWidget;
 
 namespace tavimo {
 
-// The real modal boxes: QMessageBox for messages, QInputDialog for input.
+// The real boxes: QMessageBox for messages, QInputDialog for input, each
+// opened modal to its parent and awaited, never run in a loop of its own.
 class WidgetDialogs final : public Dialogs {
 public:
     explicit WidgetDialogs(QWidget *parent = nullptr) : parent_(parent) {}
     void setParent(QWidget *parent) { parent_ = parent; }
 
-    void messageBox(const QString &text, const QString &title, DialogIcon icon) override;
-    QString inputBox(const QString &prompt, const QString &title, const QString &defaultText) override;
+    QCoro::Task<> messageBox(QString text, QString title, DialogIcon icon) override;
+    QCoro::Task<QString> inputBox(QString prompt, QString title, QString defaultText) override;
 
 private:
     QWidget *parent_;

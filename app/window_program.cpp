@@ -7,6 +7,8 @@
 #include <QApplication>
 #include <QStandardPaths>
 
+#include <optional>
+
 namespace tavimo {
 
 WindowProgram::WindowProgram(const QString &downloadRoot)
@@ -17,23 +19,36 @@ WindowProgram::WindowProgram(const QString &downloadRoot)
     EndProgramWhenClosed(form_);
 }
 
-int RunWindowProgram(int argc, char **argv, const std::function<void(WindowProgram &)> &shown)
-{
-    BrowserProfile::PrepareEnvironment();
-    QApplication app(argc, argv);
+namespace {
 
+// The download root (after the error box, when the usual one cannot be
+// made), then the program shown.
+QCoro::Task<> ShowProgram(std::optional<WindowProgram> &program, std::function<void(WindowProgram &)> shown)
+{
     QString root = DefaultDownloadRoot();
     if (root.isEmpty()) {
         const QString tried = QStandardPaths::writableLocation(QStandardPaths::MusicLocation) + QStringLiteral("/TavimoFM");
         WidgetDialogs dialogs;
-        ReportMissingDownloadRoot(dialogs, tried);
+        co_await ReportMissingDownloadRoot(dialogs, tried);
         root = QCoreApplication::applicationDirPath();
     }
-
-    WindowProgram program(root);
-    program.form().show();
+    program.emplace(root);
+    program->form().show();
     if (shown)
-        shown(program);
+        shown(*program);
+}
+
+} // namespace
+
+int RunWindowProgram(int argc, char **argv, const std::function<void(WindowProgram &)> &shown)
+{
+    BrowserProfile::PrepareEnvironment();
+    QApplication app(argc, argv);
+    // The program ends when its main window closes, not with the error box
+    // that may come before it.
+    app.setQuitOnLastWindowClosed(false);
+    std::optional<WindowProgram> program;
+    ShowProgram(program, shown);
     return app.exec();
 }
 

@@ -18,13 +18,13 @@ int main(int argc, char **argv)
     }
     tavimo::ModXmlHttp net;
     net.setStallTimeout(60000);
-    net.GetHttpText(QStringLiteral("utf-8"), QString::fromLocal8Bit(argv[1]));
+    QCoro::waitFor(net.GetHttpText(QStringLiteral("utf-8"), QString::fromLocal8Bit(argv[1])));
     const QString url = QString::fromLocal8Bit(argv[2]);
 
     QElapsedTimer wall;
     wall.start();
     const double cpuBefore = tavimo::bench::ProcessCpuSeconds();
-    const QString text = net.GetHttpText(QStringLiteral("utf-8"), url);
+    const QString text = QCoro::waitFor(net.GetHttpText(QStringLiteral("utf-8"), url));
     const double cpu = tavimo::bench::ProcessCpuSeconds() - cpuBefore;
     std::printf("%.4f %.3f %lld\n", cpu, wall.elapsed() / 1000.0, static_cast<long long>(text.size()));
     return text.isEmpty() ? 1 : 0;

@@ -23,11 +23,12 @@ namespace {
 // Message boxes would stop the run; the benchmark only notes them.
 class SilentDialogs : public tavimo::Dialogs {
 public:
-    void messageBox(const QString &text, const QString &, tavimo::DialogIcon) override
+    QCoro::Task<> messageBox(QString text, QString, tavimo::DialogIcon) override
     {
         std::fprintf(stderr, "message: %s\n", text.toUtf8().constData());
+        co_return;
     }
-    QString inputBox(const QString &, const QString &, const QString &) override { return QString(); }
+    QCoro::Task<QString> inputBox(QString, QString, QString) override { co_return QString(); }
 };
 
 // Records the longest time between two ticks of a 10 ms timer.
@@ -93,12 +94,14 @@ int main(int argc, char **argv)
 
     Heartbeat heartbeat;
     QElapsedTimer run;
+    QObject::connect(&form, &tavimo::MainForm::runEnded, &form, [&] {
+        heartbeat.stop();
+        QCoreApplication::exit(0);
+    });
     QTimer::singleShot(100, &form, [&] {
         run.start();
         heartbeat.start();
         form.cmdDown2->click();
-        heartbeat.stop();
-        QCoreApplication::exit(0);
     });
     app.exec();
     std::printf("%lld %d %d %.2f\n", static_cast<long long>(heartbeat.maxGapMs()), heartbeat.beats(),

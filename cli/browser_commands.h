@@ -9,10 +9,10 @@
 namespace tavimo::cli {
 
 // The hot-channel list on standard output, one channel download, and the
-// liked-track harvest, each with its result.
-RunResult RunChannels(const WorkflowContext &context, ConsoleOutput &out,
-                      const std::function<void(const HotChannel &)> &show);
-RunResult RunChannel(const QString &id, const WorkflowContext &context, ConsoleOutput &out);
-RunResult RunLiked(const QString &cookiesFile, const WorkflowContext &context, ConsoleOutput &out);
+// liked-track harvest, each a task of its result.
+QCoro::Task<RunResult> RunChannels(const WorkflowContext &context, ConsoleOutput &out,
+                                   std::function<void(const HotChannel &)> show);
+QCoro::Task<RunResult> RunChannel(QString id, const WorkflowContext &context, ConsoleOutput &out);
+QCoro::Task<RunResult> RunLiked(QString cookiesFile, const WorkflowContext &context, ConsoleOutput &out);
 
 } // namespace tavimo::cli

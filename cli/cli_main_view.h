@@ -11,12 +11,13 @@ public:
     explicit CliMainView(ConsoleOutput &out) : out_(out) {}
 
     void setStatus(const QString &text) override { out_.status(text); }
-    void showMessage(const QString &text, MessageKind kind) override
+    QCoro::Task<> showMessage(QString text, MessageKind kind) override
     {
         if (kind == MessageKind::Critical)
             out_.error(text);
         else
             out_.notice(text);
+        co_return;
     }
 
 private:

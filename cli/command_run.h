@@ -23,11 +23,12 @@ struct CommandSetup {
     TrackDownloads &downloads;
     ConsoleOutput &out;
     int pauseMs = -1; // the workflows' own pauses when negative
+    int pagesAhead = 1; // pages asked for ahead of the tracks handed over
     // Shows one channel of the catalogue the channels command lists.
     std::function<void(const HotChannel &)> showChannel;
 };
 
-// Runs the workflow of one command to its end; its result.
-RunResult RunCommand(const CliOptions &options, CommandSetup &setup);
+// A task that runs the workflow of one command to its end; its result.
+QCoro::Task<RunResult> RunCommand(const CliOptions &options, CommandSetup &setup);
 
 } // namespace tavimo::cli

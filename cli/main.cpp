@@ -15,10 +15,7 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
-#include <QTimer>
-
 #include <cstdio>
-#include <cstdlib>
 #include <optional>
 #include <unistd.h>
 
@@ -27,8 +24,6 @@ using namespace tavimo::cli;
 
 namespace {
 
-// How long a stop may take to unwind before the process ends regardless.
-constexpr int kStopGraceMs = 500;
 constexpr int kFirstRetryPauseMs = 1000;
 
 // The built-in host names, answered by the emulator through its proxy port.
@@ -80,11 +75,14 @@ public:
         QObject::connect(&stops_, &StopSignals::stopRequested, &net, [this](int) { stopForSignal(); });
     }
 
-    int run(const ServiceHosts &hosts, const QString &root)
+    // A task of the run's exit status, once every file of the run has its
+    // final name (or kept its ".part" after a stop).
+    QCoro::Task<int> run(ServiceHosts hosts, QString root)
     {
         TrackDownloads &downloads = options_.list ? static_cast<TrackDownloads &>(listing_) : parallel_;
-        CommandSetup setup{hosts, root, net_, downloads, out_, PauseSetting(), showChannel()};
-        RunResult result = RunCommand(options_, setup);
+        CommandSetup setup{hosts, root, net_, downloads, out_, PauseSetting(), options_.jobs, showChannel()};
+        RunResult result = co_await RunCommand(options_, setup);
+        co_await downloads.finish();
         if (!storageFailure_.isEmpty()) {
             result.end = RunEnd::Failed;
             result.reason = storageFailure_;
@@ -96,7 +94,7 @@ public:
         const int status = ExitStatus(result, interrupted_);
         if (json_)
             json_->summary(result, status);
-        return status;
+        co_return status;
     }
 
 private:
@@ -163,16 +161,13 @@ private:
         parallel_.abandon();
     }
 
+    // Every wait of the run ends at once, its pauses too: the transfers in
+    // flight keep their ".part", whole bodies still take their names.
     void stopForSignal()
     {
         interrupted_ = true;
         net_.cancelAll();
         parallel_.abandon();
-        // A workflow in one of its pauses sees the stop only when the pause ends.
-        QTimer::singleShot(kStopGraceMs, [this] {
-            out_.error(QStringLiteral("已中断"));
-            std::_Exit(kExitInterrupted);
-        });
     }
 
     const CliOptions &options_;
@@ -220,5 +215,10 @@ int main(int argc, char **argv)
         out.error(QStringLiteral("无法使用下载文件夹: ") + options.root);
         return kExitRejected;
     }
-    return CommandRun(options, out, net, files).run(hosts, root);
+    CommandRun run(options, out, net, files);
+    // Queued: a run refused before its first wait ends before the loop runs.
+    QCoro::connect(run.run(hosts, root), &app, [&app](int status) {
+        QMetaObject::invokeMethod(&app, [status] { QCoreApplication::exit(status); }, Qt::QueuedConnection);
+    });
+    return app.exec();
 }

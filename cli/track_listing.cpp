@@ -4,12 +4,13 @@
 
 namespace tavimo::cli {
 
-void TrackListing::download(const TrackFile &track)
+QCoro::Task<> TrackListing::download(TrackFile track)
 {
     const bool present = QFileInfo::exists(track.path);
     ++listed_;
     present_ += present ? 1 : 0;
     shown_(track, present);
+    co_return;
 }
 
 } // namespace tavimo::cli

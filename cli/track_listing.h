@@ -14,8 +14,9 @@ public:
     using Shown = std::function<void(const TrackFile &track, bool present)>;
     explicit TrackListing(Shown shown) : shown_(std::move(shown)) {}
 
-    void download(const TrackFile &track) override;
-    void finish() override {}
+    QCoro::Task<> download(TrackFile track) override;
+    QCoro::Task<> whenEnded(QStringList) override { co_return; }
+    QCoro::Task<> finish() override { co_return; }
     void prepareFolder(const QString &) override {}
 
     int listed() const { return listed_; }

@@ -1,9 +1,7 @@
 #include "download/file_downloader.h"
 
 #include "download/file_transfer.h"
-
-#include <QEventLoop>
-#include <QPointer>
+#include "net/wakeup.h"
 
 #include <algorithm>
 #include <optional>
@@ -42,20 +40,16 @@ void FileDownloader::StartTrackDownload(const TrackFile &track, DownloadDone don
     startTransfer(track.url, track.path, std::move(done), std::move(transferred), track.tags);
 }
 
-DownloadOutcome FileDownloader::DownloadFile(const QString &url, const QString &path)
+QCoro::Task<DownloadOutcome> FileDownloader::DownloadFile(QString url, QString path)
 {
     std::optional<DownloadOutcome> outcome;
-    QEventLoop loop;
-    QPointer<FileTransfer> transfer = startTransfer(url, path, [&](const DownloadEnd &end) {
+    Wakeup ended;
+    startTransfer(url, path, [&outcome, &ended](const DownloadEnd &end) {
         outcome = end.outcome;
-        loop.quit();
+        ended.notify();
     });
-    if (!outcome)
-        loop.exec();
-    // The loop also ends when the application quits; the transfer ends with it.
-    if (!outcome && transfer)
-        transfer->cancel();
-    return outcome.value_or(DownloadOutcome::Cancelled);
+    co_await ended.until([&outcome] { return outcome.has_value(); });
+    co_return *outcome;
 }
 
 void FileDownloader::setReadBufferSize(qint64 bytes)

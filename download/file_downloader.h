@@ -10,6 +10,8 @@
 
 #include <algorithm>
 
+#include <qcoro/qcorotask.h>
+
 namespace tavimo {
 
 class FileTransfer;
@@ -24,19 +26,19 @@ class FileDownloader : public QObject {
 public:
     explicit FileDownloader(ModXmlHttp &net, QObject *parent = nullptr);
     // Cancels the downloads in progress; a file being committed still gets
-    // its name first. Must not run inside one of its own waits.
+    // its name first. The tasks waiting on it must have ended.
     ~FileDownloader() override;
 
     ModXmlHttp &network() const { return net_; }
 
-    // Fetches url into path unless a file is already there. The body is
-    // streamed into a temporary file beside path and renamed into place only
-    // when the transfer completed; a body that does not start like an MP3
-    // file is an error reply. Falls back once from "_192k".
-    DownloadOutcome DownloadFile(const QString &url, const QString &path);
+    // A task that fetches url into path unless a file is already there. The
+    // body is streamed into a temporary file beside path and renamed into
+    // place only when the transfer completed; a body that does not start like
+    // an MP3 file is an error reply. Falls back once from "_192k".
+    QCoro::Task<DownloadOutcome> DownloadFile(QString url, QString path);
 
-    // DownloadFile without the wait, so several run at once on one event
-    // loop: returns at once, and done is called exactly once with the
+    // DownloadFile without a task, for a scheduler of its own: returns at
+    // once, and done is called exactly once with the
     // outcome and the reason of a failure (at once when nothing needs
     // fetching). cancelAll() ends it.
     // transferred, when given, is called once the network part is over:

@@ -3,7 +3,6 @@
 #include "download/file_downloader.h"
 #include "net/http_reply.h"
 
-#include <QEventLoop>
 #include <QTimer>
 
 #include <algorithm>
@@ -27,31 +26,46 @@ ParallelTrackDownloads::ParallelTrackDownloads(FileDownloader &files, int jobs)
 
 ParallelTrackDownloads::~ParallelTrackDownloads() { *alive_ = false; }
 
-void ParallelTrackDownloads::download(const TrackFile &track)
+QCoro::Task<> ParallelTrackDownloads::download(TrackFile track)
 {
     if (abandoned_) {
         count(track, {DownloadOutcome::Cancelled, kCancelledReason});
-        return;
+        co_return;
     }
     waiting_.append(track);
     startReady();
-    // Returns when a job is free for the next track: with one job, once this
+    // Ends when a job is free for the next track: with one job, once this
     // track's transfer is over.
-    waitUntil([this] { return waiting_.size() + transferring_ < jobs_; });
+    co_await changed_.until([this] { return abandoned_ || waiting_.size() + transferring_ < jobs_; });
 }
 
-void ParallelTrackDownloads::finish()
+QCoro::Task<> ParallelTrackDownloads::whenEnded(QStringList paths)
 {
-    waitUntil([this] { return waiting_.isEmpty() && writing_.isEmpty(); });
+    const auto ended = [this, &paths] {
+        return std::none_of(paths.cbegin(), paths.cend(), [this](const QString &path) {
+            return writing_.contains(path) ||
+                   std::any_of(waiting_.cbegin(), waiting_.cend(), [&path](const TrackFile &t) { return t.path == path; });
+        });
+    };
+    co_await changed_.until(ended);
+}
+
+QCoro::Task<> ParallelTrackDownloads::finish()
+{
+    // After abandon() too: the transfers in flight end (cancelled, or
+    // committed when their body was whole) before the run may end.
+    co_await changed_.until([this] { return waiting_.isEmpty() && writing_.isEmpty(); });
 }
 
 void ParallelTrackDownloads::abandon()
 {
     abandoned_ = true;
-    for (const TrackFile &track : std::as_const(waiting_))
+    for (const TrackFile &track : std::exchange(waiting_, {}))
         count(track, {DownloadOutcome::Cancelled, kCancelledReason});
-    waiting_.clear();
-    wake();
+    // A stop during a retry's pause ends the track as any cancelled one.
+    while (!retryPauses_.empty())
+        retryNow(retryPauses_.begin()->first);
+    changed_.notify();
 }
 
 void ParallelTrackDownloads::startReady()
@@ -87,7 +101,7 @@ void ParallelTrackDownloads::transferred()
     --transferring_;
     if (!abandoned_)
         startReady();
-    wake();
+    changed_.notify();
 }
 
 void ParallelTrackDownloads::setRetries(int retries, int firstPauseMs)
@@ -107,52 +121,39 @@ void ParallelTrackDownloads::ended(const TrackFile &track, const DownloadEnd &en
         storageFailed_(end.reason);
     if (!abandoned_)
         startReady();
-    wake();
+    changed_.notify();
 }
 
 // The path stays claimed during the pause, so no other track takes it and
-// finish() waits for the retry.
+// whenEnded() waits for the retry.
 bool ParallelTrackDownloads::retryLater(const TrackFile &track, const DownloadEnd &end)
 {
     if (end.kind != FailureKind::Transient || abandoned_ || attempts_.value(track.path) >= retries_)
         return false;
     const int attempt = ++attempts_[track.path];
-    const int pauseMs = firstRetryPauseMs_ * std::min(1 << (attempt - 1), 4);
-    std::weak_ptr<bool> alive = alive_;
-    QTimer::singleShot(pauseMs, [this, alive, track] {
-        const auto held = alive.lock();
-        if (!held || !*held)
-            return;
-        // A stop during the pause ends the track as any cancelled one.
-        if (abandoned_)
-            return ended(track, {DownloadOutcome::Cancelled, kCancelledReason});
-        writing_.remove(track.path);
-        waiting_.prepend(track);
-        startReady();
-        wake();
-    });
+    auto *pause = new QTimer(&changed_);
+    pause->setSingleShot(true);
+    retryPauses_.emplace(pause, track);
+    QObject::connect(pause, &QTimer::timeout, &changed_, [this, pause] { retryNow(pause); });
+    pause->start(firstRetryPauseMs_ * std::min(1 << (attempt - 1), 4));
     return true;
 }
 
-void ParallelTrackDownloads::wake()
+void ParallelTrackDownloads::retryNow(QTimer *pause)
 {
-    if (loop_ != nullptr)
-        loop_->quit();
-}
-
-void ParallelTrackDownloads::waitUntil(const std::function<bool()> &done)
-{
-    // Each change quits the loop; the condition is checked again after it.
-    while (!done() && !abandoned_) {
-        QEventLoop loop;
-        QEventLoop *outer = loop_;
-        loop_ = &loop;
-        loop.exec();
-        loop_ = outer;
-    }
-    // A wait that ran inside another one (a second workflow started from a
-    // handler) took the changes meant for it; it checks its condition again.
-    wake();
+    const auto found = retryPauses_.find(pause);
+    if (found == retryPauses_.end())
+        return;
+    const TrackFile track = found->second;
+    retryPauses_.erase(found);
+    pause->stop();
+    pause->deleteLater();
+    if (abandoned_)
+        return ended(track, {DownloadOutcome::Cancelled, kCancelledReason});
+    writing_.remove(track.path);
+    waiting_.prepend(track);
+    startReady();
+    changed_.notify();
 }
 
 } // namespace tavimo

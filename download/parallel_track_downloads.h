@@ -1,6 +1,7 @@
 #pragma once
 
 #include "download/track_downloads.h"
+#include "net/wakeup.h"
 
 #include <QHash>
 #include <QList>
@@ -8,9 +9,10 @@
 #include <QString>
 
 #include <functional>
+#include <map>
 #include <memory>
 
-class QEventLoop;
+class QTimer;
 
 namespace tavimo {
 
@@ -21,13 +23,14 @@ class FileDownloader;
 // event loop or at once; transferred never after done).
 using StartDownload = std::function<void(const TrackFile &track, DownloadTransferred transferred, DownloadDone done)>;
 
-// Up to `jobs` transfers at once on the one event loop. download() returns
-// once a job is free for the next track (with one job: once this track's
-// transfer is over), finish() when all have ended. A job is free again when its transfer is over, so a
-// finished file is made durable while the next one downloads. A track whose
-// path is still being written waits for that download's end and then goes
-// through the same skip-if-present rule as one job would apply, so the
-// files are the same as with one job.
+// The one scheduler of a run: up to `jobs` transfers at once on the one
+// event loop, whoever hands them over. download() ends once a job is free
+// for the next track (with one job: once this track's transfer is over), so
+// the next page can be read meanwhile. A job is free again when its transfer
+// is over, so a finished file is made durable while the next one downloads.
+// A track whose path is still being written waits for that download's end
+// and then goes through the same skip-if-present rule as one job would
+// apply, so the files are the same as with one job.
 class ParallelTrackDownloads : public TrackDownloads {
 public:
     ParallelTrackDownloads(StartDownload start, int jobs);
@@ -35,10 +38,12 @@ public:
     ParallelTrackDownloads(FileDownloader &files, int jobs);
     ~ParallelTrackDownloads() override;
 
-    void download(const TrackFile &track) override;
-    void finish() override;
-    // Drops the tracks not yet started (they count as failed) and ends the
-    // waits; the downloads in flight end through the network object.
+    QCoro::Task<> download(TrackFile track) override;
+    QCoro::Task<> whenEnded(QStringList paths) override;
+    QCoro::Task<> finish() override;
+    // Drops the tracks not yet started and those waiting to be tried again
+    // (they count as failed) and ends the waits for a free job; the
+    // downloads in flight end through the network object.
     void abandon();
 
     // Tries a track whose transfer failed for a passing reason (a broken or
@@ -55,19 +60,19 @@ private:
     void transferred();
     void ended(const TrackFile &track, const DownloadEnd &end);
     bool retryLater(const TrackFile &track, const DownloadEnd &end);
-    void waitUntil(const std::function<bool()> &done);
-    void wake();
+    void retryNow(QTimer *pause);
 
     StartDownload start_;
     int jobs_;
     QList<TrackFile> waiting_;
     int transferring_ = 0;
     QSet<QString> writing_; // paths whose download has not ended
-    QEventLoop *loop_ = nullptr;
+    Wakeup changed_;
     bool abandoned_ = false;
     int retries_ = 0;
     int firstRetryPauseMs_ = 1000;
     QHash<QString, int> attempts_; // failed attempts so far, by path
+    std::map<QTimer *, TrackFile> retryPauses_;
     std::function<void(const QString &)> storageFailed_;
     // Cleared on destruction so a late callback can tell it must not touch us.
     std::shared_ptr<bool> alive_;

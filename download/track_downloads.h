@@ -8,6 +8,8 @@
 
 #include <functional>
 
+#include <qcoro/qcorotask.h>
+
 namespace tavimo {
 
 // How the track downloads of a run ended, for summaries.
@@ -27,17 +29,22 @@ struct FailedTrack {
 // Told of each track as it ends, with how.
 using TrackEnded = std::function<void(const TrackFile &track, const DownloadEnd &end)>;
 
-// The one way workflows hand over track files. The workflow calls download()
-// per track and finish() before it reports an album as done, so a parallel
-// implementation can run several downloads at once behind the same calls.
+// The one way workflows hand over track files. A workflow awaits download()
+// per track and whenEnded() with its tracks' paths before it reports an album
+// as done, so one scheduler can run the downloads of several albums, and of
+// several workflows, at once behind the same calls.
 class TrackDownloads {
 public:
     virtual ~TrackDownloads() = default;
 
-    // Starts (or performs) the download of the track's address into its path.
-    virtual void download(const TrackFile &track) = 0;
-    // Returns when every download started so far has ended.
-    virtual void finish() = 0;
+    // A task that hands over the download of the track's address into its
+    // path; it ends once the scheduler can take the next track.
+    virtual QCoro::Task<> download(TrackFile track) = 0;
+    // A task that ends once the downloads of these paths handed over so far
+    // have ended (the files have their final names).
+    virtual QCoro::Task<> whenEnded(QStringList paths) = 0;
+    // A task that ends once every download handed over so far has ended.
+    virtual QCoro::Task<> finish() = 0;
     // Makes the folder the next tracks go to (and its parents).
     virtual void prepareFolder(const QString &folder);
 

@@ -13,7 +13,11 @@ namespace {
 class CountingView final : public tavimo::MainView {
 public:
     void setStatus(const QString &) override {}
-    void showMessage(const QString &, tavimo::MessageKind) override { ++messages; }
+    QCoro::Task<> showMessage(QString, tavimo::MessageKind) override
+    {
+        ++messages;
+        co_return;
+    }
 
     int messages = 0;
 };
@@ -39,7 +43,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 
     const QStringList parts = partsOf(data, size);
     const int messagesBefore = view.messages;
-    const QString between = tavimo::TextBetween(view, parts.at(0), parts.at(1), parts.at(2));
+    // The message box ends at once, so the task has ended when waitFor starts.
+    const QString between = QCoro::waitFor(tavimo::TextBetween(view, parts.at(0), parts.at(1), parts.at(2)));
     require(parts.at(0).contains(between));
     if (view.messages != messagesBefore)
         require(between.isEmpty());

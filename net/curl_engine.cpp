@@ -72,19 +72,13 @@ CurlTransfer *CurlEngine::create(HttpReply *owner)
 void CurlEngine::start(CurlTransfer *transfer)
 {
     transfer->running = true;
-    if (depth_ > 0)
-        starting_.push_back(transfer);
-    else
-        curl_multi_add_handle(multi_, transfer->easy);
+    curl_multi_add_handle(multi_, transfer->easy);
 }
 
 void CurlEngine::release(CurlTransfer *transfer)
 {
     transfer->owner = nullptr;
-    if (depth_ > 0)
-        releasing_.push_back(transfer);
-    else
-        free(transfer);
+    free(transfer);
 }
 
 void CurlEngine::dispose(CurlTransfer &transfer)
@@ -98,7 +92,6 @@ void CurlEngine::dispose(CurlTransfer &transfer)
 void CurlEngine::free(CurlTransfer *transfer)
 {
     dispose(*transfer);
-    std::erase(starting_, transfer);
     std::erase_if(transfers_, [transfer](const std::unique_ptr<CurlTransfer> &kept) { return kept.get() == transfer; });
 }
 
@@ -145,53 +138,16 @@ void CurlEngine::applyWatch(const SocketWatch &watch)
 
 void CurlEngine::act(curl_socket_t socket, int events)
 {
-    // A handler run from one of curl's callbacks may wait in a local event
-    // loop; curl must not be entered again meanwhile, so what happens in
-    // that loop waits, its notifier switched off, until the callback returned.
-    if (depth_ > 0) {
-        deferred_.emplace_back(socket, events);
-        if (auto found = watches_.find(socket); found != watches_.end()) {
-            if (found->second.read != nullptr)
-                found->second.read->setEnabled(false);
-            if (found->second.write != nullptr)
-                found->second.write->setEnabled(false);
-        }
-        return;
-    }
-    drive(socket, events);
-    while (!deferred_.empty() || !starting_.empty()) {
-        for (CurlTransfer *transfer : std::exchange(starting_, {}))
-            curl_multi_add_handle(multi_, transfer->easy);
-        const std::vector<std::pair<curl_socket_t, int>> deferred = std::exchange(deferred_, {});
-        for (const auto &[deferredSocket, deferredEvents] : deferred) {
-            if (auto found = watches_.find(deferredSocket); found != watches_.end())
-                applyWatch(found->second);
-            drive(deferredSocket, deferredEvents);
-        }
-    }
-    for (CurlTransfer *transfer : std::exchange(releasing_, {}))
-        free(transfer);
+    int running = 0;
+    curl_multi_socket_action(multi_, socket, events, &running);
     reportFinished();
 }
 
-bool CurlEngine::resume(CurlTransfer *transfer)
+void CurlEngine::resume(CurlTransfer *transfer)
 {
-    if (depth_ > 0)
-        return false;
-    ++depth_;
     curl_easy_pause(transfer->easy, CURLPAUSE_CONT);
-    --depth_;
     // Whatever the unpaused transfer asked for meanwhile runs now.
     act(CURL_SOCKET_TIMEOUT, 0);
-    return true;
-}
-
-void CurlEngine::drive(curl_socket_t socket, int events)
-{
-    int running = 0;
-    ++depth_;
-    curl_multi_socket_action(multi_, socket, events, &running);
-    --depth_;
 }
 
 void CurlEngine::reportFinished()

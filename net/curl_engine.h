@@ -33,7 +33,8 @@ struct CurlTransfer {
 // thread's Qt event loop (socket notifiers and one single-shot timer), so
 // every transfer runs on this thread and a waiting program uses no CPU.
 // All handles share one cookie store, one connection cache and one DNS
-// cache.
+// cache. Nothing waits inside curl's callbacks (a waiting task resumes from
+// the event loop), so the engine is never entered from one of them.
 class CurlEngine : public QObject {
     Q_OBJECT
 public:
@@ -56,11 +57,9 @@ public:
     // A handle set up for this engine, for the reply to add its options to.
     CurlTransfer *create(HttpReply *owner);
     void start(CurlTransfer *transfer);
-    // Lets a transfer whose body callback paused it take its body again;
-    // false when that has to wait because curl is busy further up.
-    bool resume(CurlTransfer *transfer);
-    // Ends a transfer and frees its handle; the owner is not told. Inside
-    // one of curl's callbacks this happens as soon as curl has returned.
+    // Lets a transfer whose body callback paused it take its body again.
+    void resume(CurlTransfer *transfer);
+    // Ends a transfer and frees its handle; the owner is not told.
     void release(CurlTransfer *transfer);
 
 private:
@@ -75,7 +74,6 @@ private:
     void watch(curl_socket_t socket, int what);
     void act(curl_socket_t socket, int events);
     void applyWatch(const SocketWatch &watch);
-    void drive(curl_socket_t socket, int events);
     void reportFinished();
     void dispose(CurlTransfer &transfer);
     void free(CurlTransfer *transfer);
@@ -88,12 +86,6 @@ private:
     QTimer timer_;
     std::unordered_map<curl_socket_t, SocketWatch> watches_;
     std::vector<std::unique_ptr<CurlTransfer>> transfers_;
-    // How deep this thread is inside curl_multi_socket_action (a handler
-    // run from a callback may run a local event loop).
-    int depth_ = 0;
-    std::vector<std::pair<curl_socket_t, int>> deferred_;
-    std::vector<CurlTransfer *> starting_;
-    std::vector<CurlTransfer *> releasing_;
 };
 
 } // namespace tavimo

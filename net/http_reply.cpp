@@ -199,8 +199,8 @@ bool HttpReply::aheadOfLimit(qint64 size)
 void HttpReply::resumeLater(qint64 milliseconds)
 {
     QTimer::singleShot(std::max<qint64>(1, milliseconds), Qt::PreciseTimer, this, [this] {
-        if (transfer_ != nullptr && !finished_ && !engine_.resume(transfer_))
-            resumeLater(1);
+        if (transfer_ != nullptr && !finished_)
+            engine_.resume(transfer_);
     });
 }
 

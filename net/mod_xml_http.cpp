@@ -26,7 +26,9 @@ void ModXmlHttp::setStallTimeout(int milliseconds) { stallTimeoutMs_ = qMax(1, m
 
 void ModXmlHttp::cancelAll()
 {
-    cancelled_ = true;
+    if (isCancelled())
+        return;
+    stop_.raise();
     emit cancelled();
 }
 

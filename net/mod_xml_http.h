@@ -1,10 +1,14 @@
 #pragma once
 
+#include "net/stop.h"
+
 #include <QByteArray>
 #include <QObject>
 #include <QString>
 
 #include <memory>
+
+#include <qcoro/qcorotask.h>
 
 namespace tavimo {
 
@@ -17,14 +21,13 @@ struct HttpRequest;
 // through its HTTP engine (libcurl), whose cookie store is the one that the
 // embedded browser's sign-in is mirrored into.
 //
-// Waits run a local event loop, so other handlers (a second workflow
-// included) run inside them; they use no CPU while waiting and always end.
+// A wait is a task on the one event loop: it uses no CPU while waiting and
+// always ends, at once when the program's stop is raised.
 class ModXmlHttp : public QObject {
     Q_OBJECT
 public:
     explicit ModXmlHttp(QObject *parent = nullptr);
-    // Cancels what is in progress; must not run inside one of its own waits
-    // (the waits below it would return into a deleted object).
+    // Cancels what is in progress; the tasks waiting on it must have ended.
     ~ModXmlHttp() override;
 
     CookieStore &cookies();
@@ -39,9 +42,11 @@ public:
     // of the system's store; empty for the system's.
     void setCertificateAuthorities(const QString &file);
 
-    // One GET of a full address; the body decoded in the named character set,
-    // or the empty text when the fetch failed or brought no body.
-    QString GetHttpText(const QString &charset, const QString &url, const QString &body = QString());
+    // A task of one GET of a full address: the body decoded in the named
+    // character set, or the empty text when the fetch failed, brought no body
+    // or was stopped (by cancelAll(), or by also when given).
+    QCoro::Task<QString> GetHttpText(QString charset, QString url, QString body = QString(),
+                                     const Stop *also = nullptr);
 
     // A request on the engine, not started yet: the caller may give it a body
     // sink before it starts it.
@@ -52,9 +57,12 @@ public:
     int stallTimeout() const { return stallTimeoutMs_; }
 
     // Ends every wait in progress as failed and refuses new requests; for
-    // closing a window or the program in the middle of a download.
+    // closing a window or the program in the middle of a download. Raises
+    // stop().
     void cancelAll();
-    bool isCancelled() const { return cancelled_; }
+    bool isCancelled() const { return stop_.isRaised(); }
+    // The program's stop, for the waits that are not requests (pauses).
+    const Stop &stop() const { return stop_; }
 
 signals:
     // From cancelAll(): every wait on a reply of this object ends now, as
@@ -64,7 +72,7 @@ signals:
 private:
     std::unique_ptr<CurlEngine> engine_;
     int stallTimeoutMs_ = 30000;
-    bool cancelled_ = false;
+    Stop stop_;
 };
 
 // Decodes bytes in a named character set (names match without regard to case).

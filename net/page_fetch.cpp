@@ -17,10 +17,10 @@ QString BytesToText(const QByteArray &bytes, const QString &charset)
     return decoder.decode(bytes);
 }
 
-QString ModXmlHttp::GetHttpText(const QString &charset, const QString &url, const QString &body)
+QCoro::Task<QString> ModXmlHttp::GetHttpText(QString charset, QString url, QString body, const Stop *also)
 {
-    if (isCancelled() || !isWebAddress(QUrl(url)))
-        return QString();
+    if (isCancelled() || !isWebAddress(QUrl(url)) || (also != nullptr && also->isRaised()))
+        co_return QString();
 
     HttpRequest request;
     request.address = url;
@@ -31,10 +31,12 @@ QString ModXmlHttp::GetHttpText(const QString &charset, const QString &url, cons
     reply->start();
     ReplyWait wait(reply.get(), stallTimeout());
     connect(this, &ModXmlHttp::cancelled, &wait, &ReplyWait::cancel);
-    const WaitEnd end = wait.run();
+    if (also != nullptr)
+        connect(also, &Stop::raised, &wait, &ReplyWait::cancel);
+    const WaitEnd end = co_await wait.run();
     // An error status still brings its page; only a broken transfer loses it.
     const bool whole = end == WaitEnd::Finished && !reply->broke();
-    return whole && !reply->body().isEmpty() ? BytesToText(reply->body(), charset) : QString();
+    co_return whole && !reply->body().isEmpty() ? BytesToText(reply->body(), charset) : QString();
 }
 
 } // namespace tavimo

@@ -2,6 +2,8 @@
 
 #include "net/http_reply.h"
 
+#include <qcoro/qcorosignal.h>
+
 namespace tavimo {
 
 ReplyWait::ReplyWait(HttpReply *reply, int stallTimeoutMs) : reply_(reply), stallTimeoutMs_(stallTimeoutMs)
@@ -17,7 +19,6 @@ ReplyWait::ReplyWait(HttpReply *reply, int stallTimeoutMs) : reply_(reply), stal
         const bool first = !end_;
         end_ = end_.value_or(WaitEnd::Cancelled);
         stall_.stop();
-        loop_.quit();
         if (first)
             emit ended(*end_);
     });
@@ -42,15 +43,12 @@ void ReplyWait::stallClockRang()
         stall_.start(int(stallTimeoutMs_ - quiet));
 }
 
-WaitEnd ReplyWait::run()
+QCoro::Task<WaitEnd> ReplyWait::run()
 {
     watch();
     if (!end_)
-        loop_.exec();
-    // The loop also ends when the application quits; the request ends with it.
-    if (!end_)
-        end(WaitEnd::Cancelled);
-    return *end_;
+        co_await qCoro(this, &ReplyWait::ended);
+    co_return end_.value_or(WaitEnd::Cancelled);
 }
 
 void ReplyWait::cancel() { end(WaitEnd::Cancelled); }
@@ -63,7 +61,6 @@ void ReplyWait::end(WaitEnd how)
     stall_.stop();
     if (how != WaitEnd::Finished && reply_)
         reply_->abort();
-    loop_.quit();
     emit ended(how);
 }
 

@@ -1,14 +1,13 @@
 #pragma once
 
 #include <QElapsedTimer>
-#include <QEventLoop>
 #include <QObject>
 #include <QPointer>
 #include <QTimer>
 
 #include <optional>
 
-
+#include <qcoro/qcorotask.h>
 
 namespace tavimo {
 
@@ -17,9 +16,8 @@ class HttpReply;
 // How a wait for one reply ended.
 enum class WaitEnd { Finished, Stalled, Cancelled };
 
-// Waits for one reply in a local event loop: other handlers run meanwhile, no
-// CPU is used, and the wait always ends, at the latest when no byte has come
-// for the stall time-out.
+// Watches one reply until it ends: no CPU is used, and the wait always ends,
+// at the latest when no byte has come for the stall time-out.
 class ReplyWait : public QObject {
     Q_OBJECT
 public:
@@ -27,8 +25,8 @@ public:
 
     // Watches the reply without waiting; ended() tells how it ended.
     void watch();
-    // Watches and waits in a local event loop until the reply ended.
-    WaitEnd run();
+    // Watches; a task that ends with the reply.
+    QCoro::Task<WaitEnd> run();
     void cancel();
 
 signals:
@@ -40,7 +38,6 @@ private:
     void stallClockRang();
 
     QPointer<HttpReply> reply_;
-    QEventLoop loop_;
     QTimer stall_;
     QElapsedTimer sinceActivity_;
     int stallTimeoutMs_;

@@ -35,67 +35,72 @@ const JsonObject &parameterObject(const QString &command, const JsonValue &argum
 
 cJSONScript::cJSONScript(Dialogs &dialogs) : dialogs_(dialogs) {}
 
-QString cJSONScript::Eval(const QString &sJSON)
+QCoro::Task<QString> cJSONScript::Eval(QString sJSON)
 {
     const JsonValue script = ParseJson(sJSON);
     const QString errors = LastJsonErrors();
     if (!errors.isEmpty() || script.isEmpty()) {
-        dialogs_.messageBox(errors, QStringLiteral("Parser Error"), DialogIcon::Warning);
-        return QString();
+        co_await dialogs_.messageBox(errors, QStringLiteral("Parser Error"), DialogIcon::Warning);
+        co_return QString();
     }
     if (script.isObject()) {
         if (script.object().Count() == 0)
-            return QString();
+            co_return QString();
         throw ScriptError("a script is an array, not an object");
     }
     cStringBuilder output;
     for (const JsonValue &element : script.array()) {
         if (element.isNumber() || element.isBoolean())
             throw ScriptError("a number, true or false cannot stand alone in a script");
-        output.Append(element.isNull() ? QStringLiteral("null") : ExecCommand(element));
+        if (element.isNull()) {
+            output.Append(QStringLiteral("null"));
+        } else {
+            const QString text = co_await ExecCommand(element);
+            output.Append(text);
+        }
     }
-    return output.toString();
+    co_return output.toString();
 }
 
-QString cJSONScript::ExecCommand(const JsonValue &obj)
+QCoro::Task<QString> cJSONScript::ExecCommand(JsonValue obj)
 {
     if (depth_ > kMaxDepth)
-        return kNestingExceeded;
+        co_return kNestingExceeded;
     DepthGuard guard(depth_);
-    return evaluateKind(obj);
+    co_return co_await evaluateKind(obj);
 }
 
-QString cJSONScript::evaluateKind(const JsonValue &obj)
+QCoro::Task<QString> cJSONScript::evaluateKind(const JsonValue &obj)
 {
     switch (obj.kind()) {
     case JsonKind::Array:
-        return evaluateArray(obj.array());
+        co_return co_await evaluateArray(obj.array());
     case JsonKind::Object:
-        return evaluateCommands(obj.object());
+        co_return co_await evaluateCommands(obj.object());
     case JsonKind::Number:
-        return NumberText(obj.number());
+        co_return NumberText(obj.number());
     default:
-        return obj.toText();
+        co_return obj.toText();
     }
 }
 
-QString cJSONScript::evaluateArray(const JsonArray &array)
+QCoro::Task<QString> cJSONScript::evaluateArray(const JsonArray &array)
 {
     cStringBuilder output;
     for (const JsonValue &element : array)
-        output.Append(ExecCommand(element));
-    return output.toString();
+        output.Append(co_await ExecCommand(element));
+    co_return output.toString();
 }
 
-QString cJSONScript::evaluateCommands(const JsonObject &commands)
+QCoro::Task<QString> cJSONScript::evaluateCommands(const JsonObject &commands)
 {
     cStringBuilder output;
     for (const auto &[name, argument] : commands)
-        output.Append(runCommand(name, argument));
-    return output.toString();
+        output.Append(co_await runCommand(name, argument));
+    co_return output.toString();
 }
 
-QString cJSONScript::runCommand(const QString &name, const JsonValue &argument)
+QCoro::Task<QString> cJSONScript::runCommand(const QString &name, const JsonValue &argument)
 {
     if (argument.isNumber() || argument.isBoolean() || argument.isNull())
         throw ScriptError(QStringLiteral("\"%1\" cannot take a number, true, false or null").arg(name).toStdString());
@@ -103,9 +108,9 @@ QString cJSONScript::runCommand(const QString &name, const JsonValue &argument)
     if (command == u"return") {
         if (argument.isObject() || argument.isArray())
             throw ScriptError("\"return\" takes a text");
-        return argument.text();
+        co_return argument.text();
     }
-    using Handler = QString (cJSONScript::*)(const JsonObject &);
+    using Handler = QCoro::Task<QString> (cJSONScript::*)(const JsonObject &);
     static const QList<std::pair<QString, Handler>> handlers = {
         {QStringLiteral("alert"), &cJSONScript::alert},        {QStringLiteral("input"), &cJSONScript::input},
         {QStringLiteral("switch"), &cJSONScript::switchCases}, {QStringLiteral("set"), &cJSONScript::setVariable},
@@ -113,31 +118,31 @@ QString cJSONScript::runCommand(const QString &name, const JsonValue &argument)
     };
     for (const auto &[known, handler] : handlers) {
         if (command == known)
-            return (this->*handler)(parameterObject(known, argument));
+            co_return co_await (this->*handler)(parameterObject(known, argument));
     }
-    return Placeholder(name, argument);
+    co_return Placeholder(name, argument);
 }
 
-QString cJSONScript::alert(const JsonObject &params)
+QCoro::Task<QString> cJSONScript::alert(const JsonObject &params)
 {
-    const QString message = ExecCommand(params.Item(QStringLiteral("message")));
-    const QString title = ExecCommand(params.Item(QStringLiteral("title")));
-    dialogs_.messageBox(message, title, DialogIcon::Information);
-    return QString();
+    const QString message = co_await ExecCommand(params.Item(QStringLiteral("message")));
+    const QString title = co_await ExecCommand(params.Item(QStringLiteral("title")));
+    co_await dialogs_.messageBox(message, title, DialogIcon::Information);
+    co_return QString();
 }
 
-QString cJSONScript::input(const JsonObject &params)
+QCoro::Task<QString> cJSONScript::input(const JsonObject &params)
 {
-    const QString prompt = ExecCommand(params.Item(QStringLiteral("prompt")));
-    const QString title = ExecCommand(params.Item(QStringLiteral("title")));
-    const QString defaultText = ExecCommand(params.Item(QStringLiteral("default")));
-    return dialogs_.inputBox(prompt, title, defaultText);
+    const QString prompt = co_await ExecCommand(params.Item(QStringLiteral("prompt")));
+    const QString title = co_await ExecCommand(params.Item(QStringLiteral("title")));
+    const QString defaultText = co_await ExecCommand(params.Item(QStringLiteral("default")));
+    co_return co_await dialogs_.inputBox(prompt, title, defaultText);
 }
 
-QString cJSONScript::switchCases(const JsonObject &params)
+QCoro::Task<QString> cJSONScript::switchCases(const JsonObject &params)
 {
-    const QString fallback = ExecCommand(params.Item(QStringLiteral("default")));
-    const QString chosen = ExecCommand(params.Item(QStringLiteral("case"))).toLower();
+    const QString fallback = co_await ExecCommand(params.Item(QStringLiteral("default")));
+    const QString chosen = (co_await ExecCommand(params.Item(QStringLiteral("case")))).toLower();
     const JsonValue items = params.Item(QStringLiteral("items"));
     if (!items.isArray())
         throw ScriptError("\"switch\" needs an array of items");
@@ -146,33 +151,34 @@ QString cJSONScript::switchCases(const JsonObject &params)
             throw ScriptError("each item of \"switch\" is an object");
         const std::optional<QString> itemCase = RawText(item.Item(QStringLiteral("case")));
         if (itemCase && itemCase->toLower() == chosen)
-            return ExecCommand(item.Item(QStringLiteral("return")));
+            co_return co_await ExecCommand(item.Item(QStringLiteral("return")));
     }
-    return fallback;
+    co_return fallback;
 }
 
-QString cJSONScript::setVariable(const JsonObject &params)
+QCoro::Task<QString> cJSONScript::setVariable(const JsonObject &params)
 {
     const QString name = VariableName(params.Item(QStringLiteral("name")));
-    variables_.SetItem(name, ExecCommand(params.Item(QStringLiteral("value"))));
-    return QString();
+    variables_.SetItem(name, co_await ExecCommand(params.Item(QStringLiteral("value"))));
+    co_return QString();
 }
 
-QString cJSONScript::getVariable(const JsonObject &params)
+QCoro::Task<QString> cJSONScript::getVariable(const JsonObject &params)
 {
     const QString stored = variables_.Item(VariableName(params.Item(QStringLiteral("name"))));
     if (!stored.isEmpty())
-        return stored;
-    return ExecCommand(params.Item(QStringLiteral("default")));
+        co_return stored;
+    co_return co_await ExecCommand(params.Item(QStringLiteral("default")));
 }
 
-QString cJSONScript::compare(const JsonObject &params)
+QCoro::Task<QString> cJSONScript::compare(const JsonObject &params)
 {
-    const QString value1 = ExecCommand(params.Item(QStringLiteral("value1")));
-    const QString value2 = ExecCommand(params.Item(QStringLiteral("value2")));
+    const QString value1 = co_await ExecCommand(params.Item(QStringLiteral("value1")));
+    const QString value2 = co_await ExecCommand(params.Item(QStringLiteral("value2")));
     const std::optional<QString> type = RawText(params.Item(QStringLiteral("type")));
     const bool holds = type && Compares(type->toLower(), value1, value2);
-    return ExecCommand(params.Item(holds ? QStringLiteral("true") : QStringLiteral("false")));
+    const QString branch = holds ? QStringLiteral("true") : QStringLiteral("false");
+    co_return co_await ExecCommand(params.Item(branch));
 }
 
 } // namespace tavimo

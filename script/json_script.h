@@ -5,6 +5,8 @@
 
 #include <QString>
 
+#include <qcoro/qcorotask.h>
+
 #include <stdexcept>
 
 namespace tavimo {
@@ -29,27 +31,28 @@ public:
     // Boxes are shown through dialogs, which must outlive the evaluator.
     explicit cJSONScript(Dialogs &dialogs);
 
-    // The script's output. A text that does not parse shows one "Parser
-    // Error" box and yields the empty text; an invalid script throws
-    // ScriptError.
-    QString Eval(const QString &sJSON);
+    // A task of the script's output, ending once every box it shows was
+    // dismissed. A text that does not parse shows one "Parser Error" box and
+    // yields the empty text; an invalid script throws ScriptError from the
+    // co_await.
+    QCoro::Task<QString> Eval(QString sJSON);
 
     // The output of evaluating one value. More than 41 evaluations in
     // progress at once yield "ERROR: Nesting level exceeded." instead.
-    QString ExecCommand(const JsonValue &obj);
+    QCoro::Task<QString> ExecCommand(JsonValue obj);
 
 private:
-    QString evaluateKind(const JsonValue &obj);
-    QString evaluateArray(const JsonArray &array);
-    QString evaluateCommands(const JsonObject &commands);
-    QString runCommand(const QString &name, const JsonValue &argument);
+    QCoro::Task<QString> evaluateKind(const JsonValue &obj);
+    QCoro::Task<QString> evaluateArray(const JsonArray &array);
+    QCoro::Task<QString> evaluateCommands(const JsonObject &commands);
+    QCoro::Task<QString> runCommand(const QString &name, const JsonValue &argument);
 
-    QString alert(const JsonObject &params);
-    QString input(const JsonObject &params);
-    QString switchCases(const JsonObject &params);
-    QString setVariable(const JsonObject &params);
-    QString getVariable(const JsonObject &params);
-    QString compare(const JsonObject &params);
+    QCoro::Task<QString> alert(const JsonObject &params);
+    QCoro::Task<QString> input(const JsonObject &params);
+    QCoro::Task<QString> switchCases(const JsonObject &params);
+    QCoro::Task<QString> setVariable(const JsonObject &params);
+    QCoro::Task<QString> getVariable(const JsonObject &params);
+    QCoro::Task<QString> compare(const JsonObject &params);
 
     Dialogs &dialogs_;
     int depth_ = 0;

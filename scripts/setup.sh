@@ -10,7 +10,7 @@ packages=(
   libgl-dev libvulkan-dev libxkbcommon-dev
   libgumbo-dev libtsl-ordered-map-dev libcpp-httplib-dev libssl-dev
   googletest libgtest-dev libgmock-dev nlohmann-json3-dev
-  libcurl4-openssl-dev libtag1-dev
+  libcurl4-openssl-dev libtag1-dev qcoro-qt6-dev
   fonts-wqy-microhei xvfb xauth curl nginx-light aria2
 )
 

@@ -16,13 +16,13 @@ QString AlbumFolder(const QString &parentFolder, const QString &albumTitle)
     return albumTitle.isEmpty() ? parentFolder : parentFolder + u'/' + albumTitle;
 }
 
-QString AlbumTitleOf(MainView &view, const QString &page)
+QCoro::Task<QString> AlbumTitleOf(MainView &view, QString page)
 {
-    QString title = TextBetween(view, page, QStringLiteral("<title>"), QStringLiteral("</title>"));
+    QString title = co_await TextBetween(view, page, QStringLiteral("<title>"), QStringLiteral("</title>"));
     title.remove(QStringLiteral("<title>")).remove(QStringLiteral("(Tavimo)")).remove(QStringLiteral("</title>"));
     title = CleanFileName(title);
     title.remove(u'\r').remove(u'\n');
-    return TrimBlanks(title);
+    co_return TrimBlanks(title);
 }
 
 QString TrackAddress(const ServiceHosts &hosts, const QString &songId)
@@ -30,74 +30,86 @@ QString TrackAddress(const ServiceHosts &hosts, const QString &songId)
     return hosts.audioAddress(QStringLiteral("/view/song/small/p") + songId + QStringLiteral("_192k.mp3"));
 }
 
-// Downloads the tracks of a filled track table into the album's folder.
-RunResult DownloadTracks(const WorkflowContext &context, const RunTally &tally, int rows, const QString &albumTitle,
-                         const QString &parentFolder, const Dictionary<> &table, const QString &artist)
+// Hands the tracks of a filled track table over into the album's folder.
+QCoro::Task<AlbumHandOver> HandOverTracks(const WorkflowContext &context, int rows, QString albumTitle,
+                                          QString parentFolder, const Dictionary<> &table, QString artist)
 {
+    AlbumHandOver album;
+    album.title = albumTitle;
     if (rows <= 0) {
-        const QString nothing = QStringLiteral("没找到文件,下载《") + albumTitle + QStringLiteral("》失败!");
-        context.view.setStatus(nothing);
-        return tally.result(RunEnd::NothingFound, nothing);
+        album.end = RunEnd::NothingFound;
+        album.reason = QStringLiteral("没找到文件,下载《") + albumTitle + QStringLiteral("》失败!");
+        context.view.setStatus(album.reason);
+        co_return album;
     }
     const QString folder = AlbumFolder(parentFolder, albumTitle);
     context.downloads.prepareFolder(folder);
-    // Own copies: a workflow started inside a wait may refill the table.
+    // Own copies: the table is refilled by the next album while these wait.
     const QStringList titles = table.Items();
     const QStringList songIds = table.Keys();
     for (qsizetype i = 0; i < songIds.size(); ++i) {
         context.view.setStatus(QStringLiteral("正在下载:  《") + titles.at(i) + QStringLiteral("》 ..."));
-        context.downloads.download({TrackAddress(context.hosts, songIds.at(i)),
-                                    folder + u'/' + CleanFileName(titles.at(i)) + QStringLiteral(".mp3"),
-                                    {titles.at(i), albumTitle, artist, int(i) + 1}});
-        if (context.stopped())
-            return tally.result(RunEnd::Stopped);
+        const QString path = folder + u'/' + CleanFileName(titles.at(i)) + QStringLiteral(".mp3");
+        album.paths.append(path);
+        const TrackFile track{TrackAddress(context.hosts, songIds.at(i)), path,
+                              {titles.at(i), albumTitle, artist, int(i) + 1}};
+        co_await context.downloads.download(track);
+        if (context.stopped()) {
+            album.end = RunEnd::Stopped;
+            co_return album;
+        }
     }
-    context.downloads.finish();
-    if (context.stopped())
-        return tally.result(RunEnd::Stopped);
-    context.view.setStatus(QStringLiteral("《") + albumTitle + QStringLiteral("》下载完毕!"));
-    return tally.result(RunEnd::Done);
+    co_return album;
 }
 
 } // namespace
 
-RunResult DownloadAlbumByPage(const WorkflowContext &context, const QString &typedAddress)
+QCoro::Task<RunResult> AlbumEnd(const WorkflowContext &context, RunTally tally, AlbumHandOver album)
+{
+    if (album.end != RunEnd::Done)
+        co_return tally.result(album.end, album.reason);
+    co_await context.downloads.whenEnded(album.paths);
+    if (context.stopped())
+        co_return tally.result(RunEnd::Stopped);
+    context.view.setStatus(QStringLiteral("《") + album.title + QStringLiteral("》下载完毕!"));
+    co_return tally.result(RunEnd::Done);
+}
+
+QCoro::Task<RunResult> DownloadAlbumByPage(const WorkflowContext &context, QString typedAddress)
 {
     const RunTally tally(context.downloads);
     context.tables.dictAlbum2.RemoveAll();
     if (!ReadsAsNumber(IdentifierFromAddress(typedAddress, context.albumAddressPrefix())))
-        return context.refuse(tally, QStringLiteral("专辑地址无法识别"));
+        co_return co_await context.refuse(tally, QStringLiteral("专辑地址无法识别"));
     // The page is fetched at the address as typed, not rebuilt from the number.
-    const QString page = context.net.GetHttpText(kUtf8, TrimBlanks(typedAddress));
+    const QString page = co_await context.fetch(kUtf8, TrimBlanks(typedAddress));
     if (context.stopped())
-        return tally.result(RunEnd::Stopped);
-    const QString albumTitle = AlbumTitleOf(context.view, page);
+        co_return tally.result(RunEnd::Stopped);
+    const QString albumTitle = co_await AlbumTitleOf(context.view, page);
     const int rows = ParseAlbumTracks(QString::fromLatin1(kTrackRowPattern), page, context.tables.dictAlbum2);
-    return DownloadTracks(context, tally, rows, albumTitle, context.downloadRoot, context.tables.dictAlbum2, QString());
+    AlbumHandOver album = co_await HandOverTracks(context, rows, albumTitle, context.downloadRoot,
+                                                  context.tables.dictAlbum2, QString());
+    co_return co_await AlbumEnd(context, tally, std::move(album));
 }
 
-RunResult DownloadArtistAlbum(const WorkflowContext &context, const QString &albumUrl, const QString &parentFolder,
-                              const QString &artist)
+QCoro::Task<AlbumHandOver> HandOverArtistAlbum(const WorkflowContext &context, QString page, QString parentFolder,
+                                               QString artist)
 {
-    const RunTally tally(context.downloads);
-    const QString page = context.net.GetHttpText(kUtf8, TrimBlanks(albumUrl));
-    if (context.stopped())
-        return tally.result(RunEnd::Stopped);
-    const QString albumTitle = AlbumTitleOf(context.view, page);
+    const QString albumTitle = co_await AlbumTitleOf(context.view, page);
     const int rows = ParseArtistAlbumTracks(QString::fromLatin1(kTrackRowPattern), page, context.tables.dictAlbum3);
-    return DownloadTracks(context, tally, rows, albumTitle, parentFolder, context.tables.dictAlbum3, artist);
+    co_return co_await HandOverTracks(context, rows, albumTitle, parentFolder, context.tables.dictAlbum3, artist);
 }
 
-QString TextBetween(MainView &view, const QString &text, const QString &startMark, const QString &endMark)
+QCoro::Task<QString> TextBetween(MainView &view, QString text, QString startMark, QString endMark)
 {
     // Positions count from 1, 0 meaning "absent", as the title cut relies on.
     const qsizetype start = text.indexOf(startMark, 0, Qt::CaseSensitive) + 1 + startMark.size();
     const qsizetype end = text.indexOf(endMark, 0, Qt::CaseSensitive) + 1;
     if (end - start < 0 || start < 1) {
-        view.showMessage(QStringLiteral("Err:无效的过程调用或参数"), MessageKind::Critical);
-        return QString();
+        co_await view.showMessage(QStringLiteral("Err:无效的过程调用或参数"), MessageKind::Critical);
+        co_return QString();
     }
-    return text.mid(start - 1, end - start);
+    co_return text.mid(start - 1, end - start);
 }
 
 } // namespace tavimo

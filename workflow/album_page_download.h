@@ -7,16 +7,31 @@ namespace tavimo {
 // The album at its catalogue page address as the user typed it: every track
 // into a folder named after the page's title, beneath the download root.
 // Fills dictAlbum2.
-RunResult DownloadAlbumByPage(const WorkflowContext &context, const QString &typedAddress);
+QCoro::Task<RunResult> DownloadAlbumByPage(const WorkflowContext &context, QString typedAddress);
 
-// One album of an artist download into a subfolder of parentFolder (which
-// exists), its tracks tagged with the artist's name. Fills dictAlbum3.
-RunResult DownloadArtistAlbum(const WorkflowContext &context, const QString &albumUrl, const QString &parentFolder,
-                              const QString &artist);
+// One album's tracks as handed over to the downloads: its title and the
+// paths its end waits for. Done once every track was handed over;
+// NothingFound (with its status text) when the page had no track rows.
+struct AlbumHandOver {
+    QString title;
+    QStringList paths;
+    RunEnd end = RunEnd::Done;
+    QString reason;
+};
+
+// One album page of an artist download, already read: its tracks handed
+// over into a subfolder of parentFolder (which exists), tagged with the
+// artist's name. Fills dictAlbum3.
+QCoro::Task<AlbumHandOver> HandOverArtistAlbum(const WorkflowContext &context, QString page, QString parentFolder,
+                                               QString artist);
+
+// A task that ends with the album: once its own last file has its final
+// name, with "《title》下载完毕!" in the status line.
+QCoro::Task<RunResult> AlbumEnd(const WorkflowContext &context, RunTally tally, AlbumHandOver album);
 
 // The text between the first startMark and the first endMark; the message
 // box "Err:..." and the empty text when the marks do not frame a piece of
 // the text.
-QString TextBetween(MainView &view, const QString &text, const QString &startMark, const QString &endMark);
+QCoro::Task<QString> TextBetween(MainView &view, QString text, QString startMark, QString endMark);
 
 } // namespace tavimo

@@ -6,25 +6,27 @@
 
 namespace tavimo {
 
-FoundArtist FindArtist(const WorkflowContext &context, const QString &name)
+QCoro::Task<FoundArtist> FindArtist(const WorkflowContext &context, QString name)
 {
     const RunTally tally(context.downloads);
     context.view.setStatus(QStringLiteral("正在获取歌手的所有专辑... "));
     const QString searchAddress = context.hosts.catalogueAddress(QStringLiteral("/subject_search?search_text=")) + name;
-    const QString results = context.net.GetHttpText(QStringLiteral("UTF-8"), searchAddress);
+    const QString results = co_await context.fetch(QStringLiteral("UTF-8"), searchAddress);
     if (context.stopped())
-        return {tally.result(RunEnd::Stopped), QString()};
+        co_return FoundArtist{tally.result(RunEnd::Stopped), QString()};
     const QString prefix = context.artistAddressPrefix();
     const QString artistId = IdentifierFromAddress(RegexFirstMatch(prefix + QStringLiteral("\\d+/"), results), prefix);
     if (!ReadsAsNumber(artistId))
-        return {context.refuse(tally, QStringLiteral("找不到对应歌手")), QString()};
-    return {tally.result(RunEnd::Done), prefix + artistId + u'/'};
+        co_return FoundArtist{co_await context.refuse(tally, QStringLiteral("找不到对应歌手")), QString()};
+    co_return FoundArtist{tally.result(RunEnd::Done), prefix + artistId + u'/'};
 }
 
-RunResult DownloadArtistByName(const WorkflowContext &context, const QString &name)
+QCoro::Task<RunResult> DownloadArtistByName(const WorkflowContext &context, QString name)
 {
-    const FoundArtist found = FindArtist(context, name);
-    return found.address.isEmpty() ? found.result : DownloadArtistByPage(context, found.address);
+    const FoundArtist found = co_await FindArtist(context, name);
+    if (found.address.isEmpty())
+        co_return found.result;
+    co_return co_await DownloadArtistByPage(context, found.address);
 }
 
 } // namespace tavimo

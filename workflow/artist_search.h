@@ -13,9 +13,9 @@ struct FoundArtist {
 };
 
 // Asks the catalogue search for the name and takes its first artist link.
-FoundArtist FindArtist(const WorkflowContext &context, const QString &name);
+QCoro::Task<FoundArtist> FindArtist(const WorkflowContext &context, QString name);
 
 // The artist download on the page FindArtist finds for the name.
-RunResult DownloadArtistByName(const WorkflowContext &context, const QString &name);
+QCoro::Task<RunResult> DownloadArtistByName(const WorkflowContext &context, QString name);
 
 } // namespace tavimo

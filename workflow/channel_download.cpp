@@ -1,7 +1,6 @@
 #include "workflow/channel_download.h"
 
 #include "download/file_names.h"
-#include "net/yielding_pause.h"
 #include "parse/dictionary.h"
 #include "parse/json.h"
 
@@ -17,12 +16,12 @@ constexpr int kIdleCyclesToEnd = 10;
 // count of cycles in a row without a new title.
 class ChannelDownload {
 public:
-    ChannelDownload(HotContext &context, const HotChannel &channel)
+    ChannelDownload(const HotContext &context, const HotChannel &channel)
         : context_(context), view_(context.view), channel_(channel), tally_(context.app.downloads)
     {
     }
 
-    RunResult run()
+    QCoro::Task<RunResult> run()
     {
         // The name as the list shows it, up to its first TAB.
         folder_ = context_.app.downloadRoot + u'/' + ChannelFolderName(channel_.name.section(u'\t', 0, 0));
@@ -30,21 +29,24 @@ public:
         int idleCycles = 0;
         do {
             ++idleCycles;
-            QString reply;
-            if (!fetchPlaylist(reply))
-                return tally_.result(RunEnd::Stopped);
-            if (downloadNewTracks(reply))
+            const QString reply = co_await fetchPlaylist();
+            if (context_.stopped())
+                co_return tally_.result(RunEnd::Stopped);
+            // The next playlist waits for this cycle's files: the service's
+            // order depends on what was taken.
+            const QStringList cycle = co_await downloadNewTracks(reply);
+            if (!cycle.isEmpty())
                 idleCycles = 0;
-            context_.app.downloads.finish();
+            co_await context_.app.downloads.whenEnded(cycle);
             if (context_.stopped())
-                return tally_.result(RunEnd::Stopped);
+                co_return tally_.result(RunEnd::Stopped);
             view_.setStatus(QStringLiteral("已下载%1首, 2秒后继续, 请稍后... ...").arg(filesInFolder()));
-            YieldingPause(context_.app.pauses.afterPageMs);
+            co_await context_.pause(context_.app.pauses.afterPageMs);
             if (context_.stopped())
-                return tally_.result(RunEnd::Stopped);
+                co_return tally_.result(RunEnd::Stopped);
         } while (idleCycles < kIdleCyclesToEnd);
         view_.setStatus(QStringLiteral("MP3下载完毕."));
-        return tally_.result(RunEnd::Done);
+        co_return tally_.result(RunEnd::Done);
     }
 
 private:
@@ -54,54 +56,55 @@ private:
                                                channel_.id);
     }
 
-    // Asks until the service gives a valid playlist; false when the window
-    // closed meanwhile.
-    bool fetchPlaylist(QString &reply)
+    // Asks until the service gives a valid playlist; the empty text when the
+    // window closed meanwhile.
+    QCoro::Task<QString> fetchPlaylist()
     {
         for (;;) {
-            reply = context_.app.net.GetHttpText(QStringLiteral("utf-8"), playlistAddress());
+            const QString reply = co_await context_.fetch(QStringLiteral("utf-8"), playlistAddress());
             if (context_.stopped())
-                return false;
+                co_return QString();
             if (reply.contains(QStringLiteral("\"r\":0")))
-                return true;
+                co_return reply;
             view_.setStatus(QStringLiteral("请求失效，正在重试..."));
             // A pause between attempts instead of hammering the service.
-            YieldingPause(context_.app.pauses.beforeRetryMs);
+            co_await context_.pause(context_.app.pauses.beforeRetryMs);
             if (context_.stopped())
-                return false;
+                co_return QString();
         }
     }
 
-    // Downloads the titles of the reply not seen before; true if any was new.
+    // Hands the titles of the reply not seen before over; their paths.
     // A reply without a readable "song" array simply brings nothing.
-    bool downloadNewTracks(const QString &reply)
+    QCoro::Task<QStringList> downloadNewTracks(QString reply)
     {
         const JsonValue songs = ParseJson(reply).Item(QStringLiteral("song"));
-        bool anyNew = false;
+        QStringList paths;
         for (int i = 1; i <= songs.Count(); ++i) {
             if (context_.stopped())
-                return anyNew;
+                co_return paths;
             const JsonValue &song = songs.Item(i);
             const QString title = song.Item(QStringLiteral("title")).toText();
             if (!seen_.Add(title, title))
                 continue;
             view_.setStatus(QStringLiteral("下载第") + QString::number(seen_.Count()) + QStringLiteral("首: ") + title +
                             QStringLiteral(".mp3 ... ..."));
-            context_.app.downloads.download({song.Item(QStringLiteral("url")).toText(),
-                                             folder_ + QLatin1Char('/') + CleanFileName(title) + QStringLiteral(".mp3"),
-                                             {title, song.Item(QStringLiteral("albumtitle")).toText(),
-                                              song.Item(QStringLiteral("artist")).toText(), 0}});
-            anyNew = true;
+            const QString path = folder_ + QLatin1Char('/') + CleanFileName(title) + QStringLiteral(".mp3");
+            paths.append(path);
+            const TrackFile track{song.Item(QStringLiteral("url")).toText(), path,
+                                  {title, song.Item(QStringLiteral("albumtitle")).toText(),
+                                   song.Item(QStringLiteral("artist")).toText(), 0}};
+            co_await context_.app.downloads.download(track);
             if (context_.stopped())
-                return anyNew;
+                co_return paths;
             view_.setStatus(QStringLiteral("已下载%1首MP3.").arg(seen_.Count()));
         }
-        return anyNew;
+        co_return paths;
     }
 
     int filesInFolder() const { return int(QDir(folder_).entryList(QDir::Files | QDir::Hidden).count()); }
 
-    HotContext &context_;
+    const HotContext &context_;
     HotView &view_;
     const HotChannel channel_;
     const RunTally tally_;
@@ -119,9 +122,10 @@ QString ChannelFolderName(const QString &channelName)
     return prefix + CleanFileName(ShortenToUtf8Bytes(CleanFileName(channelName), room));
 }
 
-RunResult DownloadChannel(HotContext &context, const HotChannel &channel)
+QCoro::Task<RunResult> DownloadChannel(const HotContext &context, HotChannel channel)
 {
-    return ChannelDownload(context, channel).run();
+    ChannelDownload download(context, channel);
+    co_return co_await download.run();
 }
 
 } // namespace tavimo

@@ -6,7 +6,7 @@ namespace tavimo {
 
 // Downloads one channel's tracks in cycles of one playlist each, until ten
 // cycles in a row bring no new title.
-RunResult DownloadChannel(HotContext &context, const HotChannel &channel);
+QCoro::Task<RunResult> DownloadChannel(const HotContext &context, HotChannel channel);
 
 // The folder of a channel's tracks: "热门兆赫 - " and the cleaned channel
 // name, shortened so that the whole folder name fits one file-system name.

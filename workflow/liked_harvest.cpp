@@ -4,6 +4,8 @@
 #include "download/download_root.h"
 #include "download/file_names.h"
 
+#include <optional>
+
 namespace tavimo {
 
 namespace {
@@ -26,7 +28,7 @@ QString UniqueTrackName(const QString &title, Dictionary<> &usedTitles)
     return name;
 }
 
-RunResult HarvestLikedTracks(LikedContext &context)
+QCoro::Task<RunResult> HarvestLikedTracks(const LikedContext &context)
 {
     const RunTally tally(context.app.downloads);
     LikedView &view = context.view;
@@ -34,34 +36,45 @@ RunResult HarvestLikedTracks(LikedContext &context)
     view.showProgressLayout();
     view.setCaption(QStringLiteral("TavimoFM 红心曲目下载"));
     const QString likedFolder = app.downloadRoot + QLatin1Char('/') + QString::fromUtf16(kLikedFolderName);
+    const QString utf8 = QStringLiteral("UTF-8");
     Dictionary<> usedTitles;
+    QStringList paths;
     // Wider than the 16-bit counters of old: long lists must not wrap.
     qint64 tracks = 0;
+    std::optional<QCoro::Task<QString>> nextPage = context.fetch(utf8, LikedListAddress(app.hosts, 0));
     for (qint64 offset = 0;; offset += kPageStep) {
-        const QString page = app.net.GetHttpText(QStringLiteral("UTF-8"), LikedListAddress(app.hosts, offset));
+        const QString page = co_await *std::exchange(nextPage, std::nullopt);
         if (context.stopped())
-            return tally.result(RunEnd::Stopped);
+            break;
         const QList<LikedEntry> entries = ReadLikedEntries(page);
         if (entries.isEmpty())
             break;
+        // The next page is read while this one's tracks download.
+        nextPage = context.fetch(utf8, LikedListAddress(app.hosts, offset + kPageStep));
         for (const LikedEntry &entry : entries) {
             ++tracks;
             view.setStatus(QStringLiteral("下载第") + QString::number(tracks) + QStringLiteral("首:  《") + entry.title +
                            QStringLiteral("》 ..."));
             const QString name = UniqueTrackName(entry.title, usedTitles);
-            app.downloads.download({trackAddress(app.hosts, entry.sid),
-                                    likedFolder + QLatin1Char('/') + CleanFileName(name) + QStringLiteral(".mp3"),
-                                    {entry.title, QString(), QString(), 0}});
+            paths.append(likedFolder + QLatin1Char('/') + CleanFileName(name) + QStringLiteral(".mp3"));
+            const TrackFile track{trackAddress(app.hosts, entry.sid), paths.last(), {entry.title, QString(), QString(), 0}};
+            co_await app.downloads.download(track);
             if (context.stopped())
-                return tally.result(RunEnd::Stopped);
+                break;
         }
+        if (context.stopped())
+            break;
     }
-    app.downloads.finish();
+    // A stopped harvest's page in flight ends with the stop; it is awaited
+    // so that nothing of this run outlives it.
+    if (nextPage)
+        co_await *nextPage;
+    co_await app.downloads.whenEnded(paths);
     if (context.stopped())
-        return tally.result(RunEnd::Stopped);
+        co_return tally.result(RunEnd::Stopped);
     app.view.setStatus(QStringLiteral("红心下载完毕. 共") + QString::number(tracks) + QStringLiteral("首."));
     view.closeWindow();
-    return tally.result(RunEnd::Done);
+    co_return tally.result(RunEnd::Done);
 }
 
 } // namespace tavimo

@@ -10,9 +10,10 @@ namespace tavimo {
 using LikedContext = WindowWorkflowContext<LikedView>;
 
 // Reads the signed-in user's liked list page by page (offsets 0, 15, 30,
-// ...) and downloads every track into the liked folder; ends with the
-// summary in the main window's status line and closes its window.
-RunResult HarvestLikedTracks(LikedContext &context);
+// ...), the next page while the tracks of the earlier ones download, and
+// downloads every track into the liked folder; ends with the summary in the
+// main window's status line and closes its window.
+QCoro::Task<RunResult> HarvestLikedTracks(const LikedContext &context);
 
 // The file name stem of a title within one harvest: the first use keeps the
 // title, each further use appends " - reName" once more. Records the result.

@@ -1,6 +1,5 @@
 #include "workflow/load_hot_channels.h"
 
-#include "net/yielding_pause.h"
 #include "parse/json.h"
 
 namespace tavimo {
@@ -31,32 +30,31 @@ void ListChannels(HotView &view, const QString &reply, int &listed, qint64 &trac
 
 } // namespace
 
-RunResult LoadHotChannels(HotContext &context)
+QCoro::Task<RunResult> LoadHotChannels(const HotContext &context)
 {
     const RunTally tally(context.app.downloads);
     HotView &view = context.view;
     view.setStatus(QStringLiteral("正在加载400个热门兆赫,请稍后... ..."));
     // The root visit only warms the session; its reply is not read.
-    context.app.net.GetHttpText(QStringLiteral("utf-8"), QStringLiteral("http://") + context.app.hosts.radio);
+    co_await context.fetch(QStringLiteral("utf-8"), QStringLiteral("http://") + context.app.hosts.radio);
     // A 64-bit total: the service's counts cannot overflow it.
     qint64 total = 0;
     int listed = 0;
     for (int offset = 0; offset < kCatalogueSize; offset += kPageSize) {
         if (context.stopped())
-            return tally.result(RunEnd::Stopped);
-        const QString reply =
-            context.app.net.GetHttpText(QStringLiteral("utf-8"), cataloguePageAddress(context.app.hosts, offset));
+            co_return tally.result(RunEnd::Stopped);
+        const QString reply = co_await context.fetch(QStringLiteral("utf-8"), cataloguePageAddress(context.app.hosts, offset));
         if (context.stopped())
-            return tally.result(RunEnd::Stopped);
+            co_return tally.result(RunEnd::Stopped);
         ListChannels(view, reply, listed, total);
         view.setStatus(QStringLiteral("已获取MP3 %1 首。2秒后继续加载... ...").arg(total));
-        YieldingPause(context.app.pauses.afterPageMs);
+        co_await context.pause(context.app.pauses.afterPageMs);
     }
     if (context.stopped())
-        return tally.result(RunEnd::Stopped);
+        co_return tally.result(RunEnd::Stopped);
     const QString summary = QStringLiteral("400个热门兆赫，共获取MP3 %1 首。").arg(total);
     view.setStatus(summary);
-    return tally.result(listed > 0 ? RunEnd::Done : RunEnd::NothingFound, listed > 0 ? QString() : summary);
+    co_return tally.result(listed > 0 ? RunEnd::Done : RunEnd::NothingFound, listed > 0 ? QString() : summary);
 }
 
 } // namespace tavimo

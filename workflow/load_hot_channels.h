@@ -7,6 +7,6 @@ namespace tavimo {
 // Reads the catalogue of the 400 hot channels, two pages of 200, into the
 // window's list, with the running track total in its status line.
 // NothingFound when no channel could be read.
-RunResult LoadHotChannels(HotContext &context);
+QCoro::Task<RunResult> LoadHotChannels(const HotContext &context);
 
 } // namespace tavimo

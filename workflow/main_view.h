@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <qcoro/qcorotask.h>
+
 namespace tavimo {
 
 // The two kinds of message box the workflows show.
@@ -14,7 +16,8 @@ public:
     virtual ~MainView() = default;
 
     virtual void setStatus(const QString &text) = 0;
-    virtual void showMessage(const QString &text, MessageKind kind) = 0;
+    // A task that ends once the message box is dismissed.
+    virtual QCoro::Task<> showMessage(QString text, MessageKind kind) = 0;
 };
 
 } // namespace tavimo

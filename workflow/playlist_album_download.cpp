@@ -41,36 +41,40 @@ QString PlaylistAddress(const ServiceHosts &hosts, const QString &albumNumber)
                               albumNumber + QStringLiteral("&from=mainsite"));
 }
 
-// Downloads one kept track unless its title was taken before in this run.
-void DownloadTrack(const WorkflowContext &context, const JsonValue &song, const QString &albumFolder)
+// Hands one kept track over unless its title was taken before in this run;
+// its path, or the empty text.
+QCoro::Task<QString> DownloadTrack(const WorkflowContext &context, JsonValue song, QString albumFolder)
 {
     Dictionary<> &taken = context.tables.dictPlaylist;
     const QString title = song.Item(kTitle).toText();
     if (taken.Exists(title))
-        return;
+        co_return QString();
     context.view.setStatus(QStringLiteral("下载第") + QString::number(taken.Count() + 1) + QStringLiteral("首:  《") +
                            title + QStringLiteral("》 ..."));
     const QString url = song.Item(kUrl).toText();
     taken.Add(title, url);
-    context.downloads.download({url, albumFolder + u'/' + CleanFileName(title) + QStringLiteral(".mp3"),
-                                {title, song.Item(kAlbumTitle).toText(), song.Item(kArtist).toText(), 0}});
+    const QString path = albumFolder + u'/' + CleanFileName(title) + QStringLiteral(".mp3");
+    const TrackFile track{url, path, {title, song.Item(kAlbumTitle).toText(), song.Item(kArtist).toText(), 0}};
+    co_await context.downloads.download(track);
+    co_return path;
 }
 
 } // namespace
 
-RunResult DownloadAlbumByPlaylist(const WorkflowContext &context, const QString &typedAddress)
+QCoro::Task<RunResult> DownloadAlbumByPlaylist(const WorkflowContext &context, QString typedAddress)
 {
     const RunTally tally(context.downloads);
     context.tables.dictPlaylist.RemoveAll();
     const QString albumNumber = IdentifierFromAddress(typedAddress, context.albumAddressPrefix());
     if (!ReadsAsNumber(albumNumber))
-        return context.refuse(tally, QStringLiteral("专辑地址输入有误"));
-    const QString reply = context.net.GetHttpText(QStringLiteral("UTF-8"), PlaylistAddress(context.hosts, albumNumber));
+        co_return co_await context.refuse(tally, QStringLiteral("专辑地址输入有误"));
+    const QString reply = co_await context.fetch(QStringLiteral("UTF-8"), PlaylistAddress(context.hosts, albumNumber));
     if (context.stopped())
-        return tally.result(RunEnd::Stopped);
+        co_return tally.result(RunEnd::Stopped);
     const JsonValue songs = SongsOf(ParseJson(reply));
     QString albumTitle;
     QString albumFolder;
+    QStringList paths;
     for (int i = 1; i <= songs.Count(); ++i) {
         const JsonValue song = songs.Item(i);
         if (!IsTrack(song) || !song.Item(kAlbum).toText().contains(albumNumber))
@@ -81,20 +85,20 @@ RunResult DownloadAlbumByPlaylist(const WorkflowContext &context, const QString 
             albumFolder = albumTitle.isEmpty() ? context.downloadRoot : context.downloadRoot + u'/' + albumTitle;
             context.downloads.prepareFolder(albumFolder);
         }
-        DownloadTrack(context, song, albumFolder);
+        paths.append(co_await DownloadTrack(context, song, albumFolder));
         if (context.stopped())
-            return tally.result(RunEnd::Stopped);
+            co_return tally.result(RunEnd::Stopped);
     }
-    context.downloads.finish();
+    co_await context.downloads.whenEnded(paths);
     if (context.stopped())
-        return tally.result(RunEnd::Stopped);
+        co_return tally.result(RunEnd::Stopped);
     if (albumTitle.isEmpty()) {
         const QString nothing = QStringLiteral("抱歉,没找到专辑文件,下载失败!");
         context.view.setStatus(nothing);
-        return tally.result(RunEnd::NothingFound, nothing);
+        co_return tally.result(RunEnd::NothingFound, nothing);
     }
     context.view.setStatus(QStringLiteral("专辑《") + albumTitle + QStringLiteral("》下载完毕!"));
-    return tally.result(RunEnd::Done);
+    co_return tally.result(RunEnd::Done);
 }
 
 } // namespace tavimo

@@ -7,6 +7,6 @@ namespace tavimo {
 // The album through the radio's playlist interface (the old method): the
 // playlist seeded with the album number of the typed address, keeping the
 // tracks of that album. Fills dictPlaylist.
-RunResult DownloadAlbumByPlaylist(const WorkflowContext &context, const QString &typedAddress);
+QCoro::Task<RunResult> DownloadAlbumByPlaylist(const WorkflowContext &context, QString typedAddress);
 
 } // namespace tavimo

@@ -3,6 +3,7 @@
 #include "download/track_downloads.h"
 #include "net/mod_xml_http.h"
 #include "net/service_hosts.h"
+#include "net/yielding_pause.h"
 #include "parse/dictionary.h"
 #include "workflow/main_view.h"
 #include "workflow/run_result.h"
@@ -37,32 +38,46 @@ struct WorkflowContext {
     MainView &view;
     TrackTables &tables;
     WorkflowPauses pauses = {};
+    // How many pages a workflow may ask for ahead of the tracks it hands
+    // over: the next album pages of an artist, the next liked page.
+    int pagesAhead = 1;
 
     // True once the program is closing: a workflow returns at its next step
     // and writes nothing more.
     bool stopped() const { return net.isCancelled(); }
+    // A task of one page in the named character set; the empty text once
+    // the program is closing.
+    QCoro::Task<QString> fetch(const QString &charset, const QString &url) const { return net.GetHttpText(charset, url); }
+    // A pause that ends at once when the program is closing.
+    QCoro::Task<> pause(int milliseconds) const { return PauseFor(milliseconds, net.stop()); }
 
     QString albumAddressPrefix() const { return hosts.catalogueAddress(QStringLiteral("/subject/")); }
     QString artistAddressPrefix() const { return hosts.catalogueAddress(QStringLiteral("/musician/")); }
 
-    // The result of a run that refused its input: the refusal in the
-    // message box.
-    RunResult refuse(const RunTally &tally, const QString &message) const
+    // The result of a run that refused its input, once the refusal's
+    // message box was dismissed.
+    QCoro::Task<RunResult> refuse(RunTally tally, QString message) const
     {
-        view.showMessage(message, MessageKind::Critical);
-        return tally.result(RunEnd::Rejected, message);
+        co_await view.showMessage(message, MessageKind::Critical);
+        co_return tally.result(RunEnd::Rejected, message);
     }
 };
 
 // A workflow of a window of its own (the hot channels, the liked tracks):
 // the program's context and the window it reports to, which stops the
-// workflow when it closes.
+// workflow when it closes (and raises closing, when the window has one).
 template <typename View>
 struct WindowWorkflowContext {
     const WorkflowContext &app;
     View &view;
+    const Stop *closing = nullptr;
 
     bool stopped() const { return view.isClosed() || app.stopped(); }
+    QCoro::Task<QString> fetch(const QString &charset, const QString &url) const
+    {
+        return app.net.GetHttpText(charset, url, QString(), closing);
+    }
+    QCoro::Task<> pause(int milliseconds) const { return PauseFor(milliseconds, app.net.stop(), closing); }
 };
 
 } // namespace tavimo

@@ -3,6 +3,7 @@
 #include "app/main_form.h"
 #include "download/file_downloader.h"
 #include "net/mod_xml_http.h"
+#include "net/wakeup.h"
 #include "tests/support/emulated_service.h"
 #include "tests/support/recording_dialogs.h"
 #include "tests/support/temp_root.h"
@@ -29,7 +30,29 @@ protected:
         form->show();
     }
 
-    void click(QPushButton *button) { QTest::mouseClick(button, Qt::LeftButton); }
+    // Clicks as the user would, and waits for the end of the runs it started.
+    void click(QPushButton *button)
+    {
+        press(button);
+        waitForRuns();
+    }
+    // Clicks without waiting: from inside a run, as a second click arrives.
+    static void press(QPushButton *button) { QTest::mouseClick(button, Qt::LeftButton); }
+    // Waits until no workflow of the window runs: every button free.
+    void waitForRuns()
+    {
+        Wakeup ended;
+        QObject::connect(form.get(), &MainForm::runEnded, &ended, &Wakeup::notify);
+        QCoro::waitFor(ended.until([this] { return idle(); }));
+    }
+    bool idle() const
+    {
+        for (const QPushButton *button : {form->cmdDown2, form->cmdDown, form->cmdSinger, form->cmdSinger2}) {
+            if (!button->isEnabled())
+                return false;
+        }
+        return true;
+    }
 
     TempRoot root;
     ModXmlHttp net;

@@ -91,7 +91,7 @@ TEST_F(MainFormWorkflowTest, ButtonsRunTheirWorkflowsAndAreFreeAgain)
         const QMetaObject::Connection watch = QObject::connect(form.get(), &MainForm::statusChanged, [&] {
             disabledDuringRun = disabledDuringRun || !row.button->isEnabled();
         });
-        row.button->click();
+        click(row.button);
         QObject::disconnect(watch);
         EXPECT_TRUE(disabledDuringRun) << row.button->objectName().toStdString();
         EXPECT_TRUE(row.button->isEnabled()) << row.button->objectName().toStdString();
@@ -102,29 +102,40 @@ TEST_F(MainFormWorkflowTest, ButtonsRunTheirWorkflowsAndAreFreeAgain)
     EXPECT_TRUE(dialogs.boxes.isEmpty());
 }
 
-// An artist download started while the album waits runs to its end first; the album then finishes.
-TEST_F(MainFormWorkflowTest, ArtistStartedDuringAnAlbumCompletesFirst)
+// An artist download started while the album waits for its page runs beside
+// it, and the album does not wait for the artist's end: with the artist's
+// listing slower than the album, the album is done first. Each button is
+// free at its own run's end, and both folders are complete.
+TEST_F(MainFormWorkflowTest, AlbumAndArtistRunSideBySide)
 {
-    const emu::Artist &artist = emulator.catalogue().artist(ArtistCase::EntityName);
+    const emu::Artist &artist = emulator.catalogue().artist(ArtistCase::Plain);
     form->txtAlbumID->setText(albumAddress(plainAlbum()));
     form->txtSingerID->setText(artistAddress(artist));
-    emulator.setFault("/view/song/small/p" + plainAlbum().tracks.front().songId, Fault::of(FaultKind::Delay, 300));
-    onFirstStatus(QStringLiteral("正在下载:  《"), [this] {
-        EXPECT_FALSE(form->cmdDown2->isEnabled());
-        click(form->cmdSinger);
+    emulator.setFault("/subject/" + plainAlbum().number + "/", Fault::of(FaultKind::Delay, 300, 1));
+    emulator.setFault("/musician/" + artist.id + "/albums", Fault::of(FaultKind::Delay, 1500, 1));
+    QList<std::pair<bool, bool>> freeAtEnds; // album button, artist button
+    QObject::connect(form.get(), &MainForm::runEnded, form.get(), [&] {
+        freeAtEnds.append({form->cmdDown2->isEnabled(), form->cmdSinger->isEnabled()});
     });
-    click(form->cmdDown2);
+    press(form->cmdDown2);
+    ASSERT_FALSE(form->cmdDown2->isEnabled());
+    click(form->cmdSinger);
 
-    const qsizetype artistDone = statuses.indexOf(QStringLiteral("歌手[") + q(artist.name) + QStringLiteral("]下载完毕! "));
+    const QList<std::pair<bool, bool>> expectedEnds{{true, false}, {true, true}};
+    EXPECT_EQ(freeAtEnds, expectedEnds);
     const qsizetype albumDoneAt = statuses.indexOf(albumDone());
-    ASSERT_GE(artistDone, 0);
+    const qsizetype artistDoneAt = statuses.indexOf(QStringLiteral("歌手[") + q(artist.name) + QStringLiteral("]下载完毕! "));
     ASSERT_GE(albumDoneAt, 0);
-    EXPECT_LT(artistDone, albumDoneAt);
-    EXPECT_EQ(statuses.last(), albumDone());
-    EXPECT_TRUE(QFileInfo::exists(firstTrackFile()));
-    EXPECT_TRUE(QFileInfo(root.file(QStringLiteral("歌手 - ") + CleanFileName(q(artist.name)))).isDir());
-    EXPECT_TRUE(form->cmdDown2->isEnabled());
-    EXPECT_TRUE(form->cmdSinger->isEnabled());
+    ASSERT_GE(artistDoneAt, 0);
+    EXPECT_LT(albumDoneAt, artistDoneAt);
+    for (const emu::Track &track : plainAlbum().tracks)
+        EXPECT_TRUE(QFileInfo::exists(root.file(trackFile(plainAlbum(), track)))) << track.title;
+    const QString artistFolder = QStringLiteral("歌手 - ") + CleanFileName(q(artist.name)) + u'/';
+    for (const std::string &number : artist.albumNumbers) {
+        const emu::Album &album = *emulator.catalogue().findAlbum(number);
+        for (const emu::Track &track : album.tracks)
+            EXPECT_TRUE(QFileInfo::exists(root.file(artistFolder + trackFile(album, track)))) << track.title;
+    }
     EXPECT_TRUE(dialogs.boxes.isEmpty());
 }
 
@@ -133,7 +144,7 @@ TEST_F(MainFormWorkflowTest, SearchWaitsForTheRunningArtistDownload)
 {
     form->txtSingerID->setText(artistAddress(emulator.catalogue().artist(ArtistCase::Plain)));
     emulator.setFault("/view/", Fault::of(FaultKind::Delay, 100, 1));
-    onFirstStatus(QStringLiteral("正在下载:  《"), [this] { click(form->cmdSinger2); });
+    onFirstStatus(QStringLiteral("正在下载:  《"), [this] { press(form->cmdSinger2); });
     click(form->cmdSinger);
     ASSERT_EQ(dialogs.boxes.size(), 1);
     EXPECT_EQ(dialogs.boxes.front().text, QStringLiteral("请先等待上一个操作完成"));

@@ -69,8 +69,8 @@ TEST(ConsoleOutput, WritesWhatTheSettingsLetThrough)
          }, "evil?[2J?title??end?\n"},
         {"main view, quiet", false, true, [](ConsoleOutput &out) {
              CliMainView view(out);
-             view.showMessage(QStringLiteral("专辑地址输入有误"), MessageKind::Critical);
-             view.showMessage(QStringLiteral("请先等待上一个操作完成"), MessageKind::Information);
+             QCoro::waitFor(view.showMessage(QStringLiteral("专辑地址输入有误"), MessageKind::Critical));
+             QCoro::waitFor(view.showMessage(QStringLiteral("请先等待上一个操作完成"), MessageKind::Information));
              view.setStatus(QStringLiteral("正在下载"));
          }, "错误: 专辑地址输入有误\n"},
     };

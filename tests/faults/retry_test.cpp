@@ -62,7 +62,7 @@ TEST(Retries, PassingFailuresHealWithinOneRun)
         const WorkflowContext context{emulator.hosts(), net, downloads, root.path(), view, tables};
         const QString address = emulator.hosts().catalogueAddress(QStringLiteral("/subject/") +
                                                                   QString::fromStdString(album.number) + u'/');
-        const RunResult result = DownloadAlbumByPage(context, address);
+        const RunResult result = QCoro::waitFor(DownloadAlbumByPage(context, address));
 
         const QString file = QString::fromStdString(album.title) + u'/' +
                              CleanFileName(QString::fromStdString(album.tracks.front().title)) + QStringLiteral(".mp3");

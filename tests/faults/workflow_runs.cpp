@@ -37,7 +37,7 @@ void RunLiked(const WorkflowContext &app, cli::ConsoleOutput &out)
     PrepareLikedFolder(app.downloadRoot);
     cli::CliLikedView view(out);
     LikedContext context{app, view};
-    HarvestLikedTracks(context);
+    QCoro::waitFor(HarvestLikedTracks(context));
 }
 
 } // namespace
@@ -69,13 +69,13 @@ void RunWorkflow(Workflow workflow, emu::Emulator &emulator, FileDownloader &fil
     cli::ConsoleOutput out(stderr, false, true);
     switch (workflow) {
     case Workflow::Album:
-        DownloadAlbumByPage(app, hosts.catalogueAddress(QStringLiteral("/subject/") + q(OrDefault(targets.albumNumber, catalogue.album(emu::AlbumCase::Plain).number)) + u'/'));
+        QCoro::waitFor(DownloadAlbumByPage(app, hosts.catalogueAddress(QStringLiteral("/subject/") + q(OrDefault(targets.albumNumber, catalogue.album(emu::AlbumCase::Plain).number)) + u'/')));
         break;
     case Workflow::Artist:
-        DownloadArtistByPage(app, hosts.catalogueAddress(QStringLiteral("/musician/") + q(OrDefault(targets.artistId, catalogue.artist(emu::ArtistCase::Plain).id)) + u'/'));
+        QCoro::waitFor(DownloadArtistByPage(app, hosts.catalogueAddress(QStringLiteral("/musician/") + q(OrDefault(targets.artistId, catalogue.artist(emu::ArtistCase::Plain).id)) + u'/')));
         break;
     case Workflow::Channel:
-        cli::RunChannel(QString::number(catalogue.channels().front().id), app, out);
+        QCoro::waitFor(cli::RunChannel(QString::number(catalogue.channels().front().id), app, out));
         break;
     case Workflow::Liked:
         RunLiked(app, out);

@@ -48,7 +48,7 @@ TEST(BrowserProfile, MirrorsBrowserCookiesIntoTheHttpClient)
     ModXmlHttp http;
     // The Cookie header of a fetch by the program's own client.
     const auto cookieSent = [&] {
-        http.GetHttpText("UTF-8", site.url("/page"));
+        QCoro::waitFor(http.GetHttpText("UTF-8", site.url("/page")));
         const std::vector<test::RecordedRequest> requests = site.requests();
         const auto fetch = std::find_if(requests.rbegin(), requests.rend(), [](const auto &r) { return r.path == "/page"; });
         return fetch == requests.rend() ? std::string("<no fetch>") : fetch->header("Cookie");

@@ -87,7 +87,7 @@ TEST_F(DownloadResumeTest, KeptBytesAreContinuedOnlyWhereTheyFit)
         else
             folder.write("t.mp3.part", row.kept);
         downloader.setResumeEnabled(row.resume);
-        EXPECT_EQ(downloader.DownloadFile(server.url(row.requested), folder.file("t.mp3")), row.outcome);
+        EXPECT_EQ(QCoro::waitFor(downloader.DownloadFile(server.url(row.requested), folder.file("t.mp3"))), row.outcome);
         EXPECT_EQ(server.requests().back().path, "/p2.mp3");
         EXPECT_EQ(server.requests().back().header("Range"), row.range);
         const bool saved = row.outcome == DownloadOutcome::Saved;
@@ -114,7 +114,7 @@ TEST_F(DownloadResumeTest, AnAttemptEndedEarlyIsContinuedByTheNext)
         std::function<void(const QString &url, const QString &path)> attempt;
     } rows[] = {
         {"broken off", cut, [&](const QString &url, const QString &path) {
-             EXPECT_EQ(downloader.DownloadFile(url, path), DownloadOutcome::Failed);
+             EXPECT_EQ(QCoro::waitFor(downloader.DownloadFile(url, path)), DownloadOutcome::Failed);
          }},
         {"downloader gone", slow, [&](const QString &url, const QString &path) {
              FileDownloader early(http);
@@ -143,7 +143,7 @@ TEST_F(DownloadResumeTest, AnAttemptEndedEarlyIsContinuedByTheNext)
                     firstReported = received;
                 EXPECT_EQ(total, qint64(body.size()));
             });
-        EXPECT_EQ(downloader.DownloadFile(server.url("/t.mp3"), folder.file("t.mp3")), DownloadOutcome::Saved);
+        EXPECT_EQ(QCoro::waitFor(downloader.DownloadFile(server.url("/t.mp3"), folder.file("t.mp3"))), DownloadOutcome::Saved);
         QObject::disconnect(progress);
         EXPECT_EQ(folder.read("t.mp3"), bytes(body));
         EXPECT_EQ(folder.allFiles(), QStringList{"t.mp3"});
@@ -163,11 +163,11 @@ TEST_F(DownloadResumeTest, EquallyNamedTracksNeverShareKeptBytes)
         Resource cut = track(body);
         cut.dropAfter = kKept;
         server.put(path, cut);
-        EXPECT_EQ(downloader.DownloadFile(server.url(path), root.file("t.mp3")), DownloadOutcome::Failed) << path;
+        EXPECT_EQ(QCoro::waitFor(downloader.DownloadFile(server.url(path), root.file("t.mp3"))), DownloadOutcome::Failed) << path;
         EXPECT_FALSE(server.requests().back().hasHeader("Range")) << path;
     }
     server.put("/first.mp3", track(first));
-    EXPECT_EQ(downloader.DownloadFile(server.url("/first.mp3"), root.file("t.mp3")), DownloadOutcome::Saved);
+    EXPECT_EQ(QCoro::waitFor(downloader.DownloadFile(server.url("/first.mp3"), root.file("t.mp3"))), DownloadOutcome::Saved);
     EXPECT_FALSE(server.requests().back().hasHeader("Range"));
     EXPECT_EQ(root.read("t.mp3"), bytes(first));
     EXPECT_EQ(root.allFiles(), QStringList{"t.mp3"});
@@ -187,12 +187,12 @@ TEST_F(DownloadResumeTest, KeptBytesAnotherWriterHoldsAreLeftAlone)
     ASSERT_GE(otherWriter, 0);
     ASSERT_EQ(flock(otherWriter, LOCK_EX | LOCK_NB), 0);
 
-    EXPECT_EQ(downloader.DownloadFile(server.url("/t.mp3"), root.file("t.mp3")), DownloadOutcome::Failed);
+    EXPECT_EQ(QCoro::waitFor(downloader.DownloadFile(server.url("/t.mp3"), root.file("t.mp3"))), DownloadOutcome::Failed);
     EXPECT_EQ(root.allFiles(), QStringList{"t.mp3.part"});
     EXPECT_EQ(root.read("t.mp3.part"), bytes(body.substr(0, kKept)));
 
     ::close(otherWriter);
-    EXPECT_EQ(downloader.DownloadFile(server.url("/t.mp3"), root.file("t.mp3")), DownloadOutcome::Saved);
+    EXPECT_EQ(QCoro::waitFor(downloader.DownloadFile(server.url("/t.mp3"), root.file("t.mp3"))), DownloadOutcome::Saved);
     EXPECT_EQ(root.read("t.mp3"), bytes(body));
     EXPECT_EQ(root.allFiles(), QStringList{"t.mp3"});
 }

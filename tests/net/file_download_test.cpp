@@ -4,6 +4,7 @@
 #include <QStringEncoder>
 #include <QTimer>
 
+#include <optional>
 #include <utility>
 
 namespace tavimo::test {
@@ -40,7 +41,7 @@ TEST_F(FileDownloadTest, SavesTheBodyAndReportsProgress)
         lastReceived = received;
         lastTotal = total;
     });
-    EXPECT_EQ(downloader.DownloadFile(server.url("/t.mp3"), root.file("t.mp3")), DownloadOutcome::Saved);
+    EXPECT_EQ(QCoro::waitFor(downloader.DownloadFile(server.url("/t.mp3"), root.file("t.mp3"))), DownloadOutcome::Saved);
     EXPECT_EQ(root.read("t.mp3"), bytes(body));
     EXPECT_EQ(root.allFiles(), QStringList{"t.mp3"});
     EXPECT_EQ(lastReceived, qint64(body.size()));
@@ -171,7 +172,7 @@ TEST_F(FileDownloadTest, FallsBackOnceFromTheHighBitRate)
         server.put(requested, row.high);
         const size_t before = server.requests().size();
         TempRoot folder;
-        EXPECT_EQ(downloader.DownloadFile(server.url(requested), folder.file("t.mp3")), row.outcome);
+        EXPECT_EQ(QCoro::waitFor(downloader.DownloadFile(server.url(requested), folder.file("t.mp3"))), row.outcome);
         ASSERT_EQ(server.requests().size() - before, size_t(row.requests));
         EXPECT_EQ(server.requests().back().path, row.requests == 2 ? plain : requested);
         const Resource &saved = row.requests == 2 ? row.plain : row.high;
@@ -190,32 +191,35 @@ TEST_F(FileDownloadTest, FileArrivingMeanwhileIsKept)
         if (!QFileInfo::exists(root.file("t.mp3")))
             root.write("t.mp3", "other download");
     });
-    EXPECT_EQ(downloader.DownloadFile(server.url("/t.mp3"), root.file("t.mp3")), DownloadOutcome::AlreadyPresent);
+    EXPECT_EQ(QCoro::waitFor(downloader.DownloadFile(server.url("/t.mp3"), root.file("t.mp3"))), DownloadOutcome::AlreadyPresent);
     EXPECT_EQ(root.read("t.mp3"), QByteArray("other download"));
     EXPECT_EQ(root.allFiles(), QStringList{"t.mp3"});
 }
 
-// Downloads nest inside each other's waits; one path is never written by two at once.
-TEST_F(FileDownloadTest, NestedDownloads)
+// Downloads started while another runs go on beside it; one path is never
+// written by two at once.
+TEST_F(FileDownloadTest, DownloadsSideBySide)
 {
     Resource slow = track(trackBytes(512 * 1024, 1));
     slow.chunkDelay = std::chrono::milliseconds(40);
     server.put("/outer.mp3", slow);
     server.put("/inner.mp3", track(trackBytes(2 * 1024 * 1024, 2)));
-    DownloadOutcome inner = DownloadOutcome::Cancelled, samePath = DownloadOutcome::Cancelled;
-    bool started = false;
-    QObject::connect(&downloader, &FileDownloader::downloadProgress, [&] {
-        if (std::exchange(started, true))
-            return;
-        // From the outer download's wait, as a click would arrive.
-        QTimer::singleShot(0, &http, [&] {
+    std::optional<QCoro::Task<DownloadOutcome>> inner, samePath;
+    // Queued: progress is told from inside the transfer, and a click that
+    // starts another arrives from the event loop.
+    QObject::connect(
+        &downloader, &FileDownloader::downloadProgress, &http,
+        [&] {
+            if (inner)
+                return;
             inner = downloader.DownloadFile(server.url("/inner.mp3"), root.file("inner.mp3"));
             samePath = downloader.DownloadFile(server.url("/inner.mp3"), root.file("outer.mp3"));
-        });
-    });
-    EXPECT_EQ(downloader.DownloadFile(server.url("/outer.mp3"), root.file("outer.mp3")), DownloadOutcome::Saved);
-    EXPECT_EQ(inner, DownloadOutcome::Saved);
-    EXPECT_EQ(samePath, DownloadOutcome::Failed);
+        },
+        Qt::QueuedConnection);
+    EXPECT_EQ(QCoro::waitFor(downloader.DownloadFile(server.url("/outer.mp3"), root.file("outer.mp3"))), DownloadOutcome::Saved);
+    ASSERT_TRUE(inner && samePath);
+    EXPECT_EQ(QCoro::waitFor(*inner), DownloadOutcome::Saved);
+    EXPECT_EQ(QCoro::waitFor(*samePath), DownloadOutcome::Failed);
     EXPECT_EQ(root.read("outer.mp3"), bytes(slow.body));
     EXPECT_EQ(root.read("inner.mp3"), bytes(trackBytes(2 * 1024 * 1024, 2)));
     EXPECT_EQ(root.allFiles(), (QStringList{"inner.mp3", "outer.mp3"}));

@@ -39,9 +39,9 @@ TEST_F(ProxiedService, EveryRequestGoesThroughTheProxy)
             environment.set("http_proxy", proxyAddress());
         else
             http.setProxy(QString::fromLatin1(proxyAddress()));
-        EXPECT_TRUE(http.GetHttpText("UTF-8", page).contains(QString::fromStdString(album().title))) << fromEnvironment;
+        EXPECT_TRUE(QCoro::waitFor(http.GetHttpText("UTF-8", page)).contains(QString::fromStdString(album().title))) << fromEnvironment;
         const QString file = root.file(QStringLiteral("%1.mp3").arg(fromEnvironment));
-        EXPECT_EQ(downloader.DownloadFile(track, file), DownloadOutcome::Saved) << fromEnvironment;
+        EXPECT_EQ(QCoro::waitFor(downloader.DownloadFile(track, file)), DownloadOutcome::Saved) << fromEnvironment;
         const std::vector<emu::RequestRecord> log = emulator.requestLog();
         ASSERT_GE(log.size(), 2u);
         for (const emu::RequestRecord &request : log)
@@ -64,7 +64,7 @@ TEST_F(ProxiedService, AddressesGoOutAsWritten)
     };
     for (const auto &row : rows) {
         emulator.clearRequestLog();
-        http.GetHttpText("UTF-8", emulator.hosts().radioAddress(row.path));
+        QCoro::waitFor(http.GetHttpText("UTF-8", emulator.hosts().radioAddress(row.path)));
         const std::vector<emu::RequestRecord> log = emulator.requestLog();
         ASSERT_EQ(log.size(), 1u);
         EXPECT_EQ(log[0].target, row.target);
@@ -86,7 +86,7 @@ TEST_F(CookieStoreTest, ReadsACookiesFileAndSendsWhatFits)
     QString error;
     ASSERT_TRUE(http.cookies().load(root.file(QStringLiteral("cookies.txt")), error));
     EXPECT_TRUE(http.cookies().holdsCookieFor(QStringLiteral("127.0.0.1:%1").arg(server.port())));
-    http.GetHttpText("UTF-8", server.url("/page"));
+    QCoro::waitFor(http.GetHttpText("UTF-8", server.url("/page")));
     ASSERT_EQ(server.requests().size(), 1u);
     EXPECT_EQ(server.requests()[0].header("Cookie"), "sid=abc123");
 }

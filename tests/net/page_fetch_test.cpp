@@ -58,7 +58,7 @@ TEST_F(PageFetchTest, ReturnsTheBodyAsText)
         server.put("/page", row.resource);
         const size_t before = server.requests().size();
         const QString address = row.address == nullptr ? server.url("/page") : QString::fromUtf8(row.address);
-        EXPECT_EQ(http.GetHttpText(row.charset, address), row.text);
+        EXPECT_EQ(QCoro::waitFor(http.GetHttpText(row.charset, address)), row.text);
         EXPECT_EQ(server.requests().size() - before, row.address == nullptr ? 1u + (row.resource.status == 302) : 0u);
     }
 }
@@ -78,8 +78,8 @@ TEST(BytesToTextTest, NamesAndOddInput)
 TEST_F(PageFetchTest, SendsTheFormContentTypeHeader)
 {
     server.put("/page", page(200, "ok"));
-    http.GetHttpText("UTF-8", server.url("/page"));
-    http.GetHttpText("utf-8", server.url("/page"));
+    QCoro::waitFor(http.GetHttpText("UTF-8", server.url("/page")));
+    QCoro::waitFor(http.GetHttpText("utf-8", server.url("/page")));
     const auto requests = server.requests();
     ASSERT_EQ(requests.size(), 2u);
     for (const RecordedRequest &request : requests) {

@@ -69,8 +69,8 @@ TEST(ParallelTrackDownloads, RunsUpToJobsAtOnce)
     FakeStarter fake(20);
     ParallelTrackDownloads downloads(fake.starter(), 3);
     for (int i = 0; i < 8; ++i)
-        downloads.download({QStringLiteral("u%1").arg(i), root.file(QStringLiteral("t%1.mp3").arg(i)), {}});
-    downloads.finish();
+        QCoro::waitFor(downloads.download({QStringLiteral("u%1").arg(i), root.file(QStringLiteral("t%1.mp3").arg(i)), {}}));
+    QCoro::waitFor(downloads.finish());
     EXPECT_EQ(fake.maxInFlight, 3);
     EXPECT_EQ(downloads.counts().saved, 8);
     EXPECT_EQ(root.allFiles().size(), 8);
@@ -84,8 +84,8 @@ TEST(ParallelTrackDownloads, NextTransferOverlapsTheLastFlush)
     FakeStarter fake(10, 30);
     ParallelTrackDownloads downloads(fake.starter(), 1);
     for (int i = 0; i < 4; ++i)
-        downloads.download({QStringLiteral("u%1").arg(i), root.file(QStringLiteral("t%1.mp3").arg(i)), {}});
-    downloads.finish();
+        QCoro::waitFor(downloads.download({QStringLiteral("u%1").arg(i), root.file(QStringLiteral("t%1.mp3").arg(i)), {}}));
+    QCoro::waitFor(downloads.finish());
     EXPECT_EQ(fake.maxInFlight, 1);
     EXPECT_EQ(fake.startedWhileCommitting, 3);
     EXPECT_EQ(downloads.counts().saved, 4);
@@ -105,9 +105,9 @@ TEST(ParallelTrackDownloads, OnePathIsWrittenOnce)
         test::TempRoot root;
         FakeStarter fake(20, 20);
         ParallelTrackDownloads downloads(fake.starter(), 2);
-        downloads.download({QString::fromLatin1(row.first), root.file(QStringLiteral("same.mp3")), {}});
-        downloads.download({QString::fromLatin1(row.second), root.file(QStringLiteral("same.mp3")), {}});
-        downloads.finish();
+        QCoro::waitFor(downloads.download({QString::fromLatin1(row.first), root.file(QStringLiteral("same.mp3")), {}}));
+        QCoro::waitFor(downloads.download({QString::fromLatin1(row.second), root.file(QStringLiteral("same.mp3")), {}}));
+        QCoro::waitFor(downloads.finish());
         EXPECT_EQ(root.read(QStringLiteral("same.mp3")), row.written);
         EXPECT_EQ(downloads.counts().saved, row.saved);
         EXPECT_EQ(downloads.counts().alreadyPresent, row.present);
@@ -124,10 +124,10 @@ TEST(ParallelTrackDownloads, AbandonStopsTakingTracks)
     QObject scope;
     // Abandoned from the first wait, while the first track transfers.
     QTimer::singleShot(0, &scope, [&downloads] { downloads.abandon(); });
-    downloads.download({QStringLiteral("a"), root.file(QStringLiteral("a.mp3")), {}});
-    downloads.download({QStringLiteral("b"), root.file(QStringLiteral("b.mp3")), {}});
-    downloads.download({QStringLiteral("c"), root.file(QStringLiteral("c.mp3")), {}});
-    downloads.finish();
+    QCoro::waitFor(downloads.download({QStringLiteral("a"), root.file(QStringLiteral("a.mp3")), {}}));
+    QCoro::waitFor(downloads.download({QStringLiteral("b"), root.file(QStringLiteral("b.mp3")), {}}));
+    QCoro::waitFor(downloads.download({QStringLiteral("c"), root.file(QStringLiteral("c.mp3")), {}}));
+    QCoro::waitFor(downloads.finish());
     EXPECT_EQ(fake.started, QStringList{QStringLiteral("a")});
     EXPECT_EQ(downloads.counts().failed, 2);
 }

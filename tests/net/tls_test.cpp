@@ -72,12 +72,12 @@ TEST_F(TlsTest, TrustsOnlyTheGivenAuthority)
     const DownloadEnd refused = downloadEnd(secure.url("/t.mp3"), root.file("refused.mp3"));
     EXPECT_EQ(refused.outcome, DownloadOutcome::Failed);
     EXPECT_TRUE(refused.reason.contains(QStringLiteral("certificate"), Qt::CaseInsensitive)) << refused.reason.toStdString();
-    EXPECT_TRUE(http.GetHttpText("UTF-8", secure.url("/page")).isEmpty());
+    EXPECT_TRUE(QCoro::waitFor(http.GetHttpText("UTF-8", secure.url("/page"))).isEmpty());
 
     const QString authorityFile = root.file("authority.pem");
     WriteAuthority(authority.get(), authorityFile);
     http.setCertificateAuthorities(authorityFile);
-    EXPECT_EQ(downloader.DownloadFile(secure.url("/t.mp3"), root.file("t.mp3")), DownloadOutcome::Saved);
+    EXPECT_EQ(QCoro::waitFor(downloader.DownloadFile(secure.url("/t.mp3"), root.file("t.mp3"))), DownloadOutcome::Saved);
     EXPECT_EQ(root.read("t.mp3"), bytes(body));
     EXPECT_EQ(root.allFiles(), (QStringList{QStringLiteral("authority.pem"), QStringLiteral("t.mp3")}));
 }

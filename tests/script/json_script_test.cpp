@@ -2,6 +2,8 @@
 #include "support/recording_dialogs.h"
 
 #include <QLocale>
+
+#include <exception>
 #include <gtest/gtest.h>
 
 using tavimo::cJSONScript;
@@ -30,6 +32,25 @@ QString nestedScript(int levels, const QString &innermost = QStringLiteral("{'re
     for (int level = 1; level < levels; ++level)
         script = QStringLiteral("{'return':'(','get':{'name':'unset','default':%1},'RETURN':')'}").arg(script);
     return QLatin1Char('[') + script + QLatin1Char(']');
+}
+
+// Evaluates a script to its end on the event loop; a ScriptError of the
+// evaluation comes out of here.
+QString Eval(cJSONScript &script, const QString &text)
+{
+    std::exception_ptr error;
+    QString output;
+    const auto evaluate = [&]() -> QCoro::Task<> {
+        try {
+            output = co_await script.Eval(text);
+        } catch (...) {
+            error = std::current_exception();
+        }
+    };
+    QCoro::waitFor(evaluate());
+    if (error)
+        std::rethrow_exception(error);
+    return output;
 }
 
 // How a script's evaluation ends.
@@ -112,10 +133,10 @@ TEST(JsonScript, EvaluatesScripts)
         cJSONScript script(dialogs);
         const QString text = QString::fromUtf8(entry.script);
         if (entry.ends == Ends::Throws) {
-            EXPECT_THROW(script.Eval(text), ScriptError);
+            EXPECT_THROW(Eval(script, text), ScriptError);
             continue;
         }
-        EXPECT_EQ(script.Eval(text), entry.ends == Ends::Output ? QString::fromUtf8(entry.text) : QString());
+        EXPECT_EQ(Eval(script, text), entry.ends == Ends::Output ? QString::fromUtf8(entry.text) : QString());
         if (entry.ends == Ends::Output) {
             EXPECT_TRUE(dialogs.boxes.isEmpty());
             continue;
@@ -132,9 +153,9 @@ TEST(JsonScript, VariablesLastAcrossEvals)
 {
     RecordingDialogs dialogs;
     cJSONScript script(dialogs);
-    EXPECT_EQ(script.Eval("[{'set':{'name':'x','value':'1'}}]"), "");
-    EXPECT_EQ(script.Eval("[{'get':{'name':'x'}}]"), "1");
-    EXPECT_EQ(script.Eval("[{'set':{'name':'x','value':{'get':{'name':'x'}}}}, {'get':{'name':'x'}}]"), "1");
+    EXPECT_EQ(Eval(script, "[{'set':{'name':'x','value':'1'}}]"), "");
+    EXPECT_EQ(Eval(script, "[{'get':{'name':'x'}}]"), "1");
+    EXPECT_EQ(Eval(script, "[{'set':{'name':'x','value':{'get':{'name':'x'}}}}, {'get':{'name':'x'}}]"), "1");
 }
 
 // Script numbers always use a point; placeholder arguments use the user's locale.
@@ -143,9 +164,9 @@ TEST(JsonScript, NumbersFollowTheLocaleOnlyInPlaceholders)
     GermanLocale german;
     RecordingDialogs dialogs;
     cJSONScript script(dialogs);
-    EXPECT_EQ(script.Eval("[{'set':{'name':'n','value':1.5}}, {'get':{'name':'n'}}]"), "1.5");
-    EXPECT_EQ(script.Eval("[[2.25]]"), "2.25");
-    EXPECT_EQ(script.Eval("[{'beep':{'n':1.5,'t':true}}]"), "<%BEEP(1,5,true)%>");
+    EXPECT_EQ(Eval(script, "[{'set':{'name':'n','value':1.5}}, {'get':{'name':'n'}}]"), "1.5");
+    EXPECT_EQ(Eval(script, "[[2.25]]"), "2.25");
+    EXPECT_EQ(Eval(script, "[{'beep':{'n':1.5,'t':true}}]"), "<%BEEP(1,5,true)%>");
 }
 
 // The message box and the input box get their evaluated texts, message or prompt first.
@@ -154,7 +175,7 @@ TEST(JsonScript, ShowsBoxesWithEvaluatedTexts)
     RecordingDialogs dialogs;
     dialogs.answers = {"typed", "second"};
     cJSONScript script(dialogs);
-    EXPECT_EQ(script.Eval("[{'alert':{'title':{'input':{'prompt':'t'}},'message':{'input':{'prompt':'m'}}}}]"), "");
+    EXPECT_EQ(Eval(script, "[{'alert':{'title':{'input':{'prompt':'t'}},'message':{'input':{'prompt':'m'}}}}]"), "");
     ASSERT_EQ(dialogs.boxes.size(), 3);
     EXPECT_EQ(dialogs.boxes[0].text, "m");
     EXPECT_EQ(dialogs.boxes[1].text, "t");
@@ -164,7 +185,7 @@ TEST(JsonScript, ShowsBoxesWithEvaluatedTexts)
     EXPECT_EQ(dialogs.boxes[2].icon, DialogIcon::Information);
 
     dialogs.boxes.clear();
-    EXPECT_EQ(script.Eval("[{'input':{'prompt':'P','title':'T','default':{'return':'D'}}}]"), "");
+    EXPECT_EQ(Eval(script, "[{'input':{'prompt':'P','title':'T','default':{'return':'D'}}}]"), "");
     ASSERT_EQ(dialogs.boxes.size(), 1);
     EXPECT_EQ(dialogs.boxes[0].title, "T");
     EXPECT_EQ(dialogs.boxes[0].defaultText, "D");
@@ -175,10 +196,10 @@ TEST(JsonScript, EvaluatesOnlyWhatIsNeeded)
 {
     RecordingDialogs dialogs;
     cJSONScript script(dialogs);
-    script.Eval("[{'if':{'value1':'a','value2':'a','type':'eq','true':'t','false':{'alert':{'message':'no'}}}}]");
-    script.Eval("[{'set':{'name':'v','value':'1'}}, {'get':{'name':'v','default':{'alert':{'message':'no'}}}}]");
+    Eval(script, "[{'if':{'value1':'a','value2':'a','type':'eq','true':'t','false':{'alert':{'message':'no'}}}}]");
+    Eval(script, "[{'set':{'name':'v','value':'1'}}, {'get':{'name':'v','default':{'alert':{'message':'no'}}}}]");
     EXPECT_TRUE(dialogs.boxes.isEmpty());
-    script.Eval("[{'switch':{'case':'a','default':{'alert':{'message':'d'}},'items':[{'case':'a','return':'1'}]}}]");
+    Eval(script, "[{'switch':{'case':'a','default':{'alert':{'message':'d'}},'items':[{'case':'a','return':'1'}]}}]");
     EXPECT_EQ(dialogs.texts(), QStringList({"d"}));
 }
 
@@ -187,11 +208,11 @@ TEST(JsonScript, LimitsNesting)
 {
     RecordingDialogs dialogs;
     cJSONScript script(dialogs);
-    EXPECT_EQ(script.Eval(nestedScript(41)), QString(40, '(') + "deep" + QString(40, ')'));
-    EXPECT_EQ(script.Eval(nestedScript(42)), QString(41, '(') + kNestingExceeded + QString(41, ')'));
+    EXPECT_EQ(Eval(script, nestedScript(41)), QString(40, '(') + "deep" + QString(40, ')'));
+    EXPECT_EQ(Eval(script, nestedScript(42)), QString(41, '(') + kNestingExceeded + QString(41, ')'));
 
     // A text evaluated at the 42nd level is too deep as well.
-    EXPECT_EQ(script.Eval(nestedScript(41, "{'get':{'name':'unset','default':'deep'}}")),
+    EXPECT_EQ(Eval(script, nestedScript(41, "{'get':{'name':'unset','default':'deep'}}")),
               QString(40, '(') + kNestingExceeded + QString(40, ')'));
 }
 
@@ -201,6 +222,6 @@ TEST(JsonScript, FailureRestoresTheDepth)
     RecordingDialogs dialogs;
     cJSONScript script(dialogs);
     for (int attempt = 0; attempt < 3; ++attempt)
-        EXPECT_THROW(script.Eval(nestedScript(30, "{'return':{}}")), ScriptError);
-    EXPECT_EQ(script.Eval(nestedScript(41)), QString(40, '(') + "deep" + QString(40, ')'));
+        EXPECT_THROW(Eval(script, nestedScript(30, "{'return':{}}")), ScriptError);
+    EXPECT_EQ(Eval(script, nestedScript(41)), QString(40, '(') + "deep" + QString(40, ')'));
 }

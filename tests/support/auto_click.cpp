@@ -31,8 +31,8 @@ void AutoClickAlbum(MainForm &form, const QString &address)
 {
     if (!address.isEmpty())
         form.txtAlbumID->setText(address);
+    QObject::connect(&form, &MainForm::runEnded, &form, [&form] { PrintStatusAndEnd(form); });
     form.cmdDown2->click();
-    PrintStatusAndEnd(form);
 }
 
 // Types the credentials into the service's sign-in form as a user would.

@@ -19,14 +19,15 @@ public:
         QString defaultText;
     };
 
-    void messageBox(const QString &text, const QString &title, DialogIcon icon) override
+    QCoro::Task<> messageBox(QString text, QString title, DialogIcon icon) override
     {
         boxes.append({QStringLiteral("message"), text, title, icon, {}});
+        co_return;
     }
-    QString inputBox(const QString &prompt, const QString &title, const QString &defaultText) override
+    QCoro::Task<QString> inputBox(QString prompt, QString title, QString defaultText) override
     {
         boxes.append({QStringLiteral("input"), prompt, title, DialogIcon::Information, defaultText});
-        return answers.isEmpty() ? QString() : answers.takeFirst();
+        co_return answers.isEmpty() ? QString() : answers.takeFirst();
     }
 
     QStringList texts() const

@@ -16,7 +16,11 @@ public:
     };
 
     void setStatus(const QString &text) override { statuses.append(text); }
-    void showMessage(const QString &text, MessageKind kind) override { messages.append({text, kind}); }
+    QCoro::Task<> showMessage(QString text, MessageKind kind) override
+    {
+        messages.append({text, kind});
+        co_return;
+    }
 
     QString lastStatus() const { return statuses.isEmpty() ? QString() : statuses.last(); }
     QStringList messageTexts() const

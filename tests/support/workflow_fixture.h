@@ -31,11 +31,11 @@ protected:
 
     WorkflowContext context() { return WorkflowContext{hosts, net, downloads, root.path(), view, tables, pauses}; }
 
-    // Runs a workflow on what the user typed and keeps its result.
-    void runAlbum(const QString &typed) { result = DownloadAlbumByPage(context(), typed); }
-    void runPlaylist(const QString &typed) { result = DownloadAlbumByPlaylist(context(), typed); }
-    void runArtist(const QString &typed) { result = DownloadArtistByPage(context(), typed); }
-    void searchArtist(const QString &name) { result = DownloadArtistByName(context(), name); }
+    // Runs a workflow on what the user typed to its end and keeps its result.
+    void runAlbum(const QString &typed) { result = QCoro::waitFor(DownloadAlbumByPage(context(), typed)); }
+    void runPlaylist(const QString &typed) { result = QCoro::waitFor(DownloadAlbumByPlaylist(context(), typed)); }
+    void runArtist(const QString &typed) { result = QCoro::waitFor(DownloadArtistByPage(context(), typed)); }
+    void searchArtist(const QString &name) { result = QCoro::waitFor(DownloadArtistByName(context(), name)); }
 
     QByteArray expectedMp3(const std::string &songId, bool highBitRate) const
     {

@@ -1,0 +1,30 @@
+#include "workflow/pages_ahead.h"
+
+#include "workflow/workflow_context.h"
+
+#include <algorithm>
+
+namespace tavimo {
+
+PagesAhead::PagesAhead(const WorkflowContext &context, QString charset, QStringList addresses, int ahead)
+    : context_(context), charset_(std::move(charset)), addresses_(std::move(addresses)), ahead_(std::max(0, ahead))
+{
+}
+
+void PagesAhead::askAhead()
+{
+    while (asked_ < addresses_.size() && asked_ <= taken_ + ahead_)
+        inFlight_.push_back(context_.fetch(charset_, addresses_.at(asked_++)));
+}
+
+QCoro::Task<QString> PagesAhead::next()
+{
+    askAhead();
+    QCoro::Task<QString> page = std::move(inFlight_.front());
+    inFlight_.pop_front();
+    ++taken_;
+    askAhead();
+    co_return co_await page;
+}
+
+} // namespace tavimo

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <qcoro/qcorotask.h>
+
+#include <deque>
+
+namespace tavimo {
+
+struct WorkflowContext;
+
+// Pages taken one after the other, in the order of their addresses, each
+// asked for ahead of its turn: while one is taken, up to `ahead` pages after
+// it are already on their way, so the tracks of earlier pages download
+// meanwhile and no page fetch stands alone on the critical path.
+class PagesAhead {
+public:
+    PagesAhead(const WorkflowContext &context, QString charset, QStringList addresses, int ahead);
+
+    bool atEnd() const { return taken_ >= addresses_.size(); }
+    // A task of the next page's text, empty once the program is closing.
+    QCoro::Task<QString> next();
+
+private:
+    void askAhead();
+
+    const WorkflowContext &context_;
+    QString charset_;
+    QStringList addresses_;
+    int ahead_;
+    qsizetype taken_ = 0;
+    qsizetype asked_ = 0;
+    std::deque<QCoro::Task<QString>> inFlight_;
+};
+
+} // namespace tavimo
