@@ -153,7 +153,9 @@ TEST_F(MainFormWorkflowTest, SearchWaitsForTheRunningArtistDownload)
     EXPECT_TRUE(form->cmdSinger2->isEnabled());
 }
 
-// Closing the window while a track downloads ends the run: no closing text, no file under its final name.
+// Closing the window while a track downloads ends the run at once: no
+// closing text, no file under its final name; the program started again
+// completes the album byte for byte.
 TEST_F(MainFormWorkflowTest, ClosingDuringADownloadEndsSilently)
 {
     bool closed = false;
@@ -168,6 +170,18 @@ TEST_F(MainFormWorkflowTest, ClosingDuringADownloadEndsSilently)
     EXPECT_FALSE(QFileInfo::exists(firstTrackFile()));
     EXPECT_TRUE(dialogs.boxes.isEmpty());
     EXPECT_EQ(requestsTo("/view/"), 1);
+
+    emulator.clearFaults();
+    ModXmlHttp againNet;
+    FileDownloader againFiles(againNet);
+    form = std::make_unique<MainForm>(emulator.hosts(), againFiles, dialogs, root.path());
+    form->txtAlbumID->setText(albumAddress(plainAlbum()));
+    click(form->cmdDown2);
+    for (const emu::Track &track : plainAlbum().tracks) {
+        EXPECT_EQ(root.read(trackFile(plainAlbum(), track)), QByteArray::fromStdString(emulator.expectedMp3(track.songId, true)))
+            << track.title;
+    }
+    form.reset();
 }
 
 using InstalledCopyTest = test::EmulatedService;

@@ -130,30 +130,68 @@ TEST_F(TavimoDlTest, TagsFromTheServicesMetadata)
     }
 }
 
-// Ctrl-C in the middle of a file: exit 130 at once, no partial file under a
-// final name.
-TEST_F(TavimoDlTest, InterruptLeavesNoPartialFile)
+// Ctrl-C ends the run at once with exit 130, in a retry's pause as in the
+// middle of four transfers: whatever is under a final name is whole, and the
+// same command again completes the album byte for byte.
+TEST_F(TavimoDlTest, InterruptEndsAtOnceAndTheRerunCompletes)
 {
     const emu::Album &album = emulator.catalogue().album(emu::AlbumCase::Plain);
-    const emu::Track &first = album.tracks.front();
+    const std::string firstTrack = "/view/song/small/p" + album.tracks.front().songId;
+    const QStringList command{QStringLiteral("album"), albumAddress(emu::AlbumCase::Plain)};
     emulator.setMp3Size(256 * 1024);
-    emulator.setFault("/view/song/small/p" + first.songId, emu::Fault::of(emu::FaultKind::Bandwidth, 32 * 1024));
-    const QString finalName = trackFile(album, first);
+    const auto partsStarted = [](const tavimo::test::TempRoot &folder) {
+        int started = 0;
+        for (const QString &file : folder.allFiles())
+            started += file.endsWith(QStringLiteral(".part")) && QFileInfo(folder.file(file)).size() > 0;
+        return started;
+    };
+    const struct {
+        const char *name;
+        QStringList options;
+        std::function<void()> arrange;
+        std::function<bool(const tavimo::test::TempRoot &)> reached;
+    } rows[] = {
+        {"in a retry's pause",
+         {},
+         [&] {
+             emulator.setFault(firstTrack, emu::Fault::failFirst(1));
+             environment[QStringLiteral("TAVIMO_PAUSE_MS")] = QStringLiteral("30000");
+         },
+         [&](const tavimo::test::TempRoot &) { return requestsTo(firstTrack) >= 1; }},
+        {"during four transfers",
+         {QStringLiteral("--jobs"), QStringLiteral("4")},
+         [&] { emulator.setFault("/view/", emu::Fault::of(emu::FaultKind::Bandwidth, 32 * 1024)); },
+         [&](const tavimo::test::TempRoot &folder) { return partsStarted(folder) >= 4; }},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.name);
+        tavimo::test::TempRoot folder;
+        emulator.clearRequestLog();
+        row.arrange();
+        QProcess process;
+        start(process, row.options + command, folder);
+        ASSERT_TRUE(tavimo::test::WaitUntil([&] { return row.reached(folder); }, 20000));
+        QElapsedTimer clock;
+        clock.start();
+        ::kill(static_cast<pid_t>(process.processId()), SIGINT);
+        ASSERT_TRUE(process.waitForFinished(5000));
+        EXPECT_LT(clock.elapsed(), 1000);
+        const RunResult stopped = ResultOf(process);
+        EXPECT_EQ(stopped.exitCode, 130) << stopped.err.toStdString();
+        for (const emu::Track &track : album.tracks) {
+            if (QFileInfo::exists(folder.file(trackFile(album, track)))) {
+                EXPECT_EQ(folder.read(trackFile(album, track)), servedBytes(track.songId)) << track.title;
+            }
+        }
 
-    QProcess process;
-    start(process, {QStringLiteral("album"), albumAddress(emu::AlbumCase::Plain)}, root);
-    const QString part = root.file(finalName + QStringLiteral(".part"));
-    ASSERT_TRUE(tavimo::test::WaitUntil([&] { return QFileInfo(part).size() > 0; }, 20000));
-    QElapsedTimer clock;
-    clock.start();
-    ::kill(static_cast<pid_t>(process.processId()), SIGINT);
-    ASSERT_TRUE(process.waitForFinished(5000));
-    EXPECT_LT(clock.elapsed(), 2000);
-    const RunResult stopped = ResultOf(process);
-    EXPECT_EQ(stopped.exitCode, 130) << stopped.err.toStdString();
-    EXPECT_FALSE(QFileInfo::exists(root.file(finalName)));
-    for (const QString &file : root.allFiles())
-        EXPECT_TRUE(file.endsWith(QStringLiteral(".part"))) << file.toStdString();
+        emulator.clearFaults();
+        environment.clear();
+        const RunResult rerun = run(row.options + command, folder);
+        EXPECT_EQ(rerun.exitCode, 0) << rerun.err.toStdString();
+        for (const emu::Track &track : album.tracks)
+            EXPECT_EQ(folder.read(trackFile(album, track)), servedBytes(track.songId)) << track.title;
+        EXPECT_EQ(folder.allFiles().size(), qsizetype(album.tracks.size()));
+    }
 }
 
 } // namespace
