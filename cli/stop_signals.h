@@ -8,8 +8,7 @@ namespace tavimo::cli {
 
 // Brings SIGINT and SIGTERM into the event loop: the handler only writes the
 // signal number into a pipe, and a notifier on the pipe's other end emits
-// stopRequested from the loop (any nested wait's loop included). One
-// instance per process.
+// stopRequested from the event loop. One instance per process.
 class StopSignals : public QObject {
     Q_OBJECT
 public:

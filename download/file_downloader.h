@@ -80,7 +80,9 @@ public:
     void startCommit(std::function<void()> commit);
 
 signals:
-    // Per-file progress of DownloadFile (total is -1 when unknown).
+    // Per-file progress of DownloadFile (total is -1 when unknown). Told
+    // from inside the transfer: a handler that starts a request is
+    // connected queued.
     void downloadProgress(const QString &path, qint64 received, qint64 total);
 
 private:

@@ -28,7 +28,7 @@ void printHelp()
                  "  --mp3-size BYTES     size of every MP3 file (default "
               << tavimo::emu::Mp3File::kDefaultSize
               << ")\n"
-                 "  --liked-count N      the liked list holds only its first N tracks\n"
+                 "  --liked-count N      the liked list holds N tracks (beyond its own 44, more that repeat its titles)\n"
                  "  --fault RULE         misbehave on paths starting with PREFIX; RULE is\n"
                  "                       "
               << tavimo::emu::faultOptionHelp()
@@ -80,7 +80,7 @@ int main(int argc, char **argv)
         } else if (option == "--mp3-size" && readNumber(value, number)) {
             emulator.setMp3Size(static_cast<uint64_t>(number));
         } else if (option == "--liked-count" && readNumber(value, number)) {
-            emulator.setLikedCount(static_cast<int>(std::min<long long>(number, 1 << 20)));
+            emulator.setLikedCount(static_cast<int>(std::min<long long>(number, 1 << 16)));
         } else if (option == "--log" && !value.empty()) {
             logPath = value;
         } else if (option == "--fault") {

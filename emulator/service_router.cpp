@@ -128,9 +128,11 @@ Reply ServiceRouter::liked(const ServiceRequest &request)
 {
     if (!signedIn(request))
         return Reply::html(pages::signIn("/mine?type=liked", ""));
+    // Beyond the catalogue's own list, further songs repeat its titles.
     const std::vector<Track> &all = catalogue_.liked();
-    const auto count = static_cast<size_t>(std::clamp(likedCount_.load(), 0, static_cast<int>(all.size())));
-    const std::vector<Track> shown(all.begin(), all.begin() + static_cast<std::ptrdiff_t>(count));
+    std::vector<Track> shown;
+    for (size_t i = 0; i < static_cast<size_t>(std::max(0, likedCount_.load())); ++i)
+        shown.push_back(i < all.size() ? all[i] : Track{std::to_string(3000001 + i), all[i % all.size()].title});
     return Reply::html(pages::likedList(shown, numberOr(queryValue(parseQuery(request.query), "start"), 0),
                                         request.hosts));
 }
