@@ -2,12 +2,12 @@
 
 #include "net/curl_engine.h"
 
-#include <QHostAddress>
 #include <QTimer>
 #include <QUrl>
 
 #include <algorithm>
 
+#include <arpa/inet.h>
 #include <curl/header.h>
 
 namespace tavimo {
@@ -25,12 +25,20 @@ QByteArray WireAddress(const QString &address)
     return address.toUtf8().toPercentEncoding(printable);
 }
 
+// Names this machine: "localhost", 127.x.x.x (in any form inet_aton reads,
+// as curl does), ::1 and 127.x.x.x mapped into IPv6.
 bool IsLoopbackHost(const QString &host)
 {
     if (host.compare(QLatin1String("localhost"), Qt::CaseInsensitive) == 0)
         return true;
-    const QHostAddress address(host);
-    return !address.isNull() && address.isLoopback();
+    const QByteArray text = host.toLatin1();
+    in_addr v4{};
+    if (inet_aton(text.constData(), &v4) != 0)
+        return (ntohl(v4.s_addr) >> 24) == 127;
+    in6_addr v6{};
+    if (inet_pton(AF_INET6, text.constData(), &v6) != 1)
+        return false;
+    return IN6_IS_ADDR_LOOPBACK(&v6) || (IN6_IS_ADDR_V4MAPPED(&v6) && v6.s6_addr[12] == 127);
 }
 
 CurlTransfer *TransferOf(void *transfer) { return static_cast<CurlTransfer *>(transfer); }
@@ -106,6 +114,7 @@ void HttpReply::setOptions(const HttpRequest &request)
 
 void HttpReply::start()
 {
+    sinceActivity_.start();
     if (transfer_ != nullptr)
         engine_.start(transfer_);
 }
@@ -170,10 +179,9 @@ bool HttpReply::takeBody(const char *data, qint64 size)
 
 size_t HttpReply::onBody(char *data, size_t size, size_t count, void *transfer)
 {
-    if (HttpReply *owner = TransferOf(transfer)->owner)
-        emit owner->activity();
-    // A handler of the signal may have let the reply go.
     HttpReply *owner = TransferOf(transfer)->owner;
+    if (owner != nullptr)
+        owner->sinceActivity_.start();
     const size_t bytes = size * count;
     if (owner != nullptr && owner->aheadOfLimit(qint64(bytes)))
         return CURL_WRITEFUNC_PAUSE;
@@ -209,7 +217,7 @@ size_t HttpReply::onHead(char *, size_t size, size_t count, void *transfer)
     HttpReply *owner = TransferOf(transfer)->owner;
     if (owner == nullptr)
         return 0;
-    emit owner->activity();
+    owner->sinceActivity_.start();
     return size * count;
 }
 

@@ -36,8 +36,9 @@ struct HttpRequest {
 };
 
 // One request through the engine. The body is handed to the sink as it
-// arrives (or kept for body() when there is none); signals tell of every
-// sign of life and of the end. Deleting the reply ends its transfer.
+// arrives (or kept for body() when there is none); quietMs() tells how long
+// the reply has been silent and finished() tells of the end. Deleting the
+// reply ends its transfer.
 class HttpReply : public QObject {
     Q_OBJECT
 public:
@@ -53,6 +54,10 @@ public:
     void abort();
 
     bool isFinished() const { return finished_; }
+    // How long no part of a head or a body has come since the last one (or
+    // since start()); -1 before start(). A time stamp per piece, not a
+    // signal: pieces come thousands of times a second.
+    qint64 quietMs() const { return sinceActivity_.isValid() ? sinceActivity_.elapsed() : -1; }
     // The final reply's status, 0 before its head arrived.
     int status() const;
     // The final reply's header (the last one of that name); empty without.
@@ -71,8 +76,6 @@ public:
     void detach() { transfer_ = nullptr; }
 
 signals:
-    // Part of a head or a body arrived.
-    void activity();
     void finished();
 
 private:
@@ -94,6 +97,7 @@ private:
     qint64 speedLimit_ = 0; // bytes a second; 0 for none
     qint64 takenUnderLimit_ = 0;
     QElapsedTimer sinceFirstBody_;
+    QElapsedTimer sinceActivity_;
     QByteArray body_;
     QString errorText_;
     bool finished_ = false;

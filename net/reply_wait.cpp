@@ -4,6 +4,8 @@
 
 #include <qcoro/qcorosignal.h>
 
+#include <algorithm>
+
 namespace tavimo {
 
 ReplyWait::ReplyWait(HttpReply *reply, int stallTimeoutMs) : reply_(reply), stallTimeoutMs_(stallTimeoutMs)
@@ -11,9 +13,6 @@ ReplyWait::ReplyWait(HttpReply *reply, int stallTimeoutMs) : reply_(reply), stal
     stall_.setSingleShot(true);
     connect(&stall_, &QTimer::timeout, this, &ReplyWait::stallClockRang);
     connect(reply, &HttpReply::finished, this, [this] { end(WaitEnd::Finished); });
-    // Any sign of life, headers included, restarts the stall clock. Only a
-    // time stamp is taken per piece; the timer is rearmed when it rings.
-    connect(reply, &HttpReply::activity, this, &ReplyWait::noteActivity);
     // The reply going away with its owner ends the wait without touching it.
     connect(reply, &QObject::destroyed, this, [this] {
         const bool first = !end_;
@@ -29,14 +28,18 @@ void ReplyWait::watch()
     if (!end_ && reply_ && reply_->isFinished()) {
         end(WaitEnd::Finished);
     } else if (!end_) {
-        noteActivity();
+        sinceWatch_.start();
         stall_.start(stallTimeoutMs_);
     }
 }
 
 void ReplyWait::stallClockRang()
 {
-    const qint64 quiet = sinceActivity_.elapsed();
+    // Any sign of life, headers included, counts: the reply stamps the time
+    // of each piece, and the timer is rearmed when it rings.
+    const qint64 sinceWatch = sinceWatch_.elapsed();
+    const qint64 replyQuiet = reply_ ? reply_->quietMs() : -1;
+    const qint64 quiet = replyQuiet < 0 ? sinceWatch : std::min(replyQuiet, sinceWatch);
     if (quiet >= stallTimeoutMs_)
         end(WaitEnd::Stalled);
     else

@@ -34,12 +34,11 @@ signals:
 
 private:
     void end(WaitEnd how);
-    void noteActivity() { sinceActivity_.start(); }
     void stallClockRang();
 
     QPointer<HttpReply> reply_;
     QTimer stall_;
-    QElapsedTimer sinceActivity_;
+    QElapsedTimer sinceWatch_;
     int stallTimeoutMs_;
     std::optional<WaitEnd> end_;
 };

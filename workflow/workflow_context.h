@@ -38,8 +38,9 @@ struct WorkflowContext {
     MainView &view;
     TrackTables &tables;
     WorkflowPauses pauses = {};
-    // How many pages a workflow may ask for ahead of the tracks it hands
-    // over: the next album pages of an artist, the next liked page.
+    // How many album pages of an artist are asked for ahead of the album
+    // whose tracks are being handed over (the liked harvest reads one page
+    // ahead whatever this says).
     int pagesAhead = 1;
 
     // True once the program is closing: a workflow returns at its next step
