@@ -18,7 +18,8 @@ class WebBrowser;
 // What the two browser windows share: a white window with a status line and
 // `WebBrowser1`, and a close that never pulls the window out from under a
 // running workflow. Closing the window raises its stop, which ends its
-// workflows' waits at once; it deletes itself after the last one ended.
+// workflows' page fetches and pauses at once; a track in transfer is still
+// finished. It deletes itself after the last workflow ended.
 class BrowserForm : public QWidget {
     Q_OBJECT
 public:

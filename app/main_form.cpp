@@ -161,6 +161,11 @@ QCoro::Task<> MainForm::cmdSinger2_Click()
     const FoundArtist found = co_await FindArtist(context_, txtSingerName->text());
     if (found.address.isEmpty())
         co_return;
+    // The artist button may have started a download during the search.
+    if (!cmdSinger->isEnabled()) {
+        co_await showMessage(QStringLiteral("请先等待上一个操作完成"), MessageKind::Information);
+        co_return;
+    }
     txtSingerID->setText(found.address);
     co_await cmdSinger_Click();
 }

@@ -13,8 +13,9 @@ class MainForm;
 // ends when the box is dismissed.
 QCoro::Task<> ReportMissingDownloadRoot(Dialogs &dialogs, QString triedFolder);
 
-// Ends the program as soon as the main window closes: every wait was ended
-// by the window's close, and the event loop ends.
+// Ends the program as soon as the main window closes: the close cancelled
+// every transfer, and the event loop ends without resuming the tasks that
+// wait.
 void EndProgramWhenClosed(MainForm &form);
 
 } // namespace tavimo

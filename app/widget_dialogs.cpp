@@ -23,12 +23,11 @@ QMessageBox::Icon BoxIcon(DialogIcon icon)
     return QMessageBox::Information;
 }
 
-// Opens the box modal and waits for it to be dismissed; the box is deleted
-// later, so what it holds can still be read.
+// Opens the box modal to its window and waits for it to be dismissed; the
+// box is deleted later, so what it holds can still be read.
 QCoro::Task<> Dismissed(QDialog *box)
 {
     const QPointer<QDialog> held(box);
-    box->setWindowModality(Qt::ApplicationModal);
     box->open();
     co_await qCoro(box, &QDialog::finished);
     if (held)

@@ -17,6 +17,7 @@
 #include <QFileInfo>
 #include <cstdio>
 #include <optional>
+#include <utility>
 #include <unistd.h>
 
 using namespace tavimo;
@@ -81,8 +82,14 @@ public:
     {
         TrackDownloads &downloads = options_.list ? static_cast<TrackDownloads &>(listing_) : parallel_;
         CommandSetup setup{hosts, root, net_, downloads, out_, PauseSetting(), options_.jobs, showChannel()};
+        const RunTally whole(downloads);
         RunResult result = co_await RunCommand(options_, setup);
+        // A stopped workflow returns before its last tracks ended; the
+        // summary counts them once they have.
         co_await downloads.finish();
+        const RunResult settled = whole.result(result.end);
+        result.counts = settled.counts;
+        result.failedTracks = settled.failedTracks;
         if (!storageFailure_.isEmpty()) {
             result.end = RunEnd::Failed;
             result.reason = storageFailure_;
@@ -162,10 +169,15 @@ private:
     }
 
     // Every wait of the run ends at once, its pauses too: the transfers in
-    // flight keep their ".part", whole bodies still take their names.
+    // flight keep their ".part", whole bodies still take their names. A
+    // second Ctrl-C leaves the event loop without waiting for the run.
     void stopForSignal()
     {
-        interrupted_ = true;
+        if (std::exchange(interrupted_, true)) {
+            out_.error(QStringLiteral("已中断"));
+            QCoreApplication::exit(kExitInterrupted);
+            return;
+        }
         net_.cancelAll();
         parallel_.abandon();
     }

@@ -16,8 +16,10 @@ QCoro::Task<FoundArtist> FindArtist(const WorkflowContext &context, QString name
         co_return FoundArtist{tally.result(RunEnd::Stopped), QString()};
     const QString prefix = context.artistAddressPrefix();
     const QString artistId = IdentifierFromAddress(RegexFirstMatch(prefix + QStringLiteral("\\d+/"), results), prefix);
-    if (!ReadsAsNumber(artistId))
-        co_return FoundArtist{co_await context.refuse(tally, QStringLiteral("找不到对应歌手")), QString()};
+    if (!ReadsAsNumber(artistId)) {
+        const RunResult refused = co_await context.refuse(tally, QStringLiteral("找不到对应歌手"));
+        co_return FoundArtist{refused, QString()};
+    }
     co_return FoundArtist{tally.result(RunEnd::Done), prefix + artistId + u'/'};
 }
 

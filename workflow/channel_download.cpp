@@ -83,7 +83,7 @@ private:
         for (int i = 1; i <= songs.Count(); ++i) {
             if (context_.stopped())
                 co_return paths;
-            const JsonValue &song = songs.Item(i);
+            const JsonValue song = songs.Item(i);
             const QString title = song.Item(QStringLiteral("title")).toText();
             if (!seen_.Add(title, title))
                 continue;

@@ -43,7 +43,9 @@ QCoro::Task<RunResult> HarvestLikedTracks(const LikedContext &context)
     qint64 tracks = 0;
     std::optional<QCoro::Task<QString>> nextPage = context.fetch(utf8, LikedListAddress(app.hosts, 0));
     for (qint64 offset = 0;; offset += kPageStep) {
-        const QString page = co_await *std::exchange(nextPage, std::nullopt);
+        QCoro::Task<QString> pending = std::move(*nextPage);
+        nextPage.reset();
+        const QString page = co_await pending;
         if (context.stopped())
             break;
         const QList<LikedEntry> entries = ReadLikedEntries(page);

@@ -11,6 +11,7 @@ PagesAhead::PagesAhead(const WorkflowContext &context, QString charset, QStringL
 {
 }
 
+// The page about to be taken and up to `ahead` after it.
 void PagesAhead::askAhead()
 {
     while (asked_ < addresses_.size() && asked_ <= taken_ + ahead_)
@@ -23,7 +24,6 @@ QCoro::Task<QString> PagesAhead::next()
     QCoro::Task<QString> page = std::move(inFlight_.front());
     inFlight_.pop_front();
     ++taken_;
-    askAhead();
     co_return co_await page;
 }
 

@@ -131,8 +131,9 @@ TEST_F(TavimoDlTest, TagsFromTheServicesMetadata)
 }
 
 // Ctrl-C ends the run at once with exit 130, in a retry's pause as in the
-// middle of four transfers: whatever is under a final name is whole, and the
-// same command again completes the album byte for byte.
+// middle of four transfers: whatever is under a final name is whole, the
+// summary counts every track that ended, and the same command again
+// completes the album byte for byte.
 TEST_F(TavimoDlTest, InterruptEndsAtOnceAndTheRerunCompletes)
 {
     const emu::Album &album = emulator.catalogue().album(emu::AlbumCase::Plain);
@@ -169,7 +170,7 @@ TEST_F(TavimoDlTest, InterruptEndsAtOnceAndTheRerunCompletes)
         emulator.clearRequestLog();
         row.arrange();
         QProcess process;
-        start(process, row.options + command, folder);
+        start(process, row.options + QStringList{QStringLiteral("--json")} + command, folder);
         ASSERT_TRUE(tavimo::test::WaitUntil([&] { return row.reached(folder); }, 20000));
         QElapsedTimer clock;
         clock.start();
@@ -178,6 +179,13 @@ TEST_F(TavimoDlTest, InterruptEndsAtOnceAndTheRerunCompletes)
         EXPECT_LT(clock.elapsed(), 1000);
         const RunResult stopped = ResultOf(process);
         EXPECT_EQ(stopped.exitCode, 130) << stopped.err.toStdString();
+        const QList<QJsonObject> lines = JsonLines(stopped.out);
+        ASSERT_FALSE(lines.isEmpty());
+        const QJsonObject summary = lines.last();
+        EXPECT_EQ(summary.value(QStringLiteral("type")).toString(), QStringLiteral("summary"));
+        EXPECT_EQ(summary.value(QStringLiteral("saved")).toInt() + summary.value(QStringLiteral("present")).toInt() +
+                      summary.value(QStringLiteral("failed")).toInt(),
+                  lines.size() - 1);
         for (const emu::Track &track : album.tracks) {
             if (QFileInfo::exists(folder.file(trackFile(album, track)))) {
                 EXPECT_EQ(folder.read(trackFile(album, track)), servedBytes(track.songId)) << track.title;
