@@ -10,12 +10,4 @@ void Stop::raise()
     emit raised();
 }
 
-void Stop::follow(const Stop &outer)
-{
-    if (outer.isRaised())
-        raise();
-    else
-        connect(&outer, &Stop::raised, this, &Stop::raise);
-}
-
 } // namespace tavimo

@@ -13,8 +13,6 @@ public:
 
     void raise();
     bool isRaised() const { return raised_; }
-    // Raised together with outer (a window's stop with the program's).
-    void follow(const Stop &outer);
 
 signals:
     void raised();
