@@ -152,22 +152,26 @@ QCoro::Task<> MainForm::cmdSinger_Click()
 
 QCoro::Task<> MainForm::cmdSinger2_Click()
 {
-    // The artist button's disabled state is the sign of a running artist download.
-    if (!cmdSinger->isEnabled()) {
-        co_await showMessage(QStringLiteral("请先等待上一个操作完成"), MessageKind::Information);
+    if (co_await refusedWhileArtistRuns())
         co_return;
-    }
     ButtonBusy busy(*this, cmdSinger2);
     const FoundArtist found = co_await FindArtist(context_, txtSingerName->text());
     if (found.address.isEmpty())
         co_return;
     // The artist button may have started a download during the search.
-    if (!cmdSinger->isEnabled()) {
-        co_await showMessage(QStringLiteral("请先等待上一个操作完成"), MessageKind::Information);
+    if (co_await refusedWhileArtistRuns())
         co_return;
-    }
     txtSingerID->setText(found.address);
     co_await cmdSinger_Click();
+}
+
+QCoro::Task<bool> MainForm::refusedWhileArtistRuns()
+{
+    // The artist button's disabled state is the sign of a running artist download.
+    if (cmdSinger->isEnabled())
+        co_return false;
+    co_await showMessage(QStringLiteral("请先等待上一个操作完成"), MessageKind::Information);
+    co_return true;
 }
 
 void MainForm::setExamples(const QString &albumAddress, const QString &artistAddress, const QString &artistName)

@@ -83,6 +83,8 @@ private:
     QCoro::Task<> cmdDown_Click();
     QCoro::Task<> cmdSinger_Click();
     QCoro::Task<> cmdSinger2_Click();
+    // Says "请先等待上一个操作完成" and is true while an artist download runs.
+    QCoro::Task<bool> refusedWhileArtistRuns();
 
     ServiceHosts hosts_;
     ModXmlHttp &net_;

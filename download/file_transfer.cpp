@@ -102,7 +102,7 @@ void FileTransfer::attempt()
     sinceProgress_.start();
     wait_ = new ReplyWait(reply_, net_.stallTimeout());
     wait_->setParent(this);
-    connect(&net_, &ModXmlHttp::cancelled, wait_, &ReplyWait::cancel);
+    connect(&net_.stop(), &Stop::raised, wait_, &ReplyWait::cancel);
     // Queued: the end is reported from inside the engine, and the transfer
     // settles outside it.
     connect(wait_, &ReplyWait::ended, this, &FileTransfer::requestEnded, Qt::QueuedConnection);

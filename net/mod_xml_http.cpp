@@ -24,12 +24,4 @@ HttpReply *ModXmlHttp::createReply(const HttpRequest &request, QObject *parent)
 
 void ModXmlHttp::setStallTimeout(int milliseconds) { stallTimeoutMs_ = qMax(1, milliseconds); }
 
-void ModXmlHttp::cancelAll()
-{
-    if (isCancelled())
-        return;
-    stop_.raise();
-    emit cancelled();
-}
-
 } // namespace tavimo

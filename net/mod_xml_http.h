@@ -56,18 +56,13 @@ public:
     void setStallTimeout(int milliseconds);
     int stallTimeout() const { return stallTimeoutMs_; }
 
-    // Ends every wait in progress as failed and refuses new requests; for
-    // closing a window or the program in the middle of a download. Raises
-    // stop().
-    void cancelAll();
+    // Raises stop(): every wait in progress ends as cancelled and new
+    // requests are refused; for closing a window or the program in the
+    // middle of a download.
+    void cancelAll() { stop_.raise(); }
     bool isCancelled() const { return stop_.isRaised(); }
-    // The program's stop, for the waits that are not requests (pauses).
+    // The program's stop, which every wait on this object watches.
     const Stop &stop() const { return stop_; }
-
-signals:
-    // From cancelAll(): every wait on a reply of this object ends now, as
-    // cancelled.
-    void cancelled();
 
 private:
     std::unique_ptr<CurlEngine> engine_;

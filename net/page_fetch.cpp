@@ -30,7 +30,7 @@ QCoro::Task<QString> ModXmlHttp::GetHttpText(QString charset, QString url, QStri
     const std::unique_ptr<HttpReply> reply(createReply(request));
     reply->start();
     ReplyWait wait(reply.get(), stallTimeout());
-    connect(this, &ModXmlHttp::cancelled, &wait, &ReplyWait::cancel);
+    connect(&stop_, &Stop::raised, &wait, &ReplyWait::cancel);
     if (also != nullptr)
         connect(also, &Stop::raised, &wait, &ReplyWait::cancel);
     const WaitEnd end = co_await wait.run();

@@ -14,7 +14,7 @@ PagesAhead::PagesAhead(const WorkflowContext &context, QString charset, QStringL
 // The page about to be taken and up to `ahead` after it.
 void PagesAhead::askAhead()
 {
-    while (asked_ < addresses_.size() && asked_ <= taken_ + ahead_)
+    while (asked_ < addresses_.size() && asked_ <= taken() + ahead_)
         inFlight_.push_back(context_.fetch(charset_, addresses_.at(asked_++)));
 }
 
@@ -23,7 +23,6 @@ QCoro::Task<QString> PagesAhead::next()
     askAhead();
     QCoro::Task<QString> page = std::move(inFlight_.front());
     inFlight_.pop_front();
-    ++taken_;
     co_return co_await page;
 }
 

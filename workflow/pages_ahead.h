@@ -19,18 +19,18 @@ class PagesAhead {
 public:
     PagesAhead(const WorkflowContext &context, QString charset, QStringList addresses, int ahead);
 
-    bool atEnd() const { return taken_ >= addresses_.size(); }
+    bool atEnd() const { return taken() >= addresses_.size(); }
     // A task of the next page's text, empty once the program is closing.
     QCoro::Task<QString> next();
 
 private:
     void askAhead();
+    qsizetype taken() const { return asked_ - qsizetype(inFlight_.size()); }
 
     const WorkflowContext &context_;
     QString charset_;
     QStringList addresses_;
     int ahead_;
-    qsizetype taken_ = 0;
     qsizetype asked_ = 0;
     std::deque<QCoro::Task<QString>> inFlight_;
 };

@@ -85,7 +85,9 @@ QCoro::Task<RunResult> DownloadAlbumByPlaylist(const WorkflowContext &context, Q
             albumFolder = albumTitle.isEmpty() ? context.downloadRoot : context.downloadRoot + u'/' + albumTitle;
             context.downloads.prepareFolder(albumFolder);
         }
-        paths.append(co_await DownloadTrack(context, song, albumFolder));
+        const QString path = co_await DownloadTrack(context, song, albumFolder);
+        if (!path.isEmpty())
+            paths.append(path);
         if (context.stopped())
             co_return tally.result(RunEnd::Stopped);
     }
