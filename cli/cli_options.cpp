@@ -2,6 +2,8 @@
 
 #include <QCommandLineParser>
 
+#include <utility>
+
 namespace tavimo::cli {
 
 namespace {
@@ -25,8 +27,18 @@ const char kSubcommands[] = R"(
   channel ID             下载一个热门兆赫, 直到不再出现新歌
   liked [--cookies FILE] 下载已登录用户的红心歌曲; 不带 --cookies 时
                          使用窗口程序 tavimo 的浏览器保存的登录信息
+  check [DIR]            检查 DIR (默认: 下载文件夹) 之下的 .mp3 文件是否完整,
+                         每个不完整的文件列出一行及原因; 不发出网络请求
 
-退出状态: 0 全部歌曲已在磁盘上, 1 部分歌曲下载失败,
+输出模板 (-o): 字段 {title} {album} {artist} {position} {channel} {id},
+{position:02} 补足两位数字; "/" 分隔文件夹, 扩展名 .mp3 自动加上.
+空的字段为空, 因此为空的文件夹层级被略去. 默认的模板:
+  album, album --playlist   {album}/{title}
+  artist                    歌手 - {artist}/{album}/{title}
+  channel                   {channel}/{title}
+  liked                     TavimoFM.加心/{title}
+
+退出状态: 0 全部歌曲已在磁盘上, 1 部分歌曲下载失败 (check: 有不完整的文件),
 2 参数无法使用或地址被拒绝, 130 被中断.
 )";
 
@@ -51,6 +63,12 @@ const QList<OptionRow> &optionRows()
         {{QStringLiteral("list")}, nullptr, "只列出要下载的歌曲, 不下载"},
         {{QStringLiteral("json")}, nullptr, "在标准输出上每首歌曲和汇总各输出一行 JSON"},
         {{QStringLiteral("tags")}, nullptr, "按服务提供的信息写入 ID3v2.4 标签"},
+        {{QStringLiteral("download-archive")}, "file",
+         "在 <file> 中记录已下载的歌曲, 并跳过其中记录过的歌曲 (不发出请求)"},
+        {{QStringLiteral("check-present")}, nullptr,
+         "已存在的文件须是完整的 MP3 才跳过; 不完整的改名为 .mp3.broken 后重新下载"},
+        {{QStringLiteral("o"), QStringLiteral("output")}, "template", "按模板 <template> 放置歌曲文件 (见下文)"},
+        {{QStringLiteral("m3u")}, nullptr, "为每张专辑, 每个兆赫和红心歌曲写一个 .m3u8 播放列表"},
         {{QStringLiteral("q"), QStringLiteral("quiet")}, nullptr, "只显示错误和汇总"},
         {{QStringLiteral("version")}, nullptr, "显示版本"},
         {{QStringLiteral("h"), QStringLiteral("help")}, nullptr, "显示本帮助"},
@@ -98,18 +116,22 @@ const Subcommand kTable[] = {
     {"channels", Command::Channels, Command::None, nullptr},
     {"channel", Command::Channel, Command::None, nullptr},
     {"liked", Command::Liked, Command::None, nullptr},
+    {"check", Command::Check, Command::None, nullptr},
 };
 
-// How many positional words (the command included) a command takes.
-int wordsOf(Command command)
+// How many positional words (the command included) a command takes: at
+// least, and at most.
+std::pair<int, int> wordsOf(Command command)
 {
     switch (command) {
     case Command::Album:
     case Command::ArtistPage:
     case Command::Channel:
-        return 2;
+        return {2, 2};
+    case Command::Check:
+        return {1, 2};
     default:
-        return 1;
+        return {1, 1};
     }
 }
 
@@ -173,9 +195,11 @@ CliOptions ParseCliOptions(const QStringList &arguments)
 
     const bool withOption = subcommand->option != nullptr && parser.isSet(QLatin1String(subcommand->option));
     const Command command = withOption ? subcommand->withOption : subcommand->plain;
-    if (words.size() != wordsOf(command))
-        return failed(words.size() < wordsOf(command) ? QStringLiteral("命令 %1 缺少参数").arg(words.first())
-                                                      : QStringLiteral("多余的参数: ") + words.last());
+    const auto [fewest, most] = wordsOf(command);
+    if (words.size() < fewest)
+        return failed(QStringLiteral("命令 %1 缺少参数").arg(words.first()));
+    if (words.size() > most)
+        return failed(QStringLiteral("多余的参数: ") + words.last());
     const QString misplaced = misplacedOption(parser, command);
     if (!misplaced.isEmpty())
         return failed(QStringLiteral("选项 %1 不适用于命令 %2").arg(misplaced, words.first()));
@@ -199,6 +223,17 @@ CliOptions ParseCliOptions(const QStringList &arguments)
         return failed(QStringLiteral("命令 channel 要边下载边发现歌曲, 不能与 --list 一起使用"));
     options.json = parser.isSet(QStringLiteral("json"));
     options.tags = parser.isSet(QStringLiteral("tags"));
+    options.archiveFile = parser.value(QStringLiteral("download-archive"));
+    if (parser.isSet(QStringLiteral("download-archive")) && options.archiveFile.isEmpty())
+        return failed(QStringLiteral("--download-archive 须给出文件"));
+    options.checkPresent = parser.isSet(QStringLiteral("check-present"));
+    options.m3u = parser.isSet(QStringLiteral("m3u"));
+    if (parser.isSet(QStringLiteral("output"))) {
+        QString error;
+        options.output = OutputTemplate::parse(parser.value(QStringLiteral("output")), error);
+        if (!options.output)
+            return failed(error);
+    }
 
     options.command = command;
     options.argument = withOption ? parser.value(QLatin1String(subcommand->option))

@@ -1,19 +1,23 @@
 #pragma once
 
+#include "download/output_template.h"
+
 #include <QString>
 #include <QStringList>
+
+#include <optional>
 
 namespace tavimo::cli {
 
 // The workflow a run of tavimo-dl drives.
-enum class Command { None, Album, AlbumPlaylist, ArtistPage, ArtistName, Channels, Channel, Liked };
+enum class Command { None, Album, AlbumPlaylist, ArtistPage, ArtistName, Channels, Channel, Liked, Check };
 
 // Everything the command line asked for. error is set (and command is None)
 // when the arguments cannot be used; answer when --help or --version asked
 // for a text instead of a run.
 struct CliOptions {
     Command command = Command::None;
-    QString argument; // the address, name or channel identifier
+    QString argument; // the address, name, channel identifier or folder to check
     QString cookiesFile;
     QString root;
     bool demo = false;
@@ -24,6 +28,10 @@ struct CliOptions {
     bool list = false;     // print the tracks instead of downloading them
     bool json = false;     // one JSON object per track and for the summary on standard output
     bool tags = false;     // write ID3v2.4 tags from the service's metadata
+    QString archiveFile;   // the download archive, when one is kept
+    bool checkPresent = false; // a present file must be a whole MP3 to be skipped
+    std::optional<OutputTemplate> output; // where tracks go instead of the usual layout
+    bool m3u = false;      // a playlist per album, channel and liked run
     QString answer;
     QString error;
 };

@@ -22,10 +22,15 @@ int ExitStatus(const RunResult &result, bool interrupted)
 
 QString SummaryLine(const DownloadCounts &counts)
 {
-    return QStringLiteral("完成: 已下载 %1 首, 已存在 %2 首, 失败 %3 首")
-        .arg(counts.saved)
-        .arg(counts.alreadyPresent)
-        .arg(counts.failed);
+    QString line = QStringLiteral("完成: 已下载 %1 首, 已存在 %2 首, 失败 %3 首")
+                       .arg(counts.saved)
+                       .arg(counts.alreadyPresent)
+                       .arg(counts.failed);
+    if (counts.archived > 0)
+        line += QStringLiteral("; %1 首见于下载记录, 未再请求").arg(counts.archived);
+    if (counts.brokenReplaced > 0)
+        line += QStringLiteral("; %1 个不完整的文件已改名为 .broken 并重新下载").arg(counts.brokenReplaced);
+    return line;
 }
 
 } // namespace tavimo::cli

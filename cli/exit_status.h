@@ -14,7 +14,8 @@ inline constexpr int kExitInterrupted = 130;
 // anything that did not reach the disk over complete.
 int ExitStatus(const RunResult &result, bool interrupted);
 
-// The summary line: tracks downloaded, already present, failed.
+// The summary line: tracks downloaded, already present, failed; and how
+// many the archive had and how many broken files were fetched again.
 QString SummaryLine(const DownloadCounts &counts);
 
 } // namespace tavimo::cli

@@ -15,6 +15,8 @@ QString OutcomeName(DownloadOutcome outcome)
         return QStringLiteral("saved");
     case DownloadOutcome::AlreadyPresent:
         return QStringLiteral("present");
+    case DownloadOutcome::Archived:
+        return QStringLiteral("archived");
     case DownloadOutcome::Failed:
         break;
     case DownloadOutcome::Cancelled:
@@ -57,13 +59,16 @@ void JsonReport::trackEnded(const TrackFile &track, const DownloadEnd &end)
     object.insert(QStringLiteral("reason"), end.reason);
     const bool onDisk = end.outcome == DownloadOutcome::Saved || end.outcome == DownloadOutcome::AlreadyPresent;
     object.insert(QStringLiteral("bytes"), onDisk ? QFileInfo(track.path).size() : 0);
+    if (!end.brokenKeptAt.isEmpty())
+        object.insert(QStringLiteral("broken"), end.brokenKeptAt);
     write(object);
 }
 
-void JsonReport::trackListed(const TrackFile &track, bool present)
+void JsonReport::trackListed(const TrackFile &track, ListedState state)
 {
     QJsonObject object = TrackObject(QStringLiteral("listed"), track);
-    object.insert(QStringLiteral("present"), present);
+    object.insert(QStringLiteral("present"), state == ListedState::Present);
+    object.insert(QStringLiteral("archived"), state == ListedState::Archived);
     write(object);
 }
 
@@ -83,6 +88,8 @@ void JsonReport::summary(const RunResult &result, int exitStatus)
                       {QStringLiteral("saved"), result.counts.saved},
                       {QStringLiteral("present"), result.counts.alreadyPresent},
                       {QStringLiteral("failed"), result.counts.failed},
+                      {QStringLiteral("archived"), result.counts.archived},
+                      {QStringLiteral("broken"), result.counts.brokenReplaced},
                       {QStringLiteral("exit"), exitStatus}});
 }
 

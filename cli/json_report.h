@@ -1,6 +1,6 @@
 #pragma once
 
-#include "download/track_downloads.h"
+#include "cli/track_listing.h"
 #include "workflow/hot_view.h"
 #include "workflow/run_result.h"
 
@@ -18,8 +18,8 @@ public:
 
     // A track that ended: title, address, path, outcome, reason, bytes on disk.
     void trackEnded(const TrackFile &track, const DownloadEnd &end);
-    // A track --list shows: title, address, path, whether present.
-    void trackListed(const TrackFile &track, bool present);
+    // A track --list shows: title, address, path, whether present or archived.
+    void trackListed(const TrackFile &track, ListedState state);
     void channel(const HotChannel &channel);
     // The run's end: how it ended, its counts and the exit status.
     void summary(const RunResult &result, int exitStatus);

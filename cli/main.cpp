@@ -1,3 +1,4 @@
+#include "cli/check_command.h"
 #include "cli/cli_browser_views.h"
 #include "cli/cli_options.h"
 #include "cli/command_run.h"
@@ -7,8 +8,11 @@
 #include "cli/progress_meter.h"
 #include "cli/run_settings.h"
 #include "cli/stop_signals.h"
+#include "cli/track_fields.h"
 #include "cli/track_listing.h"
+#include "download/download_archive.h"
 #include "download/file_downloader.h"
+#include "download/library_track_downloads.h"
 #include "download/parallel_track_downloads.h"
 #include "emulator/emulator.h"
 #include "net/mod_xml_http.h"
@@ -49,6 +53,22 @@ int PauseSetting()
     return isNumber && value >= 0 ? value : -1;
 }
 
+// Reads the download archive, for writing unless only listing; false when
+// the run must be refused.
+bool OpenArchive(DownloadArchive &archive, const CliOptions &options, ConsoleOutput &out)
+{
+    if (!archive.open(options.archiveFile, !options.list)) {
+        out.error(archive.error());
+        return false;
+    }
+    if (archive.damagedLines() > 0)
+        out.always(QStringLiteral("警告: 下载记录 %1 中有 %2 行无法识别 (第一处在第 %3 行), 已略过")
+                       .arg(options.archiveFile)
+                       .arg(archive.damagedLines())
+                       .arg(archive.firstDamagedLine()));
+    return true;
+}
+
 // The track title as its file is named, for messages.
 QString TitleOf(const QString &path)
 {
@@ -59,18 +79,22 @@ QString TitleOf(const QString &path)
 // lines, the progress meter, and the ways a run ends early.
 class CommandRun {
 public:
-    CommandRun(const CliOptions &options, ConsoleOutput &out, ModXmlHttp &net, FileDownloader &files)
+    CommandRun(const CliOptions &options, ConsoleOutput &out, ModXmlHttp &net, FileDownloader &files,
+               DownloadArchive *archive)
         : options_(options), out_(out), net_(net), parallel_(files, options.jobs),
-          listing_([this](const TrackFile &track, bool present) { showListed(track, present); }), meter_(out)
+          listing_([this](const TrackFile &track, ListedState state) { showListed(track, state); }),
+          library_(options.list ? static_cast<TrackDownloads &>(listing_) : parallel_), meter_(out)
     {
         if (options.json)
             json_.emplace(stdout);
         const int pauseMs = PauseSetting();
         parallel_.setRetries(options.retries, pauseMs >= 0 ? pauseMs : kFirstRetryPauseMs);
         parallel_.setStorageFailed([this](const QString &reason) { stopForStorage(reason); });
-        parallel_.setTrackEnded([this](const TrackFile &track, const DownloadEnd &end) { trackEnded(track, end); });
+        library_.setTrackEnded([this](const TrackFile &track, const DownloadEnd &end) { trackEnded(track, end); });
+        useArchive(archive);
         files.setRateLimit(options.rateLimit);
         files.setTagging(options.tags);
+        files.setCheckPresent(options.checkPresent);
         QObject::connect(&files, &FileDownloader::downloadProgress, &files,
                          [this](const QString &path, qint64 received, qint64 total) { meter_.report(path, received, total); });
         QObject::connect(&stops_, &StopSignals::stopRequested, &net, [this](int) { stopForSignal(); });
@@ -80,7 +104,12 @@ public:
     // final name (or kept its ".part" after a stop).
     QCoro::Task<int> run(ServiceHosts hosts, QString root)
     {
-        TrackDownloads &downloads = options_.list ? static_cast<TrackDownloads &>(listing_) : parallel_;
+        if (options_.output) {
+            library_.setPlace([this, root](const TrackFile &track) {
+                return options_.output->fill(root, FieldsOf(options_.command, root, track));
+            });
+        }
+        TrackDownloads &downloads = library_;
         CommandSetup setup{hosts, root, net_, downloads, out_, PauseSetting(), options_.jobs, showChannel()};
         const RunTally whole(downloads);
         RunResult result = co_await RunCommand(options_, setup);
@@ -95,10 +124,13 @@ public:
             result.reason = storageFailure_;
         }
         reportFailedTracks(result);
+        const bool playlistsWritten = writePlaylists();
         if (interrupted_)
             out_.error(QStringLiteral("已中断"));
         summarize(result);
-        const int status = ExitStatus(result, interrupted_);
+        int status = ExitStatus(result, interrupted_);
+        if (!playlistsWritten && status == kExitComplete)
+            status = kExitSomeFailed;
         if (json_)
             json_->summary(result, status);
         co_return status;
@@ -119,12 +151,48 @@ private:
         std::fflush(stdout);
     }
 
-    void showListed(const TrackFile &track, bool present)
+    void useArchive(DownloadArchive *archive)
+    {
+        if (archive == nullptr)
+            return;
+        if (options_.list) {
+            listing_.setArchived([archive](const TrackFile &track) { return archive->contains(SongIdOf(track.url)); });
+            return;
+        }
+        library_.setArchive(archive, [this](const QString &error) { out_.error(error); });
+    }
+
+    // With --m3u, after the last file of the run settled: whether every
+    // playlist could be written.
+    bool writePlaylists()
+    {
+        if (!options_.m3u || options_.list)
+            return true;
+        const QStringList errors = library_.writePlaylists();
+        for (const QString &error : errors)
+            out_.error(error);
+        return errors.isEmpty();
+    }
+
+    static QString ListedText(ListedState state)
+    {
+        switch (state) {
+        case ListedState::Present:
+            return QStringLiteral("已存在");
+        case ListedState::Archived:
+            return QStringLiteral("已记录");
+        case ListedState::Pending:
+            break;
+        }
+        return QStringLiteral("待下载");
+    }
+
+    void showListed(const TrackFile &track, ListedState state)
     {
         if (json_)
-            return json_->trackListed(track, present);
+            return json_->trackListed(track, state);
         PrintLine(PrintableText(track.tags.title) + u'\t' + PrintableText(QFileInfo(track.path).fileName()) + u'\t' +
-                  (present ? QStringLiteral("已存在") : QStringLiteral("待下载")));
+                  ListedText(state));
     }
 
     void trackEnded(const TrackFile &track, const DownloadEnd &end)
@@ -187,6 +255,7 @@ private:
     ModXmlHttp &net_;
     ParallelTrackDownloads parallel_;
     TrackListing listing_;
+    LibraryTrackDownloads library_;
     ProgressMeter meter_;
     std::optional<JsonReport> json_;
     StopSignals stops_;
@@ -215,6 +284,8 @@ int main(int argc, char **argv)
         out.error(options.error);
         return kExitRejected;
     }
+    if (options.command == Command::Check)
+        return RunCheck(options, out);
 
     ModXmlHttp net;
     FileDownloader files(net);
@@ -231,7 +302,10 @@ int main(int argc, char **argv)
         out.error(QStringLiteral("无法使用下载文件夹: ") + options.root);
         return kExitRejected;
     }
-    CommandRun run(options, out, net, files);
+    DownloadArchive archive;
+    if (!options.archiveFile.isEmpty() && !OpenArchive(archive, options, out))
+        return kExitRejected;
+    CommandRun run(options, out, net, files, options.archiveFile.isEmpty() ? nullptr : &archive);
     // Queued: a run refused before its first wait ends before the loop runs.
     QCoro::connect(run.run(hosts, root), &app, [&app](int status) {
         QMetaObject::invokeMethod(&app, [status] { QCoreApplication::exit(status); }, Qt::QueuedConnection);

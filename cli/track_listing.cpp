@@ -4,12 +4,19 @@
 
 namespace tavimo::cli {
 
+ListedState TrackListing::stateOf(const TrackFile &track) const
+{
+    if (archived_ && archived_(track))
+        return ListedState::Archived;
+    return QFileInfo::exists(track.path) ? ListedState::Present : ListedState::Pending;
+}
+
 QCoro::Task<> TrackListing::download(TrackFile track)
 {
-    const bool present = QFileInfo::exists(track.path);
+    const ListedState state = stateOf(track);
     ++listed_;
-    present_ += present ? 1 : 0;
-    shown_(track, present);
+    present_ += state == ListedState::Pending ? 0 : 1;
+    shown_(track, state);
     co_return;
 }
 

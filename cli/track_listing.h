@@ -6,13 +6,20 @@
 
 namespace tavimo::cli {
 
+// Where a listed track stands: to be fetched, its file there, or skipped
+// because the download archive has it.
+enum class ListedState { Pending, Present, Archived };
+
 // The track downloads of a run with --list: each track is shown instead of
 // fetched, and no folder is made.
 class TrackListing final : public TrackDownloads {
 public:
-    // Told of each track with whether its file is already there.
-    using Shown = std::function<void(const TrackFile &track, bool present)>;
+    using Shown = std::function<void(const TrackFile &track, ListedState state)>;
+    using Archived = std::function<bool(const TrackFile &track)>;
     explicit TrackListing(Shown shown) : shown_(std::move(shown)) {}
+
+    // Tells which tracks the download archive has; none by default.
+    void setArchived(Archived archived) { archived_ = std::move(archived); }
 
     QCoro::Task<> download(TrackFile track) override;
     QCoro::Task<> whenEnded(QStringList) override { co_return; }
@@ -23,7 +30,10 @@ public:
     int present() const { return present_; }
 
 private:
+    ListedState stateOf(const TrackFile &track) const;
+
     Shown shown_;
+    Archived archived_;
     int listed_ = 0;
     int present_ = 0;
 };

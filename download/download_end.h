@@ -8,7 +8,8 @@ namespace tavimo {
 
 // What became of one DownloadFile call. The workflows go on whatever it is;
 // the command line counts them for its summary.
-enum class DownloadOutcome { Saved, AlreadyPresent, Failed, Cancelled };
+// Archived: the download archive has the track, so nothing was asked for.
+enum class DownloadOutcome { Saved, AlreadyPresent, Archived, Failed, Cancelled };
 
 // What kind of trouble ended a download, as far as trying again goes.
 enum class FailureKind {
@@ -41,6 +42,9 @@ struct DownloadEnd {
     DownloadOutcome outcome;
     QString reason;
     FailureKind kind;
+    // Where a present file that was not a whole MP3 was moved before the
+    // track was fetched again; empty when none was.
+    QString brokenKeptAt;
 };
 
 using DownloadDone = std::function<void(const DownloadEnd &)>;

@@ -55,6 +55,12 @@ public:
     void setTagging(bool enabled) { tagging_ = enabled; }
     bool tagging() const { return tagging_; }
 
+    // Whether a file already under a track's name is checked to be a whole
+    // MP3 before the track is skipped; one that is not is renamed to
+    // "<name>.mp3.broken" and fetched again. Off by default.
+    void setCheckPresent(bool enabled) { checkPresent_ = enabled; }
+    bool checksPresent() const { return checkPresent_; }
+
     // How much of a download is held in memory between the socket and the
     // file (default 1 MB, at most 10 MB).
     void setReadBufferSize(qint64 bytes);
@@ -93,6 +99,7 @@ private:
     qint64 readBufferSize_ = 1024 * 1024;
     qint64 rateLimit_ = 0;
     bool tagging_ = false;
+    bool checkPresent_ = false;
     bool resumeEnabled_ = true;
     QSet<QString> partsInUse_;
     QThreadPool commits_;

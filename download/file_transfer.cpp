@@ -1,5 +1,6 @@
 #include "download/file_transfer.h"
 
+#include "download/file_check.h"
 #include "download/file_downloader.h"
 #include "download/file_names.h"
 #include "download/part_file_writer.h"
@@ -7,6 +8,7 @@
 #include "net/http_reply.h"
 #include "net/mod_xml_http.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QUrl>
 
@@ -32,6 +34,16 @@ DownloadOutcome settle(PartFileWriter &writer, TransferVerdict verdict, bool fal
     else
         writer.keep();
     return verdict == TransferVerdict::Cancelled ? DownloadOutcome::Cancelled : DownloadOutcome::Failed;
+}
+
+// A name beside path that no file has yet: "<name>.mp3.broken", then
+// numbered, so an earlier broken file is never overwritten.
+QString FreeBrokenName(const QString &path)
+{
+    QString name = path + QStringLiteral(".broken");
+    for (int n = 1; QFileInfo::exists(name) || QFileInfo(name).isSymLink(); ++n)
+        name = path + QStringLiteral(".broken.%1").arg(n);
+    return name;
 }
 
 } // namespace
@@ -79,8 +91,10 @@ void FileTransfer::attempt()
 {
     if (net_.isCancelled())
         return finish({DownloadOutcome::Cancelled, kCancelledReason});
-    if (QFileInfo::exists(path_))
+    if (QFileInfo::exists(path_) && !movedBrokenAside())
         return finish(DownloadOutcome::AlreadyPresent);
+    if (QFileInfo::exists(path_))
+        return finish({DownloadOutcome::Failed, DownloadFailure{FailureKind::Storage, brokenMoveError_}});
     const QUrl address(address_);
     // Beside the finished file, so the final rename never crosses file systems.
     const QString partPath = path_ + QLatin1String(kPartialSuffix);
@@ -179,6 +193,22 @@ void FileTransfer::committed(bool moved, const QString &tagError)
         finish({DownloadOutcome::Failed, DownloadFailure{FailureKind::Storage, writer_->writeError()}});
 }
 
+bool FileTransfer::movedBrokenAside()
+{
+    if (!downloader_.checksPresent() || !brokenKeptAt_.isEmpty())
+        return false;
+    if (CheckMp3File(path_).whole())
+        return false;
+    const QString aside = FreeBrokenName(path_);
+    QFile file(path_);
+    if (!file.rename(aside)) {
+        brokenMoveError_ = QStringLiteral("无法给不完整的文件改名: ") + file.errorString();
+        return true;
+    }
+    brokenKeptAt_ = aside;
+    return true;
+}
+
 void FileTransfer::finish(const DownloadEnd &outcome)
 {
     writer_.reset();
@@ -188,8 +218,11 @@ void FileTransfer::finish(const DownloadEnd &outcome)
     deleteLater();
     if (DownloadTransferred transferred = std::exchange(transferred_, nullptr))
         transferred();
-    if (done)
-        done(outcome);
+    if (!done)
+        return;
+    DownloadEnd end = outcome;
+    end.brokenKeptAt = brokenKeptAt_;
+    done(end);
 }
 
 } // namespace tavimo

@@ -43,6 +43,9 @@ private:
     void commitInBackground();
     void committed(bool moved, const QString &tagError);
     void finish(const DownloadEnd &outcome);
+    // With the present-file check on: moves a present file that is not a
+    // whole MP3 aside and says whether it did (or tried, and failed).
+    bool movedBrokenAside();
 
     FileDownloader &downloader_;
     ModXmlHttp &net_;
@@ -56,6 +59,8 @@ private:
     QPointer<HttpReply> reply_;
     ReplyWait *wait_ = nullptr;
     QElapsedTimer sinceProgress_;
+    QString brokenKeptAt_;
+    QString brokenMoveError_;
 };
 
 } // namespace tavimo

@@ -15,6 +15,9 @@ void TrackDownloads::count(const TrackFile &track, const DownloadEnd &end)
     case DownloadOutcome::Saved:
         ++counts_.saved;
         break;
+    case DownloadOutcome::Archived:
+        ++counts_.archived;
+        [[fallthrough]];
     case DownloadOutcome::AlreadyPresent:
         ++counts_.alreadyPresent;
         break;
@@ -24,6 +27,8 @@ void TrackDownloads::count(const TrackFile &track, const DownloadEnd &end)
         failures_.append({track.path, end.reason, end.kind});
         break;
     }
+    if (!end.brokenKeptAt.isEmpty())
+        ++counts_.brokenReplaced;
     if (ended_)
         ended_(track, end);
 }

@@ -15,8 +15,16 @@ namespace tavimo {
 // How the track downloads of a run ended, for summaries.
 struct DownloadCounts {
     int saved = 0;
-    int alreadyPresent = 0;
+    int alreadyPresent = 0; // the archived ones included
     int failed = 0;
+    int archived = 0;       // skipped because the download archive has them
+    int brokenReplaced = 0; // present but broken, moved aside and fetched again
+
+    DownloadCounts operator-(const DownloadCounts &before) const
+    {
+        return {saved - before.saved, alreadyPresent - before.alreadyPresent, failed - before.failed,
+                archived - before.archived, brokenReplaced - before.brokenReplaced};
+    }
 };
 
 // A track that did not reach the disk, and why.

@@ -9,10 +9,7 @@ RunTally::RunTally(const TrackDownloads &downloads)
 
 RunResult RunTally::result(RunEnd end, const QString &reason) const
 {
-    const DownloadCounts now = downloads_.counts();
-    const DownloadCounts counts{now.saved - countsBefore_.saved, now.alreadyPresent - countsBefore_.alreadyPresent,
-                                now.failed - countsBefore_.failed};
-    return RunResult{end, reason, counts, downloads_.failures().mid(failuresBefore_)};
+    return RunResult{end, reason, downloads_.counts() - countsBefore_, downloads_.failures().mid(failuresBefore_)};
 }
 
 } // namespace tavimo

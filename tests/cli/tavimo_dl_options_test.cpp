@@ -170,7 +170,11 @@ TEST_F(TavimoDlTest, InterruptEndsAtOnceAndTheRerunCompletes)
         emulator.clearRequestLog();
         row.arrange();
         QProcess process;
-        start(process, row.options + QStringList{QStringLiteral("--json")} + command, folder);
+        // The archive and the playlist go outside the album's folder.
+        const tavimo::test::TempRoot library;
+        const QStringList keep{QStringLiteral("--m3u"), QStringLiteral("--download-archive"),
+                               library.file(QStringLiteral("archive.txt")), QStringLiteral("-o"), QStringLiteral("a/{title}")};
+        start(process, row.options + keep + QStringList{QStringLiteral("--json")} + command, folder);
         ASSERT_TRUE(tavimo::test::WaitUntil([&] { return row.reached(folder); }, 20000));
         QElapsedTimer clock;
         clock.start();
@@ -186,11 +190,20 @@ TEST_F(TavimoDlTest, InterruptEndsAtOnceAndTheRerunCompletes)
         EXPECT_EQ(summary.value(QStringLiteral("saved")).toInt() + summary.value(QStringLiteral("present")).toInt() +
                       summary.value(QStringLiteral("failed")).toInt(),
                   lines.size() - 1);
+        // Only the whole files are recorded and in the playlist.
+        int whole = 0;
         for (const emu::Track &track : album.tracks) {
-            if (QFileInfo::exists(folder.file(trackFile(album, track)))) {
-                EXPECT_EQ(folder.read(trackFile(album, track)), servedBytes(track.songId)) << track.title;
+            const QString name = QString::fromStdString(track.title) + QStringLiteral(".mp3");
+            if (QFileInfo::exists(folder.file(QStringLiteral("a/") + name))) {
+                EXPECT_EQ(folder.read(QStringLiteral("a/") + name), servedBytes(track.songId)) << track.title;
+                ++whole;
             }
         }
+        EXPECT_EQ(library.read(QStringLiteral("archive.txt")).count('\n'), whole);
+        const QString playlist = QStringLiteral("a/") + QString::fromStdString(album.title) + QStringLiteral(".m3u8");
+        EXPECT_EQ(folder.read(playlist).count("#EXTINF:-1,"), whole);
+        EXPECT_EQ(QFileInfo::exists(folder.file(playlist)), whole > 0);
+        ASSERT_TRUE(QDir(folder.file(QStringLiteral("a"))).removeRecursively());
 
         emulator.clearFaults();
         environment.clear();

@@ -1,0 +1,64 @@
+#pragma once
+
+#include "download/m3u_playlist.h"
+#include "download/track_downloads.h"
+
+#include <QHash>
+#include <QSet>
+
+#include <functional>
+
+namespace tavimo {
+
+class DownloadArchive;
+
+// The track downloads of a run that keeps a music library in order, in front
+// of the scheduler: each track is placed by an output template, skipped
+// without a request when the download archive has it, recorded there once its
+// file is on disk, and noted for the playlist of the folder the workflow
+// meant it for.
+class LibraryTrackDownloads final : public TrackDownloads {
+public:
+    // The track's path; empty when it cannot be placed.
+    using Place = std::function<QString(const TrackFile &track)>;
+    explicit LibraryTrackDownloads(TrackDownloads &inner);
+
+    void setPlace(Place place) { place_ = std::move(place); }
+    // The archive whose tracks are skipped and where the tracks on disk are
+    // recorded; failed tells of a line that could not be written, once.
+    void setArchive(DownloadArchive *archive, std::function<void(const QString &error)> failed);
+
+    QCoro::Task<> download(TrackFile track) override;
+    QCoro::Task<> whenEnded(QStringList paths) override;
+    QCoro::Task<> finish() override;
+    void prepareFolder(const QString &folder) override;
+
+    // Writes "<folder name>.m3u8" for each folder the workflows filled, in
+    // the folder that holds its tracks, listing those on disk; why each one
+    // that could not be written failed.
+    QStringList writePlaylists() const;
+
+private:
+    struct Playlist {
+        QString name;
+        QList<PlaylistEntry> entries;
+        QSet<QString> paths;
+    };
+
+    void ended(const TrackFile &track, const DownloadEnd &end);
+    void note(const QString &folder, const TrackFile &placed);
+    QString placedPath(const TrackFile &track) const;
+    // The folder and those of its parents not there yet, from the top.
+    void prepareFolders(const QString &folder);
+
+    TrackDownloads &inner_;
+    Place place_;
+    DownloadArchive *archive_ = nullptr;
+    std::function<void(const QString &)> archiveFailed_;
+    QHash<QString, QString> placed_; // the workflow's paths to the placed ones
+    QString lastFolder_;
+    QList<Playlist> playlists_;
+    QHash<QString, qsizetype> playlistOf_; // by the workflow's folder
+};
+
+} // namespace tavimo
