@@ -151,6 +151,10 @@ for round in 1 2 3 4 5; do
   count=$(find "$WORK/out" -name '*.mp3' | wc -l)
   mapfile -t args < <(tavimo_album "$(fresh)" --tags)
   timed "$WORK/tdl.$round" "${args[@]}"
+  rm -f "$WORK/archive.txt"
+  mapfile -t args < <(tavimo_album "$(fresh)" --download-archive "$WORK/archive.txt")
+  timed "$WORK/adl.$round" "${args[@]}"
+  archived=$(wc -l <"$WORK/archive.txt")
   mapfile -t args < <(curl_album "$(fresh)" "$NGINX_PORT")
   timed "$WORK/ncurl.$round" curl -s --fail "${args[@]}"
   mapfile -t args < <(curl_album "$(fresh)" "$NGINX_PORT")
@@ -172,6 +176,9 @@ report "album wall vs bare Qt loop" "$(ratio "$dl_wall" "$qt_wall")" "<=" 1.1 "t
 report "album CPU vs bare Qt loop" "$(ratio "$dl_cpu" "$qt_cpu")" "<=" 1.1 "the Qt loop ${qt_cpu}s, $(ratio "$qt_cpu" "$curl_cpu") x curl"
 tdl_wall=$(wall_of tdl)
 report "album --tags wall vs without" "$(ratio "$tdl_wall" "$dl_wall")" "<=" 1.05 "with ID3v2.4 tags ${tdl_wall}s, without ${dl_wall}s"
+adl_wall=$(wall_of adl)
+report "album --download-archive vs without" "$(ratio "$adl_wall" "$dl_wall")" "<=" 1.02 \
+  "with an archive ${adl_wall}s ($archived lines), without ${dl_wall}s"
 ncurl_wall=$(wall_of ncurl); ndl_wall=$(wall_of ndl); ncurl_cpu=$(cpu_of ncurl); ndl_cpu=$(cpu_of ndl)
 nscurl_wall=$(wall_of nscurl)
 report "album wall vs curl+sync (nginx)" "$(ratio "$ndl_wall" "$nscurl_wall")" "<=" 1.0 \
@@ -312,5 +319,37 @@ slow_report "slow link: artist --jobs 4 vs aria2c" "$WORK/slow.a4" "$WORK/slow.a
 slow_report "slow link: artist 1 job vs curl" "$WORK/slow.a1" "$WORK/slow.a1.curl" 1.05 "curl" "one after the other"
 slow_report "slow link: liked --jobs 4 vs aria2c" "$WORK/slow.l4" "$WORK/slow.l4.aria2" 1.15 "aria2c -j4" \
   "$sl4_files files of $(wc -l <"$WORK/liked.urls") listed"
+
+# 10. An archived artist again, its files moved away: not one track request,
+# read from the emulator's request log.
+start_emulator --log "$WORK/archive.log"
+rm -f "$WORK/artist.archive"
+env "TAVIMO_HOSTS=$HOSTS" "$B/cli/tavimo-dl" --quiet --jobs 4 --root "$(fresh)" \
+  --download-archive "$WORK/artist.archive" artist "$ARTIST_URL" 2>/dev/null || echo "warning: the archived artist failed" >&2
+stop_emulator
+start_emulator --log "$WORK/archive.log"
+env "TAVIMO_HOSTS=$HOSTS" "$B/cli/tavimo-dl" --quiet --jobs 4 --root "$(fresh)" \
+  --download-archive "$WORK/artist.archive" artist "$ARTIST_URL" 2>/dev/null || echo "warning: the rerun failed" >&2
+stop_emulator
+report "archived artist rerun: track requests" "$(grep -c ' /view/song/' "$WORK/archive.log" || true)" "<=" 0 \
+  "$(wc -l <"$WORK/artist.archive") tracks archived, $(wc -l <"$WORK/archive.log") page requests"
+
+# 11. check over 1000 files of 5 MB from a warm cache against md5sum over the
+# same files, three rounds each, medians.
+start_emulator --mp3-size $((5 * MB))
+mkdir -p "$WORK/check"
+curl -s --fail -o "$WORK/check/0.mp3" "$(track_url 1)"
+stop_emulator
+for k in $(seq 999); do cp "$WORK/check/0.mp3" "$WORK/check/$k.mp3"; done
+cat "$WORK"/check/*.mp3 >/dev/null
+for round in 1 2 3; do
+  timed "$WORK/md5.$round" bash -c 'md5sum "$1"/*.mp3' _ "$WORK/check"
+  timed "$WORK/check.$round" "$B/cli/tavimo-dl" check "$WORK/check"
+done
+check_wall() { for r in 1 2 3; do field "$WORK/$1.$r" 1; done | median; }
+checked=$("$B/cli/tavimo-dl" check "$WORK/check" 2>&1 >/dev/null | grep -o '[0-9]* 个文件' || true)
+report "check of 1000 x 5 MB vs md5sum" "$(ratio "$(check_wall check)" "$(check_wall md5)")" "<=" 0.5 \
+  "tavimo-dl check $(check_wall check)s ($checked), md5sum $(check_wall md5)s"
+rm -rf "$WORK/check"
 
 echo "== load average at end: $(cut -d' ' -f1-3 /proc/loadavg)"
