@@ -29,7 +29,7 @@ void WriteJson(const QJsonObject &object)
 
 int RunCheck(const CliOptions &options, ConsoleOutput &out)
 {
-    const QString folder = options.argument.isEmpty() ? ChooseDownloadRoot(options.root) : options.argument;
+    const QString folder = options.arguments.isEmpty() ? ChooseDownloadRoot(options.root) : options.arguments.first();
     if (folder.isEmpty() || !QFileInfo(folder).isDir()) {
         out.error(QStringLiteral("无法打开文件夹: ") + (folder.isEmpty() ? options.root : folder));
         return kExitRejected;

@@ -2,6 +2,7 @@
 
 #include <QCommandLineParser>
 
+#include <limits>
 #include <utility>
 
 namespace tavimo::cli {
@@ -10,6 +11,7 @@ namespace {
 
 constexpr int kMaxJobs = 16;
 constexpr int kMaxRetries = 100;
+constexpr double kMaxSleepSeconds = 3600;
 
 const char kUsage[] = R"(用法: tavimo-dl [选项] 命令 [参数]
 从 Tavimo 电台及其音乐目录批量下载 MP3 歌曲.
@@ -69,6 +71,11 @@ const QList<OptionRow> &optionRows()
          "已存在的文件须是完整的 MP3 才跳过; 不完整的改名为 .mp3.broken 后重新下载"},
         {{QStringLiteral("o"), QStringLiteral("output")}, "template", "按模板 <template> 放置歌曲文件 (见下文)"},
         {{QStringLiteral("m3u")}, nullptr, "为每张专辑, 每个兆赫和红心歌曲写一个 .m3u8 播放列表"},
+        {{QStringLiteral("a"), QStringLiteral("batch-file")}, "file",
+         "依次运行 <file> 中每行一条的命令 (- 为标准输入), # 开头的行为注释"},
+        {{QStringLiteral("sleep-requests")}, "seconds", "页面和接口请求之间至少间隔 <seconds> 秒 (可带小数)"},
+        {{QStringLiteral("config")}, "file", "读取配置文件 <file>, 而不是默认的配置文件"},
+        {{QStringLiteral("ignore-config")}, nullptr, "不读取任何配置文件"},
         {{QStringLiteral("q"), QStringLiteral("quiet")}, nullptr, "只显示错误和汇总"},
         {{QStringLiteral("version")}, nullptr, "显示版本"},
         {{QStringLiteral("h"), QStringLiteral("help")}, nullptr, "显示本帮助"},
@@ -123,13 +130,14 @@ const Subcommand kTable[] = {
 // least, and at most.
 std::pair<int, int> wordsOf(Command command)
 {
+    constexpr int kAny = std::numeric_limits<int>::max();
     switch (command) {
     case Command::Album:
     case Command::ArtistPage:
+        return {2, kAny};
     case Command::Channel:
-        return {2, 2};
     case Command::Check:
-        return {1, 2};
+        return {command == Command::Check ? 1 : 2, 2};
     default:
         return {1, 1};
     }
@@ -152,14 +160,98 @@ const Subcommand *findSubcommand(const QString &name)
 }
 
 // The options that belong to one subcommand only.
+const QStringList kCommandOptions = {QStringLiteral("playlist"), QStringLiteral("name"), QStringLiteral("cookies")};
+
 QString misplacedOption(const QCommandLineParser &parser, Command command)
 {
-    if (parser.isSet(QStringLiteral("playlist")) && command != Command::AlbumPlaylist)
-        return QStringLiteral("--playlist");
-    if (parser.isSet(QStringLiteral("name")) && command != Command::ArtistName)
-        return QStringLiteral("--name");
-    if (parser.isSet(QStringLiteral("cookies")) && command != Command::Liked)
-        return QStringLiteral("--cookies");
+    const Command owners[] = {Command::AlbumPlaylist, Command::ArtistName, Command::Liked};
+    for (qsizetype i = 0; i < kCommandOptions.size(); ++i) {
+        if (parser.isSet(kCommandOptions.at(i)) && command != owners[i])
+            return QStringLiteral("--") + kCommandOptions.at(i);
+    }
+    return QString();
+}
+
+void addOptions(QCommandLineParser &parser)
+{
+    for (const OptionRow &row : optionRows()) {
+        QCommandLineOption option(row.names);
+        if (row.valueName != nullptr)
+            option.setValueName(QLatin1String(row.valueName));
+        parser.addOption(option);
+    }
+}
+
+// Reads the command, its arguments and its own options into options; why
+// they cannot be used, or the empty text.
+QString readCommand(const QCommandLineParser &parser, CliOptions &options)
+{
+    const QStringList words = parser.positionalArguments();
+    const Subcommand *subcommand = findSubcommand(words.first());
+    if (subcommand == nullptr)
+        return QStringLiteral("未知命令: ") + words.first();
+    const bool withOption = subcommand->option != nullptr && parser.isSet(QLatin1String(subcommand->option));
+    const Command command = withOption ? subcommand->withOption : subcommand->plain;
+    const auto [fewest, most] = wordsOf(command);
+    if (words.size() < fewest)
+        return QStringLiteral("命令 %1 缺少参数").arg(words.first());
+    if (words.size() > most)
+        return QStringLiteral("多余的参数: ") + words.last();
+    const QString misplaced = misplacedOption(parser, command);
+    if (!misplaced.isEmpty())
+        return QStringLiteral("选项 %1 不适用于命令 %2").arg(misplaced, words.first());
+    options.command = command;
+    options.arguments = withOption ? QStringList{parser.value(QLatin1String(subcommand->option))} : words.mid(1);
+    options.cookiesFile = parser.value(QStringLiteral("cookies"));
+    return QString();
+}
+
+// Reads the options that say how a run goes; why they cannot be used, or
+// the empty text.
+QString readSettings(const QCommandLineParser &parser, CliOptions &options)
+{
+    bool isNumber = true;
+    if (parser.isSet(QStringLiteral("jobs")))
+        options.jobs = parser.value(QStringLiteral("jobs")).toInt(&isNumber);
+    if (!isNumber || options.jobs < 1 || options.jobs > kMaxJobs)
+        return QStringLiteral("--jobs 的取值须是 1 到 16 之间的数");
+    if (parser.isSet(QStringLiteral("retries")))
+        options.retries = parser.value(QStringLiteral("retries")).toInt(&isNumber);
+    if (!isNumber || options.retries < 0 || options.retries > kMaxRetries)
+        return QStringLiteral("--retries 的取值须是 0 到 100 之间的数");
+    if (parser.isSet(QStringLiteral("limit-rate"))) {
+        options.rateLimit = ParseRate(parser.value(QStringLiteral("limit-rate")));
+        if (options.rateLimit <= 0)
+            return QStringLiteral("--limit-rate 的取值须是正数, 可带 k, m 或 g, 如 500k");
+    }
+    if (parser.isSet(QStringLiteral("sleep-requests"))) {
+        const double seconds = parser.value(QStringLiteral("sleep-requests")).toDouble(&isNumber);
+        if (!isNumber || !(seconds >= 0) || seconds > kMaxSleepSeconds)
+            return QStringLiteral("--sleep-requests 的取值须是 0 到 3600 之间的秒数, 可带小数");
+        options.sleepRequestsMs = int(seconds * 1000 + 0.5);
+    }
+    options.list = parser.isSet(QStringLiteral("list"));
+    if (options.list && options.command == Command::Channel)
+        return QStringLiteral("命令 channel 要边下载边发现歌曲, 不能与 --list 一起使用");
+    options.json = parser.isSet(QStringLiteral("json"));
+    options.tags = parser.isSet(QStringLiteral("tags"));
+    options.archiveFile = parser.value(QStringLiteral("download-archive"));
+    if (parser.isSet(QStringLiteral("download-archive")) && options.archiveFile.isEmpty())
+        return QStringLiteral("--download-archive 须给出文件");
+    options.checkPresent = parser.isSet(QStringLiteral("check-present"));
+    options.m3u = parser.isSet(QStringLiteral("m3u"));
+    if (parser.isSet(QStringLiteral("output"))) {
+        QString error;
+        options.output = OutputTemplate::parse(parser.value(QStringLiteral("output")), error);
+        if (!options.output)
+            return error;
+    }
+    options.batchFile = parser.value(QStringLiteral("batch-file"));
+    if (parser.isSet(QStringLiteral("batch-file")) && options.batchFile.isEmpty())
+        return QStringLiteral("--batch-file 须给出文件");
+    options.root = parser.value(QStringLiteral("root"));
+    options.demo = parser.isSet(QStringLiteral("demo"));
+    options.quiet = parser.isSet(QStringLiteral("quiet"));
     return QString();
 }
 
@@ -168,12 +260,7 @@ QString misplacedOption(const QCommandLineParser &parser, Command command)
 CliOptions ParseCliOptions(const QStringList &arguments)
 {
     QCommandLineParser parser;
-    for (const OptionRow &row : optionRows()) {
-        QCommandLineOption option(row.names);
-        if (row.valueName != nullptr)
-            option.setValueName(QLatin1String(row.valueName));
-        parser.addOption(option);
-    }
+    addOptions(parser);
     if (!parser.parse(arguments))
         return failed(parseError(parser, arguments));
 
@@ -186,63 +273,77 @@ CliOptions ParseCliOptions(const QStringList &arguments)
         options.answer = QStringLiteral("tavimo-dl %1\n").arg(QStringLiteral(TAVIMO_VERSION));
         return options;
     }
-    const QStringList words = parser.positionalArguments();
-    if (words.isEmpty())
+    const bool batch = parser.isSet(QStringLiteral("batch-file"));
+    if (parser.positionalArguments().isEmpty() && !batch)
         return failed(QStringLiteral("没有给出命令 (可用 --help 查看用法)"));
-    const Subcommand *subcommand = findSubcommand(words.first());
-    if (subcommand == nullptr)
-        return failed(QStringLiteral("未知命令: ") + words.first());
-
-    const bool withOption = subcommand->option != nullptr && parser.isSet(QLatin1String(subcommand->option));
-    const Command command = withOption ? subcommand->withOption : subcommand->plain;
-    const auto [fewest, most] = wordsOf(command);
-    if (words.size() < fewest)
-        return failed(QStringLiteral("命令 %1 缺少参数").arg(words.first()));
-    if (words.size() > most)
-        return failed(QStringLiteral("多余的参数: ") + words.last());
-    const QString misplaced = misplacedOption(parser, command);
-    if (!misplaced.isEmpty())
-        return failed(QStringLiteral("选项 %1 不适用于命令 %2").arg(misplaced, words.first()));
-
-    bool isNumber = true;
-    if (parser.isSet(QStringLiteral("jobs")))
-        options.jobs = parser.value(QStringLiteral("jobs")).toInt(&isNumber);
-    if (!isNumber || options.jobs < 1 || options.jobs > kMaxJobs)
-        return failed(QStringLiteral("--jobs 的取值须是 1 到 16 之间的数"));
-    if (parser.isSet(QStringLiteral("retries")))
-        options.retries = parser.value(QStringLiteral("retries")).toInt(&isNumber);
-    if (!isNumber || options.retries < 0 || options.retries > kMaxRetries)
-        return failed(QStringLiteral("--retries 的取值须是 0 到 100 之间的数"));
-    if (parser.isSet(QStringLiteral("limit-rate"))) {
-        options.rateLimit = ParseRate(parser.value(QStringLiteral("limit-rate")));
-        if (options.rateLimit <= 0)
-            return failed(QStringLiteral("--limit-rate 的取值须是正数, 可带 k, m 或 g, 如 500k"));
-    }
-    options.list = parser.isSet(QStringLiteral("list"));
-    if (options.list && command == Command::Channel)
-        return failed(QStringLiteral("命令 channel 要边下载边发现歌曲, 不能与 --list 一起使用"));
-    options.json = parser.isSet(QStringLiteral("json"));
-    options.tags = parser.isSet(QStringLiteral("tags"));
-    options.archiveFile = parser.value(QStringLiteral("download-archive"));
-    if (parser.isSet(QStringLiteral("download-archive")) && options.archiveFile.isEmpty())
-        return failed(QStringLiteral("--download-archive 须给出文件"));
-    options.checkPresent = parser.isSet(QStringLiteral("check-present"));
-    options.m3u = parser.isSet(QStringLiteral("m3u"));
-    if (parser.isSet(QStringLiteral("output"))) {
-        QString error;
-        options.output = OutputTemplate::parse(parser.value(QStringLiteral("output")), error);
-        if (!options.output)
+    if (!parser.positionalArguments().isEmpty()) {
+        if (const QString error = readCommand(parser, options); !error.isEmpty())
             return failed(error);
+    } else if (const QString misplaced = misplacedOption(parser, Command::None); !misplaced.isEmpty()) {
+        return failed(QStringLiteral("选项 %1 须跟在它的命令后面").arg(misplaced));
     }
-
-    options.command = command;
-    options.argument = withOption ? parser.value(QLatin1String(subcommand->option))
-                                  : (words.size() > 1 ? words.at(1) : QString());
-    options.cookiesFile = parser.value(QStringLiteral("cookies"));
-    options.root = parser.value(QStringLiteral("root"));
-    options.demo = parser.isSet(QStringLiteral("demo"));
-    options.quiet = parser.isSet(QStringLiteral("quiet"));
+    if (batch && (options.command == Command::Channels || options.command == Command::Check))
+        return failed(QStringLiteral("命令 %1 不能与 --batch-file 一起使用").arg(parser.positionalArguments().first()));
+    if (const QString error = readSettings(parser, options); !error.isEmpty())
+        return failed(error);
     return options;
+}
+
+QList<CliJob> JobsOf(const CliOptions &options)
+{
+    QList<CliJob> jobs;
+    if (options.command == Command::None)
+        return jobs;
+    for (const QString &argument : options.arguments)
+        jobs.append({options.command, argument, options.cookiesFile});
+    if (options.arguments.isEmpty())
+        jobs.append({options.command, QString(), options.cookiesFile});
+    return jobs;
+}
+
+std::optional<QList<CliJob>> ParseJobLine(const QStringList &words, QString &error)
+{
+    QCommandLineParser parser;
+    addOptions(parser);
+    const QStringList arguments = QStringList{QStringLiteral("tavimo-dl")} + words;
+    if (!parser.parse(arguments)) {
+        error = parseError(parser, arguments);
+        return std::nullopt;
+    }
+    for (const QString &name : parser.optionNames()) {
+        if (!kCommandOptions.contains(name)) {
+            error = QStringLiteral("选项 %1 只能写在命令行或配置文件中").arg(name.size() == 1 ? u'-' + name : "--" + name);
+            return std::nullopt;
+        }
+    }
+    CliOptions options;
+    error = words.isEmpty() ? QStringLiteral("没有给出命令") : readCommand(parser, options);
+    if (error.isEmpty() && (options.command == Command::Channels || options.command == Command::Check))
+        error = QStringLiteral("批处理文件中不能使用命令 ") + words.first();
+    if (!error.isEmpty())
+        return std::nullopt;
+    return JobsOf(options);
+}
+
+QString GeneralOptionsError(const QStringList &words)
+{
+    QCommandLineParser parser;
+    addOptions(parser);
+    const QStringList arguments = QStringList{QStringLiteral("tavimo-dl")} + words;
+    if (!parser.parse(arguments))
+        return parseError(parser, arguments);
+    if (!parser.positionalArguments().isEmpty())
+        return QStringLiteral("只能写选项, 不能写命令或参数: ") + parser.positionalArguments().first();
+    // Options that would make every run do something else than asked.
+    static const QStringList notInConfig = {QStringLiteral("list"),    QStringLiteral("help"),
+                                            QStringLiteral("h"),       QStringLiteral("version"),
+                                            QStringLiteral("config"),  QStringLiteral("ignore-config")};
+    for (const QString &name : parser.optionNames()) {
+        if (kCommandOptions.contains(name) || notInConfig.contains(name))
+            return QStringLiteral("选项 %1 不能写在配置文件中").arg(name.size() == 1 ? u'-' + name : "--" + name);
+    }
+    CliOptions options;
+    return readSettings(parser, options);
 }
 
 qint64 ParseRate(const QString &text)

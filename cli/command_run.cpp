@@ -18,7 +18,7 @@ WorkflowPauses PausesOf(const CommandSetup &setup)
     return WorkflowPauses{setup.pauseMs, setup.pauseMs, setup.pauseMs};
 }
 
-QCoro::Task<RunResult> RunWorkflow(const CliOptions &options, const WorkflowContext &context, const CommandSetup &setup)
+QCoro::Task<RunResult> RunWorkflow(const CliJob &options, const WorkflowContext &context, const CommandSetup &setup)
 {
     switch (options.command) {
     case Command::Album:
@@ -43,13 +43,13 @@ QCoro::Task<RunResult> RunWorkflow(const CliOptions &options, const WorkflowCont
 
 } // namespace
 
-QCoro::Task<RunResult> RunCommand(const CliOptions &options, CommandSetup &setup)
+QCoro::Task<RunResult> RunCommand(CliJob job, CommandSetup &setup)
 {
     CliMainView view(setup.out);
     TrackTables tables;
     const WorkflowContext context{setup.hosts,      setup.net, setup.downloads, setup.downloadRoot, view, tables,
                                   PausesOf(setup), setup.pagesAhead};
-    const RunResult result = co_await RunWorkflow(options, context, setup);
+    const RunResult result = co_await RunWorkflow(job, context, setup);
     // A refusal was shown as the workflow's message; the other ends that
     // leave tracks behind say why once more, quiet or not.
     if (result.end == RunEnd::NothingFound || result.end == RunEnd::Failed)

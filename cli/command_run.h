@@ -28,7 +28,7 @@ struct CommandSetup {
     std::function<void(const HotChannel &)> showChannel;
 };
 
-// A task that runs the workflow of one command to its end; its result.
-QCoro::Task<RunResult> RunCommand(const CliOptions &options, CommandSetup &setup);
+// A task that runs the workflow of one job to its end; its result.
+QCoro::Task<RunResult> RunCommand(CliJob job, CommandSetup &setup);
 
 } // namespace tavimo::cli

@@ -50,6 +50,25 @@ QJsonObject TrackObject(const QString &type, const TrackFile &track)
                        {QStringLiteral("path"), track.path}};
 }
 
+QString CommandName(Command command)
+{
+    switch (command) {
+    case Command::Album:
+    case Command::AlbumPlaylist:
+        return QStringLiteral("album");
+    case Command::ArtistPage:
+    case Command::ArtistName:
+        return QStringLiteral("artist");
+    case Command::Channel:
+        return QStringLiteral("channel");
+    case Command::Liked:
+        return QStringLiteral("liked");
+    default:
+        break;
+    }
+    return QString();
+}
+
 } // namespace
 
 void JsonReport::trackEnded(const TrackFile &track, const DownloadEnd &end)
@@ -80,9 +99,22 @@ void JsonReport::channel(const HotChannel &channel)
                       {QStringLiteral("songs"), channel.songCount}});
 }
 
+void JsonReport::jobSummary(const CliJob &job, const RunResult &result, int exitStatus)
+{
+    QJsonObject object = SummaryObject(QStringLiteral("job"), result, exitStatus);
+    object.insert(QStringLiteral("command"), CommandName(job.command));
+    object.insert(QStringLiteral("argument"), job.argument);
+    write(object);
+}
+
 void JsonReport::summary(const RunResult &result, int exitStatus)
 {
-    write(QJsonObject{{QStringLiteral("type"), QStringLiteral("summary")},
+    write(SummaryObject(QStringLiteral("summary"), result, exitStatus));
+}
+
+QJsonObject JsonReport::SummaryObject(const QString &type, const RunResult &result, int exitStatus)
+{
+    return QJsonObject{{QStringLiteral("type"), type},
                       {QStringLiteral("end"), EndName(result.end)},
                       {QStringLiteral("reason"), result.reason},
                       {QStringLiteral("saved"), result.counts.saved},
@@ -90,7 +122,7 @@ void JsonReport::summary(const RunResult &result, int exitStatus)
                       {QStringLiteral("failed"), result.counts.failed},
                       {QStringLiteral("archived"), result.counts.archived},
                       {QStringLiteral("broken"), result.counts.brokenReplaced},
-                      {QStringLiteral("exit"), exitStatus}});
+                      {QStringLiteral("exit"), exitStatus}};
 }
 
 void JsonReport::write(const QJsonObject &object)

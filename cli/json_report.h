@@ -1,5 +1,6 @@
 #pragma once
 
+#include "cli/cli_options.h"
 #include "cli/track_listing.h"
 #include "workflow/hot_view.h"
 #include "workflow/run_result.h"
@@ -21,10 +22,13 @@ public:
     // A track --list shows: title, address, path, whether present or archived.
     void trackListed(const TrackFile &track, ListedState state);
     void channel(const HotChannel &channel);
+    // One job's end among several of a run, as the summary with its command.
+    void jobSummary(const CliJob &job, const RunResult &result, int exitStatus);
     // The run's end: how it ended, its counts and the exit status.
     void summary(const RunResult &result, int exitStatus);
 
 private:
+    static QJsonObject SummaryObject(const QString &type, const RunResult &result, int exitStatus);
     void write(const QJsonObject &object);
 
     FILE *stream_;

@@ -1,9 +1,12 @@
+#include "cli/batch_file.h"
 #include "cli/check_command.h"
 #include "cli/cli_browser_views.h"
 #include "cli/cli_options.h"
 #include "cli/command_run.h"
+#include "cli/config_file.h"
 #include "cli/console_output.h"
 #include "cli/exit_status.h"
+#include "cli/job_downloads.h"
 #include "cli/json_report.h"
 #include "cli/progress_meter.h"
 #include "cli/run_settings.h"
@@ -20,6 +23,8 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <cstdio>
+#include <list>
+#include <memory>
 #include <optional>
 #include <utility>
 #include <unistd.h>
@@ -100,43 +105,105 @@ public:
         QObject::connect(&stops_, &StopSignals::stopRequested, &net, [this](int) { stopForSignal(); });
     }
 
-    // A task of the run's exit status, once every file of the run has its
+    // A task of the run's exit status, once every file of its jobs has its
     // final name (or kept its ".part" after a stop).
-    QCoro::Task<int> run(ServiceHosts hosts, QString root)
+    QCoro::Task<int> run(ServiceHosts hosts, QString root, QList<CliJob> jobs)
     {
-        if (options_.output) {
-            library_.setPlace([this, root](const TrackFile &track) {
-                return options_.output->fill(root, FieldsOf(options_.command, root, track));
-            });
-        }
-        TrackDownloads &downloads = library_;
-        CommandSetup setup{hosts, root, net_, downloads, out_, PauseSetting(), options_.jobs, showChannel()};
-        const RunTally whole(downloads);
-        RunResult result = co_await RunCommand(options_, setup);
+        for (const CliJob &job : jobs)
+            jobs_.push_back(std::make_unique<JobDownloads>(library_, job, owners_));
+        placeTracks(root);
+        const RunTally whole(library_);
+        const QList<RunResult> results = co_await runJobs(hosts, root);
         // A stopped workflow returns before its last tracks ended; the
-        // summary counts them once they have.
-        co_await downloads.finish();
-        const RunResult settled = whole.result(result.end);
-        result.counts = settled.counts;
-        result.failedTracks = settled.failedTracks;
+        // summaries count them once they have.
+        co_await library_.finish();
+        int status = kExitComplete;
+        RunEnd end = RunEnd::Done;
+        QString reason;
+        for (qsizetype i = 0; i < results.size(); ++i) {
+            RunResult settled = results.at(i);
+            settled.counts = jobs_.at(size_t(i))->counts();
+            settled.failedTracks = jobs_.at(size_t(i))->failures();
+            // A storage failure stopped the run, not the user.
+            if (!storageFailure_.isEmpty() && settled.end == RunEnd::Stopped) {
+                settled.end = RunEnd::Failed;
+                settled.reason = storageFailure_;
+            }
+            const int jobStatus = ExitStatus(settled, interrupted_);
+            if (jobStatus > status || (settled.end != RunEnd::Done && end == RunEnd::Done)) {
+                end = settled.end;
+                reason = settled.reason;
+            }
+            status = std::max(status, jobStatus);
+            if (json_ && jobs_.size() > 1)
+                json_->jobSummary(jobs_.at(size_t(i))->job(), settled, jobStatus);
+        }
+        RunResult result = whole.result(end, reason);
         if (!storageFailure_.isEmpty()) {
             result.end = RunEnd::Failed;
             result.reason = storageFailure_;
+            status = std::max(status, kExitSomeFailed);
         }
         reportFailedTracks(result);
-        const bool playlistsWritten = writePlaylists();
-        if (interrupted_)
+        if (!writePlaylists())
+            status = std::max(status, kExitSomeFailed);
+        if (interrupted_) {
             out_.error(QStringLiteral("已中断"));
+            status = kExitInterrupted;
+        }
         summarize(result);
-        int status = ExitStatus(result, interrupted_);
-        if (!playlistsWritten && status == kExitComplete)
-            status = kExitSomeFailed;
         if (json_)
             json_->summary(result, status);
         co_return status;
     }
 
 private:
+    // The jobs in order on the run's one scheduler: each next job starts
+    // once the one before has handed all its tracks over, so the transfers
+    // go on across them; at most two are under way. Their results, as far
+    // as the run got before a stop.
+    QCoro::Task<QList<RunResult>> runJobs(ServiceHosts hosts, QString root)
+    {
+        QList<RunResult> results;
+        std::list<CommandSetup> setups;
+        std::optional<QCoro::Task<RunResult>> previous;
+        for (const std::unique_ptr<JobDownloads> &job : jobs_) {
+            if (net_.stop().isRaised())
+                break;
+            setups.push_back(CommandSetup{hosts, root, net_, *job, out_, PauseSetting(), options_.jobs, showChannel()});
+            QCoro::Task<RunResult> current = runJob(*job, setups.back());
+            if (previous) {
+                results.append(co_await *previous);
+                previous.reset();
+            }
+            JobDownloads &started = *job;
+            const auto handedOver = [&started] { return started.handedOver(); };
+            co_await started.changed().until(handedOver);
+            previous = std::move(current);
+        }
+        if (previous)
+            results.append(co_await *previous);
+        co_return results;
+    }
+
+    static QCoro::Task<RunResult> runJob(JobDownloads &job, CommandSetup &setup)
+    {
+        const RunResult result = co_await RunCommand(job.job(), setup);
+        job.markReturned();
+        co_return result;
+    }
+
+    void placeTracks(const QString &root)
+    {
+        if (!options_.output)
+            return;
+        library_.setPlace([this, root](const TrackFile &track) {
+            const JobDownloads *owner = owners_.value(track.url);
+            const Command command = owner != nullptr ? owner->job().command : options_.command;
+            return options_.output->fill(root, FieldsOf(command, root, track));
+        });
+    }
+
     std::function<void(const HotChannel &)> showChannel()
     {
         if (json_)
@@ -197,6 +264,8 @@ private:
 
     void trackEnded(const TrackFile &track, const DownloadEnd &end)
     {
+        if (JobDownloads *owner = owners_.value(track.url))
+            owner->ended(track, end);
         if (json_)
             json_->trackEnded(track, end);
         // A saved file with a reason is whole but could not be tagged.
@@ -256,6 +325,8 @@ private:
     ParallelTrackDownloads parallel_;
     TrackListing listing_;
     LibraryTrackDownloads library_;
+    QHash<QString, JobDownloads *> owners_; // by track address
+    std::vector<std::unique_ptr<JobDownloads>> jobs_;
     ProgressMeter meter_;
     std::optional<JsonReport> json_;
     StopSignals stops_;
@@ -273,7 +344,13 @@ int main(int argc, char **argv)
         qputenv("QT_NO_GLIB", "1");
     QCoreApplication app(argc, argv);
     app.setApplicationName(QStringLiteral("tavimo-dl"));
-    const CliOptions options = ParseCliOptions(app.arguments());
+    QString configError;
+    const std::optional<QStringList> config = ConfigOptions(app.arguments(), configError);
+    if (!config) {
+        ConsoleOutput(stderr, false, false).error(configError);
+        return kExitRejected;
+    }
+    const CliOptions options = ParseCliOptions(app.arguments().mid(0, 1) + *config + app.arguments().mid(1));
     if (!options.answer.isEmpty()) {
         std::fputs(options.answer.toLocal8Bit().constData(), stdout);
         return kExitComplete;
@@ -286,6 +363,16 @@ int main(int argc, char **argv)
     }
     if (options.command == Command::Check)
         return RunCheck(options, out);
+    QList<CliJob> jobs = JobsOf(options);
+    if (!options.batchFile.isEmpty()) {
+        QString batchError;
+        const std::optional<QList<CliJob>> batch = ReadBatchFile(options.batchFile, batchError);
+        if (!batch) {
+            out.error(batchError);
+            return kExitRejected;
+        }
+        jobs += *batch;
+    }
 
     ModXmlHttp net;
     FileDownloader files(net);
@@ -307,7 +394,7 @@ int main(int argc, char **argv)
         return kExitRejected;
     CommandRun run(options, out, net, files, options.archiveFile.isEmpty() ? nullptr : &archive);
     // Queued: a run refused before its first wait ends before the loop runs.
-    QCoro::connect(run.run(hosts, root), &app, [&app](int status) {
+    QCoro::connect(run.run(hosts, root, jobs), &app, [&app](int status) {
         QMetaObject::invokeMethod(&app, [status] { QCoreApplication::exit(status); }, Qt::QueuedConnection);
     });
     return app.exec();

@@ -34,7 +34,7 @@ TEST(CliOptions, SubcommandsSelectTheirWorkflow)
         const CliOptions options = Parse(row.words);
         EXPECT_TRUE(options.error.isEmpty()) << row.words.join(' ').toStdString() << ": " << options.error.toStdString();
         EXPECT_EQ(options.command, row.command) << row.words.join(' ').toStdString();
-        EXPECT_EQ(options.argument, row.argument) << row.words.join(' ').toStdString();
+        EXPECT_EQ(options.arguments.value(0), row.argument) << row.words.join(' ').toStdString();
     }
 }
 
@@ -60,7 +60,7 @@ TEST(CliOptions, UnusableArgumentsAreRefused)
         {{}, QStringLiteral("没有给出命令 (可用 --help 查看用法)")},
         {{"download"}, QStringLiteral("未知命令: download")},
         {{"album"}, QStringLiteral("命令 album 缺少参数")},
-        {{"album", "a", "b"}, QStringLiteral("多余的参数: b")},
+        {{"channel", "1", "2"}, QStringLiteral("多余的参数: 2")},
         {{"album", "url", "--playlist", "url2"}, QStringLiteral("多余的参数: url")},
         {{"artist"}, QStringLiteral("命令 artist 缺少参数")},
         {{"channel"}, QStringLiteral("命令 channel 缺少参数")},

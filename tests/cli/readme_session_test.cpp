@@ -54,7 +54,7 @@ TEST(ReadmeSession, RunsAsWritten)
     environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
     environment.insert(QStringLiteral("PATH"), QFileInfo(QStringLiteral(TAVIMO_DL_PATH)).absolutePath() + u':'
                                                    + environment.value(QStringLiteral("PATH")));
-    for (const char *name : {"TAVIMO_HOSTS", "http_proxy", "HTTP_PROXY", "https_proxy", "ALL_PROXY"})
+    for (const char *name : {"TAVIMO_HOSTS", "http_proxy", "HTTP_PROXY", "https_proxy", "ALL_PROXY", "XDG_CONFIG_HOME"})
         environment.remove(QString::fromLatin1(name));
 
     for (const SessionStep &step : steps) {

@@ -16,6 +16,7 @@ void TavimoDlTest::start(QProcess &process, const QStringList &arguments, const 
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("TAVIMO_HOSTS"), hosts.radio + u',' + hosts.catalogue + u',' + hosts.audio);
     environment.insert(QStringLiteral("TAVIMO_PAUSE_MS"), QStringLiteral("20"));
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), configHome.path());
     environment.remove(QStringLiteral("http_proxy"));
     environment.remove(QStringLiteral("HTTP_PROXY"));
     for (auto it = this->environment.cbegin(); it != this->environment.cend(); ++it)

@@ -40,6 +40,8 @@ protected:
     QByteArray servedBytes(const std::string &songId) const;
 
     tavimo::test::TempRoot root;
+    // $XDG_CONFIG_HOME of the runs: no config file unless a test writes one.
+    tavimo::test::TempRoot configHome;
     // Variables set for the process on top of the test's own environment.
     QMap<QString, QString> environment;
 };

@@ -1,0 +1,16 @@
+#pragma once
+
+#include "cli/cli_options.h"
+
+#include <optional>
+
+namespace tavimo::cli {
+
+// The jobs of a batch file ("-" for standard input): one command a line as
+// on the command line ("album URL", "artist --name 林晓", "channel 153",
+// "liked"), with "#" comments and blank lines. Nothing, with error set,
+// when the file cannot be read, is not UTF-8, holds no command, or has a
+// line that cannot be used; the error names that line.
+std::optional<QList<CliJob>> ReadBatchFile(const QString &path, QString &error);
+
+} // namespace tavimo::cli

@@ -1,0 +1,37 @@
+#include "cli/job_downloads.h"
+
+namespace tavimo::cli {
+
+namespace {
+
+// The workflows that wait for their files once, after the last track was
+// handed over; an artist waits for each album and a channel for each cycle.
+bool WaitsOnceAtTheEnd(Command command)
+{
+    return command == Command::Album || command == Command::AlbumPlaylist || command == Command::Liked;
+}
+
+} // namespace
+
+QCoro::Task<> JobDownloads::download(TrackFile track)
+{
+    owners_.insert(track.url, this);
+    co_await run_.download(track);
+}
+
+QCoro::Task<> JobDownloads::whenEnded(QStringList paths)
+{
+    if (WaitsOnceAtTheEnd(job_.command) && !handedOver_) {
+        handedOver_ = true;
+        changed_.notify();
+    }
+    co_await run_.whenEnded(paths);
+}
+
+void JobDownloads::markReturned()
+{
+    handedOver_ = true;
+    changed_.notify();
+}
+
+} // namespace tavimo::cli
