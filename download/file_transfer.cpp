@@ -10,9 +10,11 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QTimer>
 #include <QUrl>
 
 #include <algorithm>
+#include <limits>
 #include <optional>
 
 namespace tavimo {
@@ -85,6 +87,21 @@ void FileTransfer::cancel()
 {
     if (wait_ != nullptr)
         wait_->cancel();
+    if (hostWait_ != nullptr)
+        finish({DownloadOutcome::Cancelled, kCancelledReason});
+}
+
+// The server asked the run to wait before its next request to this host.
+void FileTransfer::waitForHost(qint64 milliseconds)
+{
+    hostWait_ = new QTimer(this);
+    hostWait_->setSingleShot(true);
+    connect(hostWait_, &QTimer::timeout, this, [this] {
+        std::exchange(hostWait_, nullptr)->deleteLater();
+        attempt();
+    });
+    connect(&net_.stop(), &Stop::raised, hostWait_, [this] { cancel(); });
+    hostWait_->start(int(std::min<qint64>(milliseconds, std::numeric_limits<int>::max())));
 }
 
 void FileTransfer::attempt()
@@ -95,6 +112,8 @@ void FileTransfer::attempt()
         return finish(DownloadOutcome::AlreadyPresent);
     if (QFileInfo::exists(path_))
         return finish({DownloadOutcome::Failed, DownloadFailure{FailureKind::Storage, brokenMoveError_}});
+    if (const qint64 held = net_.heldFor(address_); held > 0)
+        return waitForHost(held);
     const QUrl address(address_);
     // Beside the finished file, so the final rename never crosses file systems.
     const QString partPath = path_ + QLatin1String(kPartialSuffix);
@@ -149,7 +168,12 @@ void FileTransfer::requestEnded(WaitEnd end)
     }
     const bool missing = verdict == TransferVerdict::ErrorReply && writer_->saysMissing();
     const bool fallbackFollows = missing && address_.contains(kHighBitRate);
-    const DownloadEnd outcome(settle(*writer_, verdict, fallbackFollows), writer_->failure(*reply_, end));
+    DownloadEnd outcome(settle(*writer_, verdict, fallbackFollows), writer_->failure(*reply_, end));
+    if (const std::optional<qint64> seconds = net_.takeRetryAfter(*reply_, address_);
+        seconds && *seconds > kLongestRetryAfterSeconds)
+        outcome = DownloadEnd(DownloadOutcome::Failed,
+                              DownloadFailure{FailureKind::Permanent,
+                                              QStringLiteral("服务器要求等待 %1 秒, 超过 10 分钟, 不再等待").arg(*seconds)});
     writer_.reset();
     claim_.reset();
     // Once "_192k" is gone this cannot happen again: one fallback at most.
@@ -211,6 +235,10 @@ bool FileTransfer::movedBrokenAside()
 
 void FileTransfer::finish(const DownloadEnd &outcome)
 {
+    if (QTimer *hostWait = std::exchange(hostWait_, nullptr)) {
+        hostWait->stop();
+        hostWait->deleteLater();
+    }
     writer_.reset();
     claim_.reset();
     DownloadDone done = std::move(done_);

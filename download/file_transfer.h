@@ -7,6 +7,7 @@
 #include <QElapsedTimer>
 #include <QObject>
 #include <QPointer>
+#include <QTimer>
 
 #include <memory>
 
@@ -43,6 +44,7 @@ private:
     void commitInBackground();
     void committed(bool moved, const QString &tagError);
     void finish(const DownloadEnd &outcome);
+    void waitForHost(qint64 milliseconds);
     // With the present-file check on: moves a present file that is not a
     // whole MP3 aside and says whether it did (or tried, and failed).
     bool movedBrokenAside();
@@ -59,6 +61,7 @@ private:
     QPointer<HttpReply> reply_;
     ReplyWait *wait_ = nullptr;
     QElapsedTimer sinceProgress_;
+    QTimer *hostWait_ = nullptr;
     QString brokenKeptAt_;
     QString brokenMoveError_;
 };

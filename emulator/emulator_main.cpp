@@ -34,7 +34,7 @@ void printHelp()
               << tavimo::emu::faultOptionHelp()
               << "\n"
                  "                       (repeatable; e.g. --fault /j/mine/playlist=fail-first:3)\n"
-                 "  --log FILE           on exit, write one line per request: status, body bytes sent, path\n"
+                 "  --log FILE           on exit, write one line per request: status, body bytes sent, path, ms since start\n"
                  "  --help               this text\n";
 }
 
@@ -48,7 +48,7 @@ bool writeRequestLog(const tavimo::emu::Emulator &emulator, const std::string &p
 {
     std::ofstream out(path, std::ios::trunc);
     for (const auto &record : emulator.requestLog())
-        out << record.status << ' ' << record.bodyBytesSent << ' ' << record.target << '\n';
+        out << record.status << ' ' << record.bodyBytesSent << ' ' << record.target << ' ' << record.arrivedMs << '\n';
     return static_cast<bool>(out.flush());
 }
 

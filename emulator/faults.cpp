@@ -18,6 +18,7 @@ constexpr std::array kKindNames = {
     KindName{"delay", FaultKind::Delay},       KindName{"stall", FaultKind::Stall},
     KindName{"drop", FaultKind::Drop},         KindName{"short", FaultKind::ShortBody},
     KindName{"bandwidth", FaultKind::Bandwidth}, KindName{"ignore-range", FaultKind::IgnoreRange},
+    KindName{"retry-after", FaultKind::RetryAfter},
 };
 
 void apply(const Fault &fault, FaultPlan &plan)
@@ -36,6 +37,11 @@ void apply(const Fault &fault, FaultPlan &plan)
     case FaultKind::ShortBody: plan.shortBy = fault.arg; break;
     case FaultKind::Bandwidth: plan.bytesPerSecond = fault.arg; break;
     case FaultKind::IgnoreRange: plan.ignoreRange = true; break;
+    case FaultKind::RetryAfter:
+        plan.replacement = FaultKind::Status;
+        plan.status = 429;
+        plan.retryAfterSeconds = fault.arg;
+        break;
     }
 }
 

@@ -20,6 +20,7 @@ enum class FaultKind {
     ShortBody,   // send arg bytes (0: half) less than Content-Length says, then close
     Bandwidth,   // at most arg bytes per second
     IgnoreRange, // answer a Range request with the whole file and 200
+    RetryAfter,  // 429 with "Retry-After: arg" (seconds)
 };
 
 // One way of misbehaving, for `times` requests (0: for every request).
@@ -44,6 +45,7 @@ struct FaultPlan {
     std::optional<int64_t> shortBy;
     int64_t bytesPerSecond = 0;
     bool ignoreRange = false;
+    std::optional<int64_t> retryAfterSeconds;
 };
 
 // Faults by prefix of the request's path and query; thread-safe.

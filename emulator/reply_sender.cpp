@@ -135,7 +135,12 @@ Reply faultReply(const FaultPlan &plan, const Reply &real, const std::string &pa
         if (path.compare(0, 3, "/j/") == 0)
             return Reply::json(json::refusal("请求失效"));
         return Reply::html(pages::error(403), 403);
-    default: return Reply::html(pages::error(plan.status), plan.status);
+    default: {
+        Reply error = Reply::html(pages::error(plan.status), plan.status);
+        if (plan.retryAfterSeconds)
+            error.headers.emplace_back("Retry-After", std::to_string(*plan.retryAfterSeconds));
+        return error;
+    }
     }
 }
 

@@ -24,6 +24,8 @@ bool RequestRecord::hasHeader(const std::string &name) const
 
 size_t RequestLog::add(RequestRecord record)
 {
+    record.arrivedMs =
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - began_).count();
     std::lock_guard lock(mutex_);
     records_.push_back(std::move(record));
     arrived_.notify_all();

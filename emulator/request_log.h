@@ -23,6 +23,7 @@ struct RequestRecord {
     std::string body;
     int status = 0;
     uint64_t bodyBytesSent = 0;
+    int64_t arrivedMs = 0; // since the log began, on a steady clock
 
     // The first value of a header, names compared without case; empty when absent.
     std::string header(const std::string &name) const;
@@ -47,6 +48,7 @@ private:
     mutable std::condition_variable arrived_;
     std::vector<RequestRecord> records_;
     size_t dropped_ = 0; // records cleared away; indices stay valid across clear()
+    std::chrono::steady_clock::time_point began_ = std::chrono::steady_clock::now();
 };
 
 } // namespace tavimo::emu

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "net/request_pacing.h"
 #include "net/stop.h"
 
 #include <QByteArray>
@@ -64,10 +65,27 @@ public:
     // The program's stop, which every wait on this object watches.
     const Stop &stop() const { return stop_; }
 
+    // The least gap between the starts of page and interface requests
+    // (GetHttpText); 0, the default, for none. Track bodies are not paced.
+    void setPageGap(int milliseconds) { pacing_.setPageGap(milliseconds); }
+    // How long the next request to the host of url must wait, after the
+    // server asked the run to wait.
+    qint64 heldFor(const QString &url) const;
+    // Takes a reply's "Retry-After" (with 429 or 503): the run waits that
+    // long before its next request to the reply's host, and hostHeld tells
+    // of it. The seconds asked for, when the reply asked; more than
+    // kLongestRetryAfterSeconds holds nothing, the requests concerned fail.
+    std::optional<qint64> takeRetryAfter(const HttpReply &reply, const QString &url);
+
+signals:
+    // The server of host asked the run to wait seconds before its next request.
+    void hostHeld(const QString &host, qint64 seconds);
+
 private:
     std::unique_ptr<CurlEngine> engine_;
     int stallTimeoutMs_ = 30000;
     Stop stop_;
+    RequestPacing pacing_;
 };
 
 // Decodes bytes in a named character set (names match without regard to case).

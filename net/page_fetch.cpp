@@ -1,6 +1,7 @@
 #include "net/http_reply.h"
 #include "net/mod_xml_http.h"
 #include "net/reply_wait.h"
+#include "net/yielding_pause.h"
 
 #include <QStringDecoder>
 #include <QUrl>
@@ -21,6 +22,13 @@ QCoro::Task<QString> ModXmlHttp::GetHttpText(QString charset, QString url, QStri
 {
     if (isCancelled() || !isWebAddress(QUrl(url)) || (also != nullptr && also->isRaised()))
         co_return QString();
+    // A timer may end a little early: the slot is waited for until it came.
+    const qint64 slot = pacing_.takePageSlot(QUrl(url).host());
+    while (pacing_.until(slot) > 0) {
+        co_await PauseFor(int(pacing_.until(slot)) + 1, stop_, also);
+        if (isCancelled() || (also != nullptr && also->isRaised()))
+            co_return QString();
+    }
 
     HttpRequest request;
     request.address = url;
@@ -34,6 +42,7 @@ QCoro::Task<QString> ModXmlHttp::GetHttpText(QString charset, QString url, QStri
     if (also != nullptr)
         connect(also, &Stop::raised, &wait, &ReplyWait::cancel);
     const WaitEnd end = co_await wait.run();
+    takeRetryAfter(*reply, url);
     // An error status still brings its page; only a broken transfer loses it.
     const bool whole = end == WaitEnd::Finished && !reply->broke();
     co_return whole && !reply->body().isEmpty() ? BytesToText(reply->body(), charset) : QString();
