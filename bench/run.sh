@@ -310,7 +310,20 @@ timed "$WORK/slow.a1.curl" curl -s --fail "${args[@]}"
 slow_dl "$WORK/slow.l4" --jobs 4 liked --cookies "$WORK/cookies.txt"
 sl4_files=$(find "$WORK/out" -name '*.mp3' | wc -l)
 aria2_run "$WORK/slow.l4.aria2" "$WORK/liked.urls"
+for n in 1400101 1400102 1400103 1400104 1400109 1400301 1400201 1400202 1400203 1400204; do
+  echo "album http://127.0.0.1:$((PORT + 1))/subject/$n/"
+done >"$WORK/batch.txt"
+listed -a "$WORK/batch.txt" >"$WORK/batch.urls"
+slow_dl "$WORK/slow.b4" --jobs 4 -a "$WORK/batch.txt"
+sb4_files=$(find "$WORK/out" -name '*.mp3' | wc -l)
+aria2_run "$WORK/slow.b4.aria2" "$WORK/batch.urls"
 stop_emulator
+# The artist again with --sleep-requests 0.5, its page requests read from the log.
+start_emulator --mp3-size $MB --fault "/=delay:50" --fault "/view/=bandwidth:$MB" --log "$WORK/sleep.log"
+slow_dl "$WORK/slow.s4" --jobs 4 --sleep-requests 0.5 artist "$ARTIST_URL"
+stop_emulator
+pages=$(grep -vc ' /view/song/' "$WORK/sleep.log" || true)
+least_gap=$(grep -v ' /view/song/' "$WORK/sleep.log" | awk '{t = $4 / 1000} NR > 1 {g = t - p; if (m == "" || g < m) m = g} {p = t} END {print m + 0}')
 slow_report() { # NAME OURS PEER TARGET PEER-NAME DETAIL
   report "$1" "$(ratio "$(field "$2" 1)" "$(field "$3" 1)")" "<=" "$4" "tavimo-dl $(field "$2" 1)s, $5 $(field "$3" 1)s, $6"
 }
@@ -319,6 +332,12 @@ slow_report "slow link: artist --jobs 4 vs aria2c" "$WORK/slow.a4" "$WORK/slow.a
 slow_report "slow link: artist 1 job vs curl" "$WORK/slow.a1" "$WORK/slow.a1.curl" 1.05 "curl" "one after the other"
 slow_report "slow link: liked --jobs 4 vs aria2c" "$WORK/slow.l4" "$WORK/slow.l4.aria2" 1.15 "aria2c -j4" \
   "$sl4_files files of $(wc -l <"$WORK/liked.urls") listed"
+slow_report "slow link: batch of 10 albums -j4 vs aria2c" "$WORK/slow.b4" "$WORK/slow.b4.aria2" 1.15 "aria2c -j4" \
+  "$sb4_files files of $(wc -l <"$WORK/batch.urls") listed"
+report "sleep-requests 0.5: least page gap" "$least_gap" ">=" 0.5 "seconds between $pages page requests"
+report "sleep-requests 0.5: cost a page" \
+  "$(awk -v a="$(field "$WORK/slow.s4" 1)" -v b="$(field "$WORK/slow.a4" 1)" -v n="$pages" 'BEGIN {printf "%.2f", (a - b) / n}')" \
+  "<=" 0.5 "seconds more a page request: $(field "$WORK/slow.s4" 1)s against $(field "$WORK/slow.a4" 1)s"
 
 # 10. An archived artist again, its files moved away: not one track request,
 # read from the emulator's request log.

@@ -21,9 +21,9 @@ const char kUsage[] = R"(用法: tavimo-dl [选项] 命令 [参数]
 
 const char kSubcommands[] = R"(
 命令:
-  album URL              按专辑页面地址下载一张专辑
+  album URL...           按专辑页面地址下载专辑, 可给出多个地址
   album --playlist URL   通过电台的播放列表下载一张专辑
-  artist URL             按歌手页面地址下载该歌手的全部专辑
+  artist URL...          按歌手页面地址下载歌手的全部专辑, 可给出多个地址
   artist --name NAME     按名字查找歌手, 再下载其全部专辑
   channels               列出 400 个热门兆赫: 标识, 名称, 歌曲数
   channel ID             下载一个热门兆赫, 直到不再出现新歌
@@ -39,6 +39,10 @@ const char kSubcommands[] = R"(
   artist                    歌手 - {artist}/{album}/{title}
   channel                   {channel}/{title}
   liked                     TavimoFM.加心/{title}
+
+配置文件: $XDG_CONFIG_HOME/tavimo/tavimo-dl.conf (未设置该变量时为
+~/.config/tavimo/tavimo-dl.conf), 每行写一个选项, 写法与命令行相同, # 开头的行
+为注释; 命令行上的选项优先.
 
 退出状态: 0 全部歌曲已在磁盘上, 1 部分歌曲下载失败 (check: 有不完整的文件),
 2 参数无法使用或地址被拒绝, 130 被中断.
