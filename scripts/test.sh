@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Installs what is missing, then builds and runs every test: the normal build,
-# the AddressSanitizer + UndefinedBehaviorSanitizer build, and a short run of
-# each fuzzer from its seed corpus.
+# Installs what is missing, then builds and runs every test: the normal build
+# and its Debian package, the AddressSanitizer + UndefinedBehaviorSanitizer
+# build, and a short run of each fuzzer from its seed corpus.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
@@ -16,6 +16,10 @@ cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j"$jobs"
 step "tests"
 ctest --test-dir build --output-on-failure -j"$jobs" --timeout 180
+step "Debian package"
+rm -f build/tavimo_*.deb
+(cd build && cpack -G DEB >/dev/null)
+bash scripts/check-package.sh build
 
 step "sanitizer build"
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTAVIMO_SANITIZE=ON -DTAVIMO_BROWSER_TESTS=OFF >/dev/null

@@ -24,91 +24,110 @@ QString ReadSource(const QString &relative)
     return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
 }
 
-// A roff line's words without its macro, quotes, font changes and brackets.
-QStringList RoffWords(QString line)
+// Roff as plain words: no macros, quotes or font changes, "\-" as "-".
+QString Unmarked(QString roff)
 {
-    static const QRegularExpression markup(QStringLiteral(R"(^\.[A-Z]+|\\f[A-Z]|\\%|")"));
-    static const QRegularExpression brackets(QStringLiteral(R"(^[\[(]+|[\]),;.:]+$)"));
-    QStringList words;
-    for (QString word : line.remove(markup).replace(QStringLiteral("\\-"), QStringLiteral("-")).split(u' ')) {
-        if (!word.remove(brackets).isEmpty())
-            words.append(word);
-    }
-    return words;
+    static const QRegularExpression markup(QStringLiteral(R"(^\.[A-Z]+|\\f[A-Z]|\\%|")"),
+                                           QRegularExpression::MultilineOption);
+    return roff.remove(markup).replace(QStringLiteral("\\-"), QStringLiteral("-")).simplified();
 }
 
-// The options of each paragraph tag as --help writes them, in lower case:
-// ".BI \-\-jobs " N"" is "--jobs <n>". A tag may go on over more font lines.
-QStringList PageOptionTags(const QStringList &lines)
+// The options a text names, as "-o" and "--output".
+QStringList OptionsIn(const QString &text)
 {
-    static const QRegularExpression fontLine(QStringLiteral(R"(^\.[BIR][BIR]? )"));
-    static const QRegularExpression options(QStringLiteral(R"((?:^| )((?:--?[a-z][a-z0-9-]*(?: |$))+)([A-Z]+\b)?)"));
+    static const QRegularExpression option(QStringLiteral(R"((?<![\w-])--?[a-z][a-z0-9-]*)"));
+    QStringList names;
+    for (const QRegularExpressionMatch &match : option.globalMatch(text))
+        names.append(match.captured());
+    return names;
+}
+
+// The options of each paragraph tag of the manual page as --help writes them,
+// in lower case: ".BI \-\-jobs " N"" is "--jobs <n>"; a tag may go on over lines.
+QStringList PageOptionTags(const QString &page)
+{
+    static const QRegularExpression tagLines(QStringLiteral(R"(^\.TP\n((?:\.[BIR][BIR]? .*\n)+))"),
+                                             QRegularExpression::MultilineOption);
+    static const QRegularExpression options(
+        QStringLiteral(R"((?<![\w-])(--?[a-z][a-z0-9-]*(?: , --?[a-z][a-z0-9-]*)*)(?: ([A-Z]+)\b)?)"));
     QStringList tags;
-    for (qsizetype i = 0; i < lines.size(); ++i) {
-        if (lines[i] != QStringLiteral(".TP"))
-            continue;
-        QStringList words;
-        for (qsizetype j = i + 1; j < lines.size() && fontLine.match(lines[j]).hasMatch(); ++j)
-            words += RoffWords(lines[j]);
-        const QRegularExpressionMatch tag = options.match(words.join(u' '));
-        const QString value = tag.captured(2).isEmpty() ? QString() : QStringLiteral(" <%1>").arg(tag.captured(2));
-        if (tag.hasMatch())
-            tags.append((tag.captured(1).trimmed().replace(u' ', QStringLiteral(", ")) + value).toLower());
+    for (const QRegularExpressionMatch &tag : tagLines.globalMatch(page)) {
+        const QRegularExpressionMatch found = options.match(Unmarked(tag.captured(1)));
+        const QString value = found.captured(2).isEmpty() ? QString() : QStringLiteral(" <%1>").arg(found.captured(2));
+        if (found.hasMatch())
+            tags.append((found.captured(1).replace(QStringLiteral(" ,"), QStringLiteral(",")) + value).toLower());
     }
     return tags;
 }
 
-// Each row of --help ("-o, --output <template>") is a tag of the manual page
-// with the same value name, the page names no other option, and each
-// completion names every long option.
-TEST(ShippedFiles, ManualPageAndCompletionsFollowTheOptionTable)
+// The left column of each option row of --help: "-o, --output <template>".
+QStringList HelpRows()
 {
+    static const QRegularExpression row(QStringLiteral("^  (-.*?)(?:  |$)"), QRegularExpression::MultilineOption);
     QProcess help;
     help.start(QStringLiteral(TAVIMO_DL_PATH), {QStringLiteral("--help")});
-    ASSERT_TRUE(help.waitForFinished());
+    help.waitForFinished();
     QStringList rows;
-    for (const QString &line : QString::fromUtf8(help.readAllStandardOutput()).split(u'\n')) {
-        if (line.startsWith(QStringLiteral("  -")))
-            rows.append(line.trimmed().section(QStringLiteral("  "), 0, 0));
-    }
-    ASSERT_GE(rows.size(), 20);
-
-    const QStringList lines = ReadSource(QStringLiteral("data/tavimo-dl.1")).split(u'\n');
-    const QStringList tags = PageOptionTags(lines);
-    for (const QString &row : rows)
-        EXPECT_TRUE(tags.contains(row.toLower())) << "the manual page has no tag " << row.toStdString();
-    const QStringList names = rows.join(u' ').split(QRegularExpression(QStringLiteral("[, ]+")));
-    const QRegularExpression option(QStringLiteral("^--?[a-z][a-z0-9-]*$"));
-    for (const QString &word : RoffWords(lines.join(u' ')))
-        EXPECT_TRUE(!option.match(word).hasMatch() || names.contains(word)) << "the page names " << word.toStdString();
-
-    for (const auto &[path, spelling] : {std::pair{"completions/tavimo-dl.bash", "--%1"},
-                                         {"completions/_tavimo-dl", "--%1"}, {"completions/tavimo-dl.fish", "-l %1"}}) {
-        const QString text = ReadSource(QString::fromLatin1(path));
-        for (const QString &row : rows) {
-            const QString name = row.section(QStringLiteral("--"), 1).section(u' ', 0, 0);
-            const QRegularExpression named(QStringLiteral(R"((?<![\w-])%1(?![\w-]))")
-                                               .arg(QRegularExpression::escape(QString::fromLatin1(spelling).arg(name))));
-            EXPECT_TRUE(named.match(text).hasMatch()) << path << " lacks --" << name.toStdString();
-        }
-    }
+    for (const QRegularExpressionMatch &match : row.globalMatch(QString::fromUtf8(help.readAllStandardOutput())))
+        rows.append(match.captured(1));
+    return rows;
 }
 
-// The bash completion, called as bash calls it, in a folder that holds the
-// folder music and the file mix.txt.
-TEST(ShippedFiles, BashCompletesCommandsOptionsAndPaths)
+// What the bash completion offers, sorted, called as bash calls it on the
+// words after "tavimo-dl", in the folder `in`.
+QString BashCompletes(const QStringList &words, const QString &in)
 {
-    tavimo::test::TempRoot folder;
-    ASSERT_TRUE(QDir(folder.path()).mkdir(QStringLiteral("music")));
-    folder.write(QStringLiteral("mix.txt"), QByteArray());
     const QString script = QStringLiteral(
         R"(source "$1"; shift; COMP_WORDS=("$@"); COMP_CWORD=$(($# - 1));
            spec=$(complete -p tavimo-dl) && function=${spec#*-F } && function=${function%% *} &&
            "$function" tavimo-dl "${COMP_WORDS[COMP_CWORD]}" "${COMP_WORDS[COMP_CWORD-1]}" &&
            printf '%s\n' "${COMPREPLY[@]}" | LC_ALL=C sort)");
+    QProcess bash;
+    bash.setWorkingDirectory(in);
+    bash.start(QStringLiteral("bash"), QStringList{QStringLiteral("--norc"), QStringLiteral("-c"), script,
+                                                   QStringLiteral("bash"), SourceFile(QStringLiteral("completions/tavimo-dl.bash")),
+                                                   QStringLiteral("tavimo-dl")} + words);
+    if (!bash.waitForFinished() || bash.exitCode() != 0)
+        return QStringLiteral("failed: ") + QString::fromUtf8(bash.readAllStandardError());
+    return QString::fromUtf8(bash.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts).join(u' ');
+}
+
+// Each row of --help is a tag of the manual page with the same value name,
+// the page names no other option, and the zsh and fish completions name
+// every long option (the bash one is run below).
+TEST(ShippedFiles, ManualPageAndCompletionsFollowTheOptionTable)
+{
+    const QStringList rows = HelpRows();
+    ASSERT_GE(rows.size(), 20);
+    const QString page = ReadSource(QStringLiteral("data/tavimo-dl.1"));
+    const QStringList tags = PageOptionTags(page);
+    for (const QString &row : rows)
+        EXPECT_TRUE(tags.contains(row.toLower())) << "the manual page has no tag " << row.toStdString();
+    const QStringList names = OptionsIn(rows.join(u' '));
+    for (const QString &name : OptionsIn(Unmarked(page)))
+        EXPECT_TRUE(names.contains(name)) << "the manual page names " << name.toStdString();
+
+    for (const auto &[path, spelling] : {std::pair{"completions/_tavimo-dl", "--%1"}, {"completions/tavimo-dl.fish", "-l %1"}}) {
+        const QString text = ReadSource(QString::fromLatin1(path));
+        for (const QString &name : names.filter(QRegularExpression(QStringLiteral("^--")))) {
+            const QString spelt = QString::fromLatin1(spelling).arg(name.mid(2));
+            EXPECT_TRUE(text.contains(QRegularExpression(QRegularExpression::escape(spelt) + QStringLiteral("(?![\\w-])"))))
+                << path << " lacks " << name.toStdString();
+        }
+    }
+}
+
+// In a folder that holds the folder music and the file mix.txt.
+TEST(ShippedFiles, BashCompletesCommandsOptionsAndPaths)
+{
+    tavimo::test::TempRoot folder;
+    ASSERT_TRUE(QDir(folder.path()).mkdir(QStringLiteral("music")));
+    folder.write(QStringLiteral("mix.txt"), QByteArray());
+    QStringList names = OptionsIn(HelpRows().join(u' '));
+    names.sort();
     const QList<std::pair<QStringList, QString>> rows = {
+        {{"-"}, names.join(u' ')},
         {{"--li"}, "--limit-rate --list"},
-        {{"--ro"}, "--root"},
         {{"ch"}, "channel channels check"},
         {{"--jobs", "4", "--root", "=", "music", "ch"}, "channel channels check"},
         {{"album", "--pl"}, "--playlist"},
@@ -117,17 +136,8 @@ TEST(ShippedFiles, BashCompletesCommandsOptionsAndPaths)
         {{"--config", "m"}, "mix.txt music"},
         {{"check", "m"}, "music"},
     };
-    for (const auto &[words, expected] : rows) {
-        QProcess bash;
-        bash.setWorkingDirectory(folder.path());
-        bash.start(QStringLiteral("bash"), QStringList{QStringLiteral("--norc"), QStringLiteral("-c"), script,
-                                                       QStringLiteral("bash"), SourceFile(QStringLiteral("completions/tavimo-dl.bash")),
-                                                       QStringLiteral("tavimo-dl")} + words);
-        ASSERT_TRUE(bash.waitForFinished());
-        EXPECT_EQ(bash.exitCode(), 0) << bash.readAllStandardError().toStdString();
-        EXPECT_EQ(QString::fromUtf8(bash.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts).join(u' '), expected)
-            << words.join(u' ').toStdString();
-    }
+    for (const auto &[words, expected] : rows)
+        EXPECT_EQ(BashCompletes(words, folder.path()), expected) << words.join(u' ').toStdString();
 }
 
 } // namespace

@@ -1,0 +1,35 @@
+# fish completion for tavimo-dl
+
+set -l commands album artist channels channel liked check
+
+complete -c tavimo-dl -f
+complete -c tavimo-dl -n "not __fish_seen_subcommand_from $commands" -a album -d '下载一张专辑'
+complete -c tavimo-dl -n "not __fish_seen_subcommand_from $commands" -a artist -d '下载一位歌手的全部专辑'
+complete -c tavimo-dl -n "not __fish_seen_subcommand_from $commands" -a channels -d '列出 400 个热门兆赫'
+complete -c tavimo-dl -n "not __fish_seen_subcommand_from $commands" -a channel -d '下载一个热门兆赫'
+complete -c tavimo-dl -n "not __fish_seen_subcommand_from $commands" -a liked -d '下载已登录用户的红心歌曲'
+complete -c tavimo-dl -n "not __fish_seen_subcommand_from $commands" -a check -d '检查 .mp3 文件是否完整'
+complete -c tavimo-dl -n '__fish_seen_subcommand_from check' -a '(__fish_complete_directories)'
+
+complete -c tavimo-dl -l playlist -x -d 'album: 用电台的播放列表方式下载'
+complete -c tavimo-dl -l name -x -d 'artist: 按名字查找歌手'
+complete -c tavimo-dl -l cookies -r -F -d 'liked: 从 cookies.txt 读取登录信息'
+complete -c tavimo-dl -l root -x -a '(__fish_complete_directories)' -d '下载到此文件夹'
+complete -c tavimo-dl -l demo -d '使用内置的服务模拟器运行'
+complete -c tavimo-dl -l jobs -x -d '同时下载最多几首歌曲 (1-16)'
+complete -c tavimo-dl -l retries -x -d '每首最多重试几次'
+complete -c tavimo-dl -l limit-rate -x -d '每个下载的速度上限, 如 500k, 2M'
+complete -c tavimo-dl -l list -d '只列出要下载的歌曲, 不下载'
+complete -c tavimo-dl -l json -d '每首歌曲和汇总各输出一行 JSON'
+complete -c tavimo-dl -l tags -d '写入 ID3v2.4 标签'
+complete -c tavimo-dl -l download-archive -r -F -d '在此文件中记录并跳过已下载的歌曲'
+complete -c tavimo-dl -l check-present -d '已存在的文件须是完整的 MP3 才跳过'
+complete -c tavimo-dl -s o -l output -x -d '按模板放置歌曲文件'
+complete -c tavimo-dl -l m3u -d '写 .m3u8 播放列表'
+complete -c tavimo-dl -s a -l batch-file -r -F -d '依次运行文件中每行一条的命令'
+complete -c tavimo-dl -l sleep-requests -x -d '页面和接口请求之间至少间隔几秒'
+complete -c tavimo-dl -l config -r -F -d '读取此配置文件'
+complete -c tavimo-dl -l ignore-config -d '不读取任何配置文件'
+complete -c tavimo-dl -s q -l quiet -d '只显示错误和汇总'
+complete -c tavimo-dl -l version -d '显示版本'
+complete -c tavimo-dl -s h -l help -d '显示本帮助'
