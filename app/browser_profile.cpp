@@ -17,7 +17,10 @@ namespace tavimo {
 
 namespace {
 
-QByteArray Flag(bool value) { return value ? QByteArrayLiteral("TRUE") : QByteArrayLiteral("FALSE"); }
+QByteArray Flag(bool value)
+{
+    return value ? QByteArrayLiteral("TRUE") : QByteArrayLiteral("FALSE");
+}
 
 // The cookie as a line of cookies.txt; expiry 0 for a cookie of the browser
 // session, 1 (long past) for one that is to go.
@@ -66,9 +69,9 @@ void BrowserProfile::PrepareEnvironment()
     // The browser only shows a sign-in page: software drawing is enough and
     // works on machines without a GPU or display server.
     if (!qEnvironmentVariableIsSet("QTWEBENGINE_CHROMIUM_FLAGS"))
-        qputenv("QTWEBENGINE_CHROMIUM_FLAGS", geteuid() == 0
-                    ? "--disable-gpu --disable-background-networking --no-sandbox"
-                    : "--disable-gpu --disable-background-networking");
+        qputenv("QTWEBENGINE_CHROMIUM_FLAGS",
+                (geteuid() == 0 ? "--disable-gpu --disable-background-networking --no-sandbox"
+                                : "--disable-gpu --disable-background-networking"));
     if (QCoreApplication::instance() == nullptr)
         QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     // The engine takes the system proxy (http_proxy and friends) only when

@@ -21,8 +21,7 @@ class CookieStore;
 class BrowserProfile : public QObject {
     Q_OBJECT
 public:
-    BrowserProfile(CookieStore &cookies, const QString &storagePath = defaultStoragePath(),
-                   QObject *parent = nullptr);
+    BrowserProfile(CookieStore &cookies, const QString &storagePath = defaultStoragePath(), QObject *parent = nullptr);
     ~BrowserProfile() override;
 
     // The per-user folder that holds the profile's cookies and cache.

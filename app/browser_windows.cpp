@@ -1,8 +1,8 @@
 #include "app/browser_windows.h"
 
-#include "app/main_form.h"
 #include "app/hot_form.h"
 #include "app/liked_songs_form.h"
+#include "app/main_form.h"
 #include "download/file_downloader.h"
 #include "net/mod_xml_http.h"
 

@@ -16,10 +16,14 @@ const QColor kFrameTextColour(192, 64, 0);
 QString CaptionFontFamily()
 {
     static const QStringList preferred = {
-        QStringLiteral("SimSun"),           QStringLiteral("宋体"),
-        QStringLiteral("NSimSun"),          QStringLiteral("Noto Serif CJK SC"),
-        QStringLiteral("Noto Sans CJK SC"), QStringLiteral("WenQuanYi Micro Hei"),
-        QStringLiteral("WenQuanYi Zen Hei"), QStringLiteral("AR PL UMing CN"),
+        QStringLiteral("SimSun"),
+        QStringLiteral("宋体"),
+        QStringLiteral("NSimSun"),
+        QStringLiteral("Noto Serif CJK SC"),
+        QStringLiteral("Noto Sans CJK SC"),
+        QStringLiteral("WenQuanYi Micro Hei"),
+        QStringLiteral("WenQuanYi Zen Hei"),
+        QStringLiteral("AR PL UMing CN"),
     };
     const QStringList families = QFontDatabase::families(QFontDatabase::SimplifiedChinese);
     for (const QString &family : preferred) {

@@ -15,7 +15,10 @@ namespace tavimo {
 
 // Window geometry is written in twips; at 96 DPI one pixel is 15 twips and
 // Qt's high-DPI scaling does the rest.
-constexpr int Px(int twips) { return twips / 15; }
+constexpr int Px(int twips)
+{
+    return twips / 15;
+}
 QRect TwipsRect(int left, int top, int width, int height);
 
 // 宋体 10.5 pt where present, else a CJK font of the system.

@@ -39,10 +39,10 @@ hotForm::hotForm(const WorkflowContext &app, BrowserProfile &profile, QWidget *p
     // Outside the client area and hidden: only the workflows read it.
     LstChannelID = makeList(this, QStringLiteral("LstChannelID"), TwipsRect(9360, 120, 1335, 5460));
     LstChannelID->hide();
-    cmdDown = MakeButton(this, QStringLiteral("cmdDown"), QStringLiteral("下载选中频道"), TwipsRect(5640, 120, 1695, 615),
-                         kButtonColour);
-    cmdBack = MakeButton(this, QStringLiteral("cmdBack"), QStringLiteral("返回主菜单"), TwipsRect(5640, 5760, 1695, 615),
-                         kButtonColour);
+    cmdDown = MakeButton(this, QStringLiteral("cmdDown"), QStringLiteral("下载选中频道"),
+                         TwipsRect(5640, 120, 1695, 615), kButtonColour);
+    cmdBack = MakeButton(this, QStringLiteral("cmdBack"), QStringLiteral("返回主菜单"),
+                         TwipsRect(5640, 5760, 1695, 615), kButtonColour);
     addStatusAndBrowser(QStringLiteral("状态:正在打开网页..."), TwipsRect(120, 6480, 9375, 255), profile);
     lblStatus->setFont(CaptionFont());
     WebBrowser1->setGeometry(TwipsRect(11280, 2520, 975, 735));

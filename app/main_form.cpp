@@ -181,7 +181,10 @@ void MainForm::setExamples(const QString &albumAddress, const QString &artistAdd
     txtSingerName->setText(artistName);
 }
 
-QString MainForm::statusText() const { return lblStatus->text(); }
+QString MainForm::statusText() const
+{
+    return lblStatus->text();
+}
 
 void MainForm::setStatus(const QString &text)
 {
@@ -194,7 +197,8 @@ void MainForm::setStatus(const QString &text)
 QCoro::Task<> MainForm::showMessage(QString text, MessageKind kind)
 {
     if (!closing_)
-        co_await dialogs_.messageBox(text, kCaption, kind == MessageKind::Critical ? DialogIcon::Critical : DialogIcon::Information);
+        co_await dialogs_.messageBox(text, kCaption,
+                                     kind == MessageKind::Critical ? DialogIcon::Critical : DialogIcon::Information);
 }
 
 void MainForm::closeEvent(QCloseEvent *event)

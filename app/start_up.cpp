@@ -10,7 +10,7 @@ namespace tavimo {
 QCoro::Task<> ReportMissingDownloadRoot(Dialogs &dialogs, QString triedFolder)
 {
     co_await dialogs.messageBox(QStringLiteral("无法创建下载文件夹: ") + triedFolder, MainForm::kCaption,
-                       DialogIcon::Critical);
+                                DialogIcon::Critical);
 }
 
 void EndProgramWhenClosed(MainForm &form)

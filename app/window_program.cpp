@@ -27,7 +27,8 @@ QCoro::Task<> ShowProgram(std::optional<WindowProgram> &program, std::function<v
 {
     QString root = DefaultDownloadRoot();
     if (root.isEmpty()) {
-        const QString tried = QStandardPaths::writableLocation(QStandardPaths::MusicLocation) + QStringLiteral("/TavimoFM");
+        const QString tried = QStandardPaths::writableLocation(QStandardPaths::MusicLocation) +
+                              QStringLiteral("/TavimoFM");
         WidgetDialogs dialogs;
         co_await ReportMissingDownloadRoot(dialogs, tried);
         root = QCoreApplication::applicationDirPath();

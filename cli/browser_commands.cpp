@@ -9,7 +9,6 @@
 #include "workflow/liked_harvest.h"
 #include "workflow/load_hot_channels.h"
 
-
 namespace tavimo::cli {
 
 namespace {
@@ -36,7 +35,8 @@ QCoro::Task<RunResult> LoadCatalogue(const WorkflowContext &context, CliHotView 
 // browser once.
 std::optional<QString> LoadCookies(const QString &path, bool browserFile, const WorkflowContext &context)
 {
-    const QString signInHint = QStringLiteral("请先在窗口程序 tavimo 中登录一次, 或用 --cookies 指定导出的 cookies.txt");
+    const QString signInHint = QStringLiteral(
+        "请先在窗口程序 tavimo 中登录一次, 或用 --cookies 指定导出的 cookies.txt");
     const QString radio = context.hosts.radio;
     QString error;
     if (!context.net.cookies().load(path, error)) {

@@ -2,6 +2,7 @@
 
 #include <QCommandLineParser>
 
+#include <cmath>
 #include <limits>
 #include <utility>
 
@@ -59,7 +60,8 @@ const QList<OptionRow> &optionRows()
     static const QList<OptionRow> rows = {
         {{QStringLiteral("playlist")}, "url", "album: 用电台的播放列表方式下载 <url>"},
         {{QStringLiteral("name")}, "name", "artist: 按名字 <name> 查找歌手"},
-        {{QStringLiteral("cookies")}, "file",
+        {{QStringLiteral("cookies")},
+         "file",
          "liked: 从 Netscape 格式的 cookies.txt <file> 读取登录信息 (默认: 窗口程序浏览器保存的登录信息)"},
         {{QStringLiteral("root")}, "dir", "下载到 <dir> (默认: 程序所在文件夹, 不可写时为 ~/Music/TavimoFM)"},
         {{QStringLiteral("demo")}, nullptr, "使用内置的服务模拟器运行"},
@@ -69,13 +71,16 @@ const QList<OptionRow> &optionRows()
         {{QStringLiteral("list")}, nullptr, "只列出要下载的歌曲, 不下载"},
         {{QStringLiteral("json")}, nullptr, "在标准输出上每首歌曲和汇总各输出一行 JSON"},
         {{QStringLiteral("tags")}, nullptr, "按服务提供的信息写入 ID3v2.4 标签"},
-        {{QStringLiteral("download-archive")}, "file",
+        {{QStringLiteral("download-archive")},
+         "file",
          "在 <file> 中记录已下载的歌曲, 并跳过其中记录过的歌曲 (不发出请求)"},
-        {{QStringLiteral("check-present")}, nullptr,
+        {{QStringLiteral("check-present")},
+         nullptr,
          "已存在的文件须是完整的 MP3 才跳过; 不完整的改名为 .mp3.broken 后重新下载"},
         {{QStringLiteral("o"), QStringLiteral("output")}, "template", "按模板 <template> 放置歌曲文件 (见下文)"},
         {{QStringLiteral("m3u")}, nullptr, "为每张专辑, 每个兆赫和红心歌曲写一个 .m3u8 播放列表"},
-        {{QStringLiteral("a"), QStringLiteral("batch-file")}, "file",
+        {{QStringLiteral("a"), QStringLiteral("batch-file")},
+         "file",
          "依次运行 <file> 中每行一条的命令 (- 为标准输入), # 开头的行为注释"},
         {{QStringLiteral("sleep-requests")}, "seconds", "页面和接口请求之间至少间隔 <seconds> 秒 (可带小数)"},
         {{QStringLiteral("config")}, "file", "读取配置文件 <file>, 而不是默认的配置文件"},
@@ -232,7 +237,7 @@ QString readSettings(const QCommandLineParser &parser, CliOptions &options)
         const double seconds = parser.value(QStringLiteral("sleep-requests")).toDouble(&isNumber);
         if (!isNumber || !(seconds >= 0) || seconds > kMaxSleepSeconds)
             return QStringLiteral("--sleep-requests 的取值须是 0 到 3600 之间的秒数, 可带小数");
-        options.sleepRequestsMs = int(seconds * 1000 + 0.5);
+        options.sleepRequestsMs = int(std::lround(seconds * 1000));
     }
     options.list = parser.isSet(QStringLiteral("list"));
     if (options.list && options.command == Command::Channel)
@@ -316,7 +321,8 @@ std::optional<QList<CliJob>> ParseJobLine(const QStringList &words, QString &err
     }
     for (const QString &name : parser.optionNames()) {
         if (!kCommandOptions.contains(name)) {
-            error = QStringLiteral("选项 %1 只能写在命令行或配置文件中").arg(name.size() == 1 ? u'-' + name : "--" + name);
+            error =
+                QStringLiteral("选项 %1 只能写在命令行或配置文件中").arg(name.size() == 1 ? u'-' + name : "--" + name);
             return std::nullopt;
         }
     }
@@ -339,9 +345,9 @@ QString GeneralOptionsError(const QStringList &words)
     if (!parser.positionalArguments().isEmpty())
         return QStringLiteral("只能写选项, 不能写命令或参数: ") + parser.positionalArguments().first();
     // Options that would make every run do something else than asked.
-    static const QStringList notInConfig = {QStringLiteral("list"),    QStringLiteral("help"),
-                                            QStringLiteral("h"),       QStringLiteral("version"),
-                                            QStringLiteral("config"),  QStringLiteral("ignore-config")};
+    static const QStringList notInConfig = {QStringLiteral("list"),   QStringLiteral("help"),
+                                            QStringLiteral("h"),      QStringLiteral("version"),
+                                            QStringLiteral("config"), QStringLiteral("ignore-config")};
     for (const QString &name : parser.optionNames()) {
         if (kCommandOptions.contains(name) || notInConfig.contains(name))
             return QStringLiteral("选项 %1 不能写在配置文件中").arg(name.size() == 1 ? u'-' + name : "--" + name);

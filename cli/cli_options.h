@@ -25,23 +25,23 @@ struct CliJob {
 // for a text instead of a run.
 struct CliOptions {
     Command command = Command::None; // of the command line; None with only a batch file
-    QStringList arguments; // the addresses, name, channel identifier or folder to check
+    QStringList arguments;           // the addresses, name, channel identifier or folder to check
     QString cookiesFile;
-    QString batchFile;     // more jobs, one a line ("-" for standard input)
+    QString batchFile; // more jobs, one a line ("-" for standard input)
     QString root;
     bool demo = false;
     bool quiet = false;
     int jobs = 1;
-    int retries = 3;       // further attempts at a track that failed for a passing reason
-    qint64 rateLimit = 0;  // bytes a second per download; 0 for no limit
-    bool list = false;     // print the tracks instead of downloading them
-    bool json = false;     // one JSON object per track and for the summary on standard output
-    bool tags = false;     // write ID3v2.4 tags from the service's metadata
-    QString archiveFile;   // the download archive, when one is kept
-    bool checkPresent = false; // a present file must be a whole MP3 to be skipped
+    int retries = 3;                      // further attempts at a track that failed for a passing reason
+    qint64 rateLimit = 0;                 // bytes a second per download; 0 for no limit
+    bool list = false;                    // print the tracks instead of downloading them
+    bool json = false;                    // one JSON object per track and for the summary on standard output
+    bool tags = false;                    // write ID3v2.4 tags from the service's metadata
+    QString archiveFile;                  // the download archive, when one is kept
+    bool checkPresent = false;            // a present file must be a whole MP3 to be skipped
     std::optional<OutputTemplate> output; // where tracks go instead of the usual layout
-    bool m3u = false;      // a playlist per album, channel and liked run
-    int sleepRequestsMs = 0; // the least gap between page and interface requests
+    bool m3u = false;                     // a playlist per album, channel and liked run
+    int sleepRequestsMs = 0;              // the least gap between page and interface requests
     QString answer;
     QString error;
 };

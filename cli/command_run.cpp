@@ -47,8 +47,9 @@ QCoro::Task<RunResult> RunCommand(CliJob job, CommandSetup &setup)
 {
     CliMainView view(setup.out);
     TrackTables tables;
-    const WorkflowContext context{setup.hosts,      setup.net, setup.downloads, setup.downloadRoot, view, tables,
-                                  PausesOf(setup), setup.pagesAhead};
+    const WorkflowContext context{
+        setup.hosts, setup.net, setup.downloads, setup.downloadRoot, view, tables, PausesOf(setup), setup.pagesAhead,
+    };
     const RunResult result = co_await RunWorkflow(job, context, setup);
     // A refusal was shown as the workflow's message; the other ends that
     // leave tracks behind say why once more, quiet or not.

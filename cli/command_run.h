@@ -22,7 +22,7 @@ struct CommandSetup {
     ModXmlHttp &net;
     TrackDownloads &downloads;
     ConsoleOutput &out;
-    int pauseMs = -1; // the workflows' own pauses when negative
+    int pauseMs = -1;   // the workflows' own pauses when negative
     int pagesAhead = 1; // pages asked for ahead of the tracks handed over
     // Shows one channel of the catalogue the channels command lists.
     std::function<void(const HotChannel &)> showChannel;

@@ -13,7 +13,10 @@ void ConsoleOutput::status(const QString &text)
         writeLine(text);
 }
 
-void ConsoleOutput::error(const QString &text) { writeLine(QStringLiteral("错误: ") + text); }
+void ConsoleOutput::error(const QString &text)
+{
+    writeLine(QStringLiteral("错误: ") + text);
+}
 
 void ConsoleOutput::notice(const QString &text)
 {
@@ -21,7 +24,10 @@ void ConsoleOutput::notice(const QString &text)
         writeLine(QStringLiteral("提示: ") + text);
 }
 
-void ConsoleOutput::always(const QString &text) { writeLine(text); }
+void ConsoleOutput::always(const QString &text)
+{
+    writeLine(text);
+}
 
 void ConsoleOutput::progress(const QString &text)
 {

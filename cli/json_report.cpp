@@ -115,14 +115,14 @@ void JsonReport::summary(const RunResult &result, int exitStatus)
 QJsonObject JsonReport::SummaryObject(const QString &type, const RunResult &result, int exitStatus)
 {
     return QJsonObject{{QStringLiteral("type"), type},
-                      {QStringLiteral("end"), EndName(result.end)},
-                      {QStringLiteral("reason"), result.reason},
-                      {QStringLiteral("saved"), result.counts.saved},
-                      {QStringLiteral("present"), result.counts.alreadyPresent},
-                      {QStringLiteral("failed"), result.counts.failed},
-                      {QStringLiteral("archived"), result.counts.archived},
-                      {QStringLiteral("broken"), result.counts.brokenReplaced},
-                      {QStringLiteral("exit"), exitStatus}};
+                       {QStringLiteral("end"), EndName(result.end)},
+                       {QStringLiteral("reason"), result.reason},
+                       {QStringLiteral("saved"), result.counts.saved},
+                       {QStringLiteral("present"), result.counts.alreadyPresent},
+                       {QStringLiteral("failed"), result.counts.failed},
+                       {QStringLiteral("archived"), result.counts.archived},
+                       {QStringLiteral("broken"), result.counts.brokenReplaced},
+                       {QStringLiteral("exit"), exitStatus}};
 }
 
 void JsonReport::write(const QJsonObject &object)

@@ -26,8 +26,8 @@
 #include <list>
 #include <memory>
 #include <optional>
-#include <utility>
 #include <unistd.h>
+#include <utility>
 
 using namespace tavimo;
 using namespace tavimo::cli;
@@ -100,8 +100,9 @@ public:
         files.setRateLimit(options.rateLimit);
         files.setTagging(options.tags);
         files.setCheckPresent(options.checkPresent);
-        QObject::connect(&files, &FileDownloader::downloadProgress, &files,
-                         [this](const QString &path, qint64 received, qint64 total) { meter_.report(path, received, total); });
+        QObject::connect(
+            &files, &FileDownloader::downloadProgress, &files,
+            [this](const QString &path, qint64 received, qint64 total) { meter_.report(path, received, total); });
         QObject::connect(&stops_, &StopSignals::stopRequested, &net, [this](int) { stopForSignal(); });
         net.setPageGap(options.sleepRequestsMs);
         QObject::connect(&net, &ModXmlHttp::hostHeld, &net, [this](const QString &, qint64 seconds) {
@@ -399,7 +400,8 @@ int main(int argc, char **argv)
     CommandRun run(options, out, net, files, options.archiveFile.isEmpty() ? nullptr : &archive);
     // Queued: a run refused before its first wait ends before the loop runs.
     QCoro::connect(run.run(hosts, root, jobs), &app, [&app](int status) {
-        QMetaObject::invokeMethod(&app, [status] { QCoreApplication::exit(status); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            &app, [status] { QCoreApplication::exit(status); }, Qt::QueuedConnection);
     });
     return app.exec();
 }

@@ -3,6 +3,7 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <cmath>
 
 namespace tavimo::cli {
 
@@ -31,7 +32,7 @@ QString ShortName(const QString &name)
 
 QString FormatBytes(qint64 bytes)
 {
-    if (bytes >= 1024 * 1024)
+    if (bytes >= qint64(1024) * 1024)
         return QString::number(static_cast<double>(bytes) / (1024.0 * 1024.0), 'f', 1) + QStringLiteral(" MB");
     if (bytes >= 1024)
         return QString::number(bytes / 1024) + QStringLiteral(" KB");
@@ -52,7 +53,7 @@ QString FormatProgress(const QString &name, qint64 received, qint64 total, doubl
         line += QLatin1String("  ") + FormatBytes(static_cast<qint64>(bytesPerSecond)) + QStringLiteral("/s");
         if (total > 0 && received < total)
             line += QStringLiteral("  剩余 ") +
-                    Duration(static_cast<qint64>(static_cast<double>(total - received) / bytesPerSecond + 0.5));
+                    Duration(std::llround(static_cast<double>(total - received) / bytesPerSecond));
     }
     return line;
 }
@@ -66,7 +67,9 @@ void ProgressMeter::report(const QString &path, qint64 received, qint64 total)
         start->bytes = received;
     }
     const qint64 elapsedMs = start->clock.elapsed();
-    const double rate = elapsedMs > 0 ? static_cast<double>(received - start->bytes) * 1000.0 / elapsedMs : 0.0;
+    const double rate = elapsedMs > 0
+                            ? static_cast<double>(received - start->bytes) * 1000.0 / static_cast<double>(elapsedMs)
+                            : 0.0;
     out_.progress(FormatProgress(QFileInfo(path).fileName(), received, total, rate));
     if (total >= 0 && received >= total)
         starts_.erase(start);

@@ -24,7 +24,7 @@ QString ChooseDownloadRoot(const QString &requested)
 {
     if (requested.isEmpty())
         return DefaultDownloadRoot();
-    const QString root = QDir::cleanPath(QDir(requested).absolutePath());
+    QString root = QDir::cleanPath(QDir(requested).absolutePath());
     if (!QDir().mkpath(root) || !QFileInfo(root).isWritable())
         return QString();
     return root;

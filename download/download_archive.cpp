@@ -55,8 +55,7 @@ bool EndsInNewline(int fd)
 {
     struct stat info {};
     char last = '\n';
-    return ::fstat(fd, &info) != 0 || info.st_size == 0 || ::pread(fd, &last, 1, info.st_size - 1) != 1 ||
-           last == '\n';
+    return ::fstat(fd, &info) != 0 || info.st_size == 0 || ::pread(fd, &last, 1, info.st_size - 1) != 1 || last == '\n';
 }
 
 } // namespace

@@ -26,12 +26,13 @@ QString WithoutTrailingSlash(QString path)
 
 QString ResolveDownloadRoot(const QString &programFolder, const QString &musicFolder)
 {
-    const QString program = WithoutTrailingSlash(QDir::fromNativeSeparators(programFolder));
+    QString program = WithoutTrailingSlash(QDir::fromNativeSeparators(programFolder));
     if (IsWritableFolder(program))
         return program;
     if (musicFolder.isEmpty())
         return QString();
-    const QString fallback = WithoutTrailingSlash(QDir::fromNativeSeparators(musicFolder)) + QStringLiteral("/TavimoFM");
+    const QString fallback = WithoutTrailingSlash(QDir::fromNativeSeparators(musicFolder)) +
+                             QStringLiteral("/TavimoFM");
     QDir().mkpath(fallback);
     return IsWritableFolder(fallback) ? fallback : QString();
 }

@@ -54,10 +54,13 @@ QCoro::Task<DownloadOutcome> FileDownloader::DownloadFile(QString url, QString p
 
 void FileDownloader::setReadBufferSize(qint64 bytes)
 {
-    readBufferSize_ = std::clamp<qint64>(bytes, 16 * 1024, 10 * 1024 * 1024);
+    readBufferSize_ = std::clamp<qint64>(bytes, qint64(16) * 1024, qint64(10) * 1024 * 1024);
 }
 
-void FileDownloader::setResumeEnabled(bool enabled) { resumeEnabled_ = enabled; }
+void FileDownloader::setResumeEnabled(bool enabled)
+{
+    resumeEnabled_ = enabled;
+}
 
 bool FileDownloader::claimPart(const QString &partPath)
 {
@@ -67,8 +70,14 @@ bool FileDownloader::claimPart(const QString &partPath)
     return true;
 }
 
-void FileDownloader::releasePart(const QString &partPath) { partsInUse_.remove(partPath); }
+void FileDownloader::releasePart(const QString &partPath)
+{
+    partsInUse_.remove(partPath);
+}
 
-void FileDownloader::startCommit(std::function<void()> commit) { commits_.start(std::move(commit)); }
+void FileDownloader::startCommit(std::function<void()> commit)
+{
+    commits_.start(std::move(commit));
+}
 
 } // namespace tavimo

@@ -96,7 +96,7 @@ private:
                                 DownloadTransferred transferred = {}, const TrackTags &tags = {});
 
     ModXmlHttp &net_;
-    qint64 readBufferSize_ = 1024 * 1024;
+    qint64 readBufferSize_ = qint64(1024) * 1024;
     qint64 rateLimit_ = 0;
     bool tagging_ = false;
     bool checkPresent_ = false;

@@ -32,7 +32,6 @@ QString withoutForbidden(const QString &name)
     return kept;
 }
 
-
 int utf8BytesOfCodeUnits(const QString &text, qsizetype from, qsizetype to)
 {
     int bytes = 0;

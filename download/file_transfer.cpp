@@ -81,7 +81,10 @@ FileTransfer::FileTransfer(FileDownloader &downloader, const QString &url, const
 
 FileTransfer::~FileTransfer() = default;
 
-void FileTransfer::start() { attempt(); }
+void FileTransfer::start()
+{
+    attempt();
+}
 
 void FileTransfer::cancel()
 {
@@ -171,9 +174,10 @@ void FileTransfer::requestEnded(WaitEnd end)
     DownloadEnd outcome(settle(*writer_, verdict, fallbackFollows), writer_->failure(*reply_, end));
     if (const std::optional<qint64> seconds = net_.takeRetryAfter(*reply_, address_);
         seconds && *seconds > kLongestRetryAfterSeconds)
-        outcome = DownloadEnd(DownloadOutcome::Failed,
-                              DownloadFailure{FailureKind::Permanent,
-                                              QStringLiteral("服务器要求等待 %1 秒, 超过 10 分钟, 不再等待").arg(*seconds)});
+        outcome = DownloadEnd(
+            DownloadOutcome::Failed,
+            DownloadFailure{FailureKind::Permanent,
+                            QStringLiteral("服务器要求等待 %1 秒, 超过 10 分钟, 不再等待").arg(*seconds)});
     writer_.reset();
     claim_.reset();
     // Once "_192k" is gone this cannot happen again: one fallback at most.
@@ -202,7 +206,8 @@ void FileTransfer::commitInBackground()
         if (tags)
             WriteTrackTags(path + QLatin1String(kPartialSuffix), *tags, tagError);
         const bool moved = writer->commitTo(path);
-        QMetaObject::invokeMethod(this, [this, moved, tagError] { committed(moved, tagError); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this, moved, tagError] { committed(moved, tagError); }, Qt::QueuedConnection);
     });
 }
 

@@ -71,7 +71,10 @@ QCoro::Task<> LibraryTrackDownloads::whenEnded(QStringList paths)
     co_await inner_.whenEnded(paths);
 }
 
-QCoro::Task<> LibraryTrackDownloads::finish() { co_await inner_.finish(); }
+QCoro::Task<> LibraryTrackDownloads::finish()
+{
+    co_await inner_.finish();
+}
 
 void LibraryTrackDownloads::prepareFolders(const QString &folder)
 {

@@ -12,7 +12,7 @@ namespace {
 
 const QStringList &FieldNames()
 {
-    static const QStringList names = {QStringLiteral("title"),   QStringLiteral("album"), QStringLiteral("artist"),
+    static const QStringList names = {QStringLiteral("title"),    QStringLiteral("album"),   QStringLiteral("artist"),
                                       QStringLiteral("position"), QStringLiteral("channel"), QStringLiteral("id")};
     return names;
 }

@@ -24,7 +24,10 @@ ParallelTrackDownloads::ParallelTrackDownloads(FileDownloader &files, int jobs)
 {
 }
 
-ParallelTrackDownloads::~ParallelTrackDownloads() { *alive_ = false; }
+ParallelTrackDownloads::~ParallelTrackDownloads()
+{
+    *alive_ = false;
+}
 
 QCoro::Task<> ParallelTrackDownloads::download(TrackFile track)
 {
@@ -43,8 +46,8 @@ QCoro::Task<> ParallelTrackDownloads::whenEnded(QStringList paths)
 {
     const auto ended = [this, &paths] {
         return std::none_of(paths.cbegin(), paths.cend(), [this](const QString &path) {
-            return writing_.contains(path) ||
-                   std::any_of(waiting_.cbegin(), waiting_.cend(), [&path](const TrackFile &t) { return t.path == path; });
+            return writing_.contains(path) || std::any_of(waiting_.cbegin(), waiting_.cend(),
+                                                          [&path](const TrackFile &t) { return t.path == path; });
         });
     };
     co_await changed_.until(ended);
@@ -80,19 +83,21 @@ void ParallelTrackDownloads::startReady()
         writing_.insert(track.path);
         ++transferring_;
         std::weak_ptr<bool> alive = alive_;
-        auto stillAlive = [alive] { const auto held = alive.lock(); return held && *held; };
+        auto stillAlive = [alive] {
+            const auto held = alive.lock();
+            return held && *held;
+        };
         // Shared by both callbacks, so the job is freed once whichever comes first.
         auto freed = std::make_shared<bool>(false);
         auto transferDone = [this, stillAlive, freed] {
             if (stillAlive() && !std::exchange(*freed, true))
                 transferred();
         };
-        start_(track, transferDone,
-               [this, stillAlive, transferDone, track](const DownloadEnd &end) {
-                   transferDone();
-                   if (stillAlive())
-                       ended(track, end);
-               });
+        start_(track, transferDone, [this, stillAlive, transferDone, track](const DownloadEnd &end) {
+            transferDone();
+            if (stillAlive())
+                ended(track, end);
+        });
     }
 }
 

@@ -22,7 +22,7 @@ namespace tavimo {
 namespace {
 
 // Error pages are small; a body larger than this is never read as text.
-constexpr qint64 kErrorPageLimit = 64 * 1024;
+constexpr qint64 kErrorPageLimit = qint64(64) * 1024;
 
 struct ContentRange {
     qint64 first;
@@ -58,7 +58,7 @@ qint64 unsatisfiedRangeTotal(const QByteArray &header)
 }
 
 // How much is written before the disk is asked to start writing it back.
-constexpr qint64 kWriteBackStep = 4 * 1024 * 1024;
+constexpr qint64 kWriteBackStep = qint64(4) * 1024 * 1024;
 
 // How many bytes of a body it takes to tell whether it starts like an MP3 file.
 constexpr qsizetype kMp3StartBytes = 3;
@@ -89,8 +89,8 @@ bool HoldExclusively(QFile &file)
         return errno != EWOULDBLOCK;
     struct stat opened;
     struct stat named;
-    return fstat(file.handle(), &opened) == 0 && stat(QFile::encodeName(file.fileName()).constData(), &named) == 0
-        && opened.st_dev == named.st_dev && opened.st_ino == named.st_ino;
+    return fstat(file.handle(), &opened) == 0 && stat(QFile::encodeName(file.fileName()).constData(), &named) == 0 &&
+           opened.st_dev == named.st_dev && opened.st_ino == named.st_ino;
 }
 
 } // namespace
@@ -245,8 +245,8 @@ bool PartFileWriter::bodyIsErrorPage(const HttpReply &reply) const
     if (mode_ == Mode::Append || bodyBytes_ > kErrorPageLimit)
         return false;
     const QString text = BytesToText(prefix_, replyCharset(reply));
-    return text.contains(QLatin1String("404 Not Found"))
-        || text.contains(QStringLiteral("您所请求的网址（URL）无法获取"));
+    return text.contains(QLatin1String("404 Not Found")) ||
+           text.contains(QStringLiteral("您所请求的网址（URL）无法获取"));
 }
 
 TransferVerdict PartFileWriter::judge(const HttpReply &reply, WaitEnd end)
@@ -276,8 +276,8 @@ bool PartFileWriter::commitTo(const QString &path)
     // On disk before it takes the final name: after a power cut a final name
     // must never stand for bytes that never reached the disk, as a present
     // file is skipped for good.
-    const bool written = (file_.flush() && fdatasync(file_.handle()) == 0 && file_.error() == QFileDevice::NoError)
-                      || noteWriteError();
+    const bool written = (file_.flush() && fdatasync(file_.handle()) == 0 && file_.error() == QFileDevice::NoError) ||
+                         noteWriteError();
     ForgetPartSource(file_.fileName());
     // Renamed or removed while still locked, so no other writer gets at it
     // in between.
@@ -312,7 +312,8 @@ DownloadFailure PartFileWriter::failure(const HttpReply &reply, WaitEnd end) con
     if (status_ >= 400) {
         // Overloaded or failing servers, and requests they were too slow for.
         const bool transient = status_ >= 500 || status_ == 408 || status_ == 429;
-        return {transient ? FailureKind::Transient : FailureKind::Permanent, QStringLiteral("服务器回复 HTTP %1").arg(status_)};
+        return {transient ? FailureKind::Transient : FailureKind::Permanent,
+                QStringLiteral("服务器回复 HTTP %1").arg(status_)};
     }
     // Before the transport's text: a body refused here also ends the transfer.
     if (mode_ == Mode::Refuse)
@@ -328,13 +329,17 @@ DownloadFailure PartFileWriter::failure(const HttpReply &reply, WaitEnd end) con
     return {FailureKind::Transient, QStringLiteral("传输中断")};
 }
 
-void PartFileWriter::keep() { file_.close(); }
+void PartFileWriter::keep()
+{
+    file_.close();
+}
 
 void PartFileWriter::discard()
 {
     // A file this writer never opened may be another running copy's: it is
     // removed only under its lock.
-    const bool held = file_.isOpen() || (file_.open(QIODevice::WriteOnly | QIODevice::Append) && HoldExclusively(file_));
+    const bool held = file_.isOpen() ||
+                      (file_.open(QIODevice::WriteOnly | QIODevice::Append) && HoldExclusively(file_));
     if (held && !lockedOut_)
         QFile::remove(file_.fileName());
     file_.close();

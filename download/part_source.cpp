@@ -11,7 +11,7 @@ namespace {
 
 constexpr char kSourceAttribute[] = "user.tavimo.source";
 // Far above any track address; a longer value is not one this program wrote.
-constexpr ssize_t kMaxSourceBytes = 16 * 1024;
+constexpr ssize_t kMaxSourceBytes = ssize_t(16) * 1024;
 
 } // namespace
 

@@ -45,7 +45,8 @@ bool WriteTrackTags(const QString &path, const TrackTags &tags, QString &error)
         tag->setArtist(Text(tags.artist));
     if (tags.position > 0)
         tag->setTrack(unsigned(tags.position));
-    if (!file.save(TagLib::MPEG::File::ID3v2, TagLib::File::StripNone, TagLib::ID3v2::v4, TagLib::File::DoNotDuplicate)) {
+    if (!file.save(TagLib::MPEG::File::ID3v2, TagLib::File::StripNone, TagLib::ID3v2::v4,
+                   TagLib::File::DoNotDuplicate)) {
         error = QStringLiteral("无法写入标签");
         return false;
     }

@@ -9,7 +9,7 @@ namespace tavimo {
 
 namespace {
 
-constexpr qint64 kMaxFileSize = 8 * 1024 * 1024;
+constexpr qint64 kMaxFileSize = qint64(8) * 1024 * 1024;
 const QByteArray kHttpOnlyPrefix = QByteArrayLiteral("#HttpOnly_");
 
 CURL *NewControlHandle(CURLSH *share)
@@ -45,7 +45,10 @@ bool DomainMatches(QByteArray domain, bool subdomains, const QByteArray &host)
 
 CookieStore::CookieStore(CURLSH *share) : share_(share), control_(NewControlHandle(share)) {}
 
-CookieStore::~CookieStore() { curl_easy_cleanup(control_); }
+CookieStore::~CookieStore()
+{
+    curl_easy_cleanup(control_);
+}
 
 void CookieStore::insert(const QByteArray &line)
 {

@@ -41,14 +41,18 @@ bool IsLoopbackHost(const QString &host)
     return IN6_IS_ADDR_LOOPBACK(&v6) || (IN6_IS_ADDR_V4MAPPED(&v6) && v6.s6_addr[12] == 127);
 }
 
-CurlTransfer *TransferOf(void *transfer) { return static_cast<CurlTransfer *>(transfer); }
+CurlTransfer *TransferOf(void *transfer)
+{
+    return static_cast<CurlTransfer *>(transfer);
+}
 
 } // namespace
 
 bool isWebAddress(const QUrl &url)
 {
     const QString scheme = url.scheme().toLower();
-    return url.isValid() && !url.host().isEmpty() && (scheme == QLatin1String("http") || scheme == QLatin1String("https"));
+    return url.isValid() && !url.host().isEmpty() &&
+           (scheme == QLatin1String("http") || scheme == QLatin1String("https"));
 }
 
 HttpReply::HttpReply(CurlEngine &engine, const HttpRequest &request, QObject *parent)
@@ -70,7 +74,8 @@ void HttpReply::setOptions(const HttpRequest &request)
     curl_easy_setopt(easy, CURLOPT_URL, WireAddress(request.address).constData());
     curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
     // Never from https down to http.
-    curl_easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, url.scheme() == QLatin1String("https") ? "https" : "http,https");
+    curl_easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR,
+                     url.scheme() == QLatin1String("https") ? "https" : "http,https");
     curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 1L);
     curl_easy_setopt(easy, CURLOPT_MAXREDIRS, kMaxRedirects);
     curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
@@ -88,8 +93,8 @@ void HttpReply::setOptions(const HttpRequest &request)
     speedLimit_ = request.maxReceiveSpeed;
     const qint64 bufferSize = speedLimit_ > 0 ? std::min(request.bufferSize, earlyAllowance()) : request.bufferSize;
     if (bufferSize > 0)
-        curl_easy_setopt(easy, CURLOPT_BUFFERSIZE, long(std::clamp<qint64>(bufferSize, CURL_MAX_WRITE_SIZE,
-                                                                        CURL_MAX_READ_SIZE)));
+        curl_easy_setopt(easy, CURLOPT_BUFFERSIZE,
+                         long(std::clamp<qint64>(bufferSize, CURL_MAX_WRITE_SIZE, CURL_MAX_READ_SIZE)));
     if (request.compressed)
         curl_easy_setopt(easy, CURLOPT_ACCEPT_ENCODING, "");
     for (const QByteArray &header : request.headers)
@@ -137,7 +142,7 @@ void HttpReply::transferEnded()
     failed_ = transfer_->result != CURLE_OK;
     if (failed_)
         errorText_ = QString::fromUtf8(transfer_->errorText[0] != '\0' ? transfer_->errorText
-                                                                        : curl_easy_strerror(transfer_->result));
+                                                                       : curl_easy_strerror(transfer_->result));
     emit finished();
 }
 
@@ -167,7 +172,10 @@ qint64 HttpReply::contentLength() const
     return length;
 }
 
-QString HttpReply::errorText() const { return errorText_; }
+QString HttpReply::errorText() const
+{
+    return errorText_;
+}
 
 bool HttpReply::takeBody(const char *data, qint64 size)
 {

@@ -11,28 +11,47 @@ namespace tavimo {
 
 ModXmlHttp::ModXmlHttp(QObject *parent) : QObject(parent), engine_(std::make_unique<CurlEngine>()) {}
 
-ModXmlHttp::~ModXmlHttp() { cancelAll(); }
+ModXmlHttp::~ModXmlHttp()
+{
+    cancelAll();
+}
 
-CookieStore &ModXmlHttp::cookies() { return engine_->cookies(); }
+CookieStore &ModXmlHttp::cookies()
+{
+    return engine_->cookies();
+}
 
-void ModXmlHttp::setProxy(const QString &address) { engine_->setProxy(address.toUtf8()); }
+void ModXmlHttp::setProxy(const QString &address)
+{
+    engine_->setProxy(address.toUtf8());
+}
 
-void ModXmlHttp::setCertificateAuthorities(const QString &file) { engine_->setCertificateAuthorities(QFile::encodeName(file)); }
+void ModXmlHttp::setCertificateAuthorities(const QString &file)
+{
+    engine_->setCertificateAuthorities(QFile::encodeName(file));
+}
 
 HttpReply *ModXmlHttp::createReply(const HttpRequest &request, QObject *parent)
 {
     return new HttpReply(*engine_, request, parent);
 }
 
-void ModXmlHttp::setStallTimeout(int milliseconds) { stallTimeoutMs_ = qMax(1, milliseconds); }
+void ModXmlHttp::setStallTimeout(int milliseconds)
+{
+    stallTimeoutMs_ = qMax(1, milliseconds);
+}
 
-qint64 ModXmlHttp::heldFor(const QString &url) const { return pacing_.heldFor(QUrl(url).host()); }
+qint64 ModXmlHttp::heldFor(const QString &url) const
+{
+    return pacing_.heldFor(QUrl(url).host());
+}
 
 std::optional<qint64> ModXmlHttp::takeRetryAfter(const HttpReply &reply, const QString &url)
 {
     if (reply.status() != 429 && reply.status() != 503)
         return std::nullopt;
-    const std::optional<qint64> seconds = RetryAfterSeconds(reply.header("Retry-After"), QDateTime::currentDateTimeUtc());
+    const std::optional<qint64> seconds = RetryAfterSeconds(reply.header("Retry-After"),
+                                                            QDateTime::currentDateTimeUtc());
     if (!seconds || *seconds > kLongestRetryAfterSeconds)
         return seconds;
     const QString host = QUrl(url).host();

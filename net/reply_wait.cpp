@@ -54,7 +54,10 @@ QCoro::Task<WaitEnd> ReplyWait::run()
     co_return end_.value_or(WaitEnd::Cancelled);
 }
 
-void ReplyWait::cancel() { end(WaitEnd::Cancelled); }
+void ReplyWait::cancel()
+{
+    end(WaitEnd::Cancelled);
+}
 
 void ReplyWait::end(WaitEnd how)
 {

@@ -10,13 +10,15 @@ namespace tavimo {
 std::optional<qint64> RetryAfterSeconds(const QByteArray &value, const QDateTime &now)
 {
     const QByteArray trimmed = value.trimmed();
-    if (!trimmed.isEmpty() && std::all_of(trimmed.cbegin(), trimmed.cend(), [](char c) { return c >= '0' && c <= '9'; })) {
+    if (!trimmed.isEmpty() &&
+        std::all_of(trimmed.cbegin(), trimmed.cend(), [](char c) { return c >= '0' && c <= '9'; })) {
         bool fits = false;
         const qint64 seconds = trimmed.toLongLong(&fits);
         return fits ? seconds : std::numeric_limits<qint64>::max();
     }
     // The IMF-fixdate of HTTP, always in GMT.
-    QDateTime date = QLocale::c().toDateTime(QString::fromLatin1(trimmed), QStringLiteral("ddd, dd MMM yyyy HH:mm:ss 'GMT'"));
+    QDateTime date = QLocale::c().toDateTime(QString::fromLatin1(trimmed),
+                                             QStringLiteral("ddd, dd MMM yyyy HH:mm:ss 'GMT'"));
     if (!date.isValid())
         return std::nullopt;
     date.setTimeSpec(Qt::UTC);

@@ -78,7 +78,7 @@ bool roundsUp(const std::string &digits, std::int64_t kept, u128 value)
 {
     if (kept < 0 || kept >= std::int64_t(digits.size()))
         return false;
-    const int first = digits[size_t(kept)];
+    const int first = static_cast<unsigned char>(digits[size_t(kept)]);
     if (first != 5)
         return first > 5;
     const bool sticky = std::any_of(digits.begin() + kept + 1, digits.end(), [](char d) { return d != 0; });

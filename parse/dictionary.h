@@ -22,10 +22,7 @@ public:
     using Map = tsl::ordered_map<QString, Value, QStringHash>;
 
     // Returns false (and changes nothing) when the key is present.
-    bool Add(const QString &key, const Value &value = Value())
-    {
-        return map_.try_emplace(key, value).second;
-    }
+    bool Add(const QString &key, const Value &value = Value()) { return map_.try_emplace(key, value).second; }
     bool Exists(const QString &key) const { return map_.find(key) != map_.end(); }
     int Count() const { return int(map_.size()); }
     void RemoveAll() { map_.clear(); }

@@ -17,7 +17,7 @@ constexpr int kMaxOpenTags = 1000;
 
 bool IsVoidTag(const char *name, size_t length)
 {
-    static const char *const voidTags[] = {"area", "base", "br",   "col",   "embed",  "hr",    "img",
+    static const char *const voidTags[] = {"area",  "base", "br",   "col",   "embed",  "hr",    "img",
                                            "input", "link", "meta", "param", "source", "track", "wbr"};
     for (const char *tag : voidTags) {
         if (std::strlen(tag) == length && qstrnicmp(tag, name, length) == 0)

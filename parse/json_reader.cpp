@@ -8,8 +8,7 @@ constexpr qsizetype kContextLength = 20;
 
 } // namespace
 
-JsonReader::JsonReader(QStringView text, QString &errors)
-    : text_(text.utf16()), length_(text.size()), errors_(errors)
+JsonReader::JsonReader(QStringView text, QString &errors) : text_(text.utf16()), length_(text.size()), errors_(errors)
 {
 }
 

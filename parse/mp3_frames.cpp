@@ -18,7 +18,7 @@ constexpr quint8 kId3v2HasFooter = 0x10;
 constexpr qint64 kId3v1Bytes = 128;
 constexpr qint64 kApeFooterBytes = 32; // the header has the same length
 constexpr quint32 kApeHasHeader = 0x80000000u;
-constexpr qint64 kLyrics3v2EndBytes = 15; // six digits of length, then "LYRICS200"
+constexpr qint64 kLyrics3v2EndBytes = 15;  // six digits of length, then "LYRICS200"
 constexpr qint64 kLyrics3v1MarkBytes = 20; // "LYRICSBEGIN" and "LYRICSEND"
 // Sync, version, layer and sample rate: what all frames of one stream share.
 constexpr quint32 kSyncBits = 0xffe00000u;
@@ -69,10 +69,7 @@ qint64 FrameLength(quint32 header)
 class FrameWalk {
 public:
     FrameWalk(qint64 size, const ReadAt &read)
-        : size_(size)
-        , read_(read)
-        , capacity_(std::min(size, kWindowBytes))
-        , window_(new char[size_t(capacity_)])
+        : size_(size), read_(read), capacity_(std::min(size, kWindowBytes)), window_(new char[size_t(capacity_)])
     {
     }
 

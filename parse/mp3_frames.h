@@ -24,10 +24,10 @@ enum class Mp3Fault {
 
 struct Mp3Verdict {
     Mp3Fault fault = Mp3Fault::None;
-    qint64 offset = 0;   // where the fault lies
-    qint64 bytes = 0;    // TagPastEnd: bytes claimed; FramesBroken: bytes after offset; LastFrameCut: bytes missing
+    qint64 offset = 0; // where the fault lies
+    qint64 bytes = 0;  // TagPastEnd: bytes claimed; FramesBroken: bytes after offset; LastFrameCut: bytes missing
     qint64 fileSize = 0;
-    QString error;       // ReadError: what the system said
+    QString error; // ReadError: what the system said
 
     bool whole() const { return fault == Mp3Fault::None; }
     // Why the file is not whole, for the user; empty when it is.

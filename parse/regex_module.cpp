@@ -17,8 +17,8 @@ QRegularExpression compiled(const QString &pattern)
         return *it;
     if (cache.size() >= kMaxCached)
         cache.clear();
-    QRegularExpression expression(pattern, QRegularExpression::CaseInsensitiveOption
-                                               | QRegularExpression::MultilineOption);
+    QRegularExpression expression(pattern,
+                                  QRegularExpression::CaseInsensitiveOption | QRegularExpression::MultilineOption);
     expression.optimize();
     return *cache.insert(pattern, expression);
 }

@@ -12,7 +12,7 @@ packages=(
   googletest libgtest-dev libgmock-dev nlohmann-json3-dev
   libcurl4-openssl-dev libtag1-dev qcoro-qt6-dev
   fonts-wqy-microhei xvfb xauth curl nginx-light aria2
-  dpkg-dev file
+  dpkg-dev file clang-format clang-tidy
 )
 
 missing=()

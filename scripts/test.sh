@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Installs what is missing, then builds and runs every test: the normal build
-# and its Debian package, the AddressSanitizer + UndefinedBehaviorSanitizer
-# build, and a short run of each fuzzer from its seed corpus.
+# Installs what is missing, then builds and runs every test: the normal build,
+# its style gate and its Debian package, the AddressSanitizer +
+# UndefinedBehaviorSanitizer build, and a short run of each fuzzer from its
+# seed corpus.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
@@ -14,6 +15,8 @@ step() { printf '\n== %s\n' "$*" >&2; }
 step "build"
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j"$jobs"
+step "style"
+STYLE_JOBS=$jobs bash scripts/style.sh build
 step "tests"
 ctest --test-dir build --output-on-failure -j"$jobs" --timeout 180
 step "Debian package"

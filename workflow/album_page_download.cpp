@@ -51,8 +51,8 @@ QCoro::Task<AlbumHandOver> HandOverTracks(const WorkflowContext &context, int ro
         context.view.setStatus(QStringLiteral("正在下载:  《") + titles.at(i) + QStringLiteral("》 ..."));
         const QString path = folder + u'/' + CleanFileName(titles.at(i)) + QStringLiteral(".mp3");
         album.paths.append(path);
-        const TrackFile track{TrackAddress(context.hosts, songIds.at(i)), path,
-                              {titles.at(i), albumTitle, artist, int(i) + 1}};
+        const TrackFile track{
+            TrackAddress(context.hosts, songIds.at(i)), path, {titles.at(i), albumTitle, artist, int(i) + 1}};
         co_await context.downloads.download(track);
         if (context.stopped()) {
             album.end = RunEnd::Stopped;

@@ -71,7 +71,7 @@ QCoro::Task<QStringList> CollectAlbums(const WorkflowContext &context, QString a
 // Hands every album over in listing order, its page asked for ahead while
 // earlier albums' tracks download; the albums' ends, to be awaited.
 QCoro::Task<std::vector<QCoro::Task<RunResult>>> HandOverAlbums(const WorkflowContext &context, QStringList albumUrls,
-                                                               QString artistFolder, QString artist)
+                                                                QString artistFolder, QString artist)
 {
     for (QString &url : albumUrls)
         url = TrimBlanks(url);

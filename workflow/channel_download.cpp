@@ -91,7 +91,8 @@ private:
                             QStringLiteral(".mp3 ... ..."));
             const QString path = folder_ + QLatin1Char('/') + CleanFileName(title) + QStringLiteral(".mp3");
             paths.append(path);
-            const TrackFile track{song.Item(QStringLiteral("url")).toText(), path,
+            const TrackFile track{song.Item(QStringLiteral("url")).toText(),
+                                  path,
                                   {title, song.Item(QStringLiteral("albumtitle")).toText(),
                                    song.Item(QStringLiteral("artist")).toText(), 0}};
             co_await context_.app.downloads.download(track);

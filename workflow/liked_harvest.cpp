@@ -1,8 +1,8 @@
 #include "workflow/liked_harvest.h"
 
-#include "workflow/liked_page.h"
 #include "download/download_root.h"
 #include "download/file_names.h"
+#include "workflow/liked_page.h"
 
 #include <optional>
 
@@ -55,11 +55,12 @@ QCoro::Task<RunResult> HarvestLikedTracks(const LikedContext &context)
         nextPage = context.fetch(utf8, LikedListAddress(app.hosts, offset + kPageStep));
         for (const LikedEntry &entry : entries) {
             ++tracks;
-            view.setStatus(QStringLiteral("下载第") + QString::number(tracks) + QStringLiteral("首:  《") + entry.title +
-                           QStringLiteral("》 ..."));
+            view.setStatus(QStringLiteral("下载第") + QString::number(tracks) + QStringLiteral("首:  《") +
+                           entry.title + QStringLiteral("》 ..."));
             const QString name = UniqueTrackName(entry.title, usedTitles);
             paths.append(likedFolder + QLatin1Char('/') + CleanFileName(name) + QStringLiteral(".mp3"));
-            const TrackFile track{trackAddress(app.hosts, entry.sid), paths.last(), {entry.title, QString(), QString(), 0}};
+            const TrackFile track{
+                trackAddress(app.hosts, entry.sid), paths.last(), {entry.title, QString(), QString(), 0}};
             co_await app.downloads.download(track);
             if (context.stopped())
                 break;

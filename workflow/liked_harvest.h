@@ -1,7 +1,7 @@
 #pragma once
 
-#include "workflow/workflow_context.h"
 #include "workflow/liked_view.h"
+#include "workflow/workflow_context.h"
 
 namespace tavimo {
 

@@ -20,7 +20,8 @@ void ListChannels(HotView &view, const QString &reply, int &listed, qint64 &trac
     const JsonValue channels = ParseJson(reply).Item(QStringLiteral("data")).Item(QStringLiteral("channels"));
     for (int i = 1; i <= channels.Count(); ++i) {
         const JsonValue &channel = channels.Item(i);
-        const HotChannel entry{channel.Item(QStringLiteral("id")).toText(), channel.Item(QStringLiteral("name")).toText(),
+        const HotChannel entry{channel.Item(QStringLiteral("id")).toText(),
+                               channel.Item(QStringLiteral("name")).toText(),
                                channel.Item(QStringLiteral("song_num")).toText()};
         view.addChannel(entry);
         ++listed;
@@ -43,7 +44,8 @@ QCoro::Task<RunResult> LoadHotChannels(const HotContext &context)
     for (int offset = 0; offset < kCatalogueSize; offset += kPageSize) {
         if (context.stopped())
             co_return tally.result(RunEnd::Stopped);
-        const QString reply = co_await context.fetch(QStringLiteral("utf-8"), cataloguePageAddress(context.app.hosts, offset));
+        const QString reply = co_await context.fetch(QStringLiteral("utf-8"),
+                                                     cataloguePageAddress(context.app.hosts, offset));
         if (context.stopped())
             co_return tally.result(RunEnd::Stopped);
         ListChannels(view, reply, listed, total);

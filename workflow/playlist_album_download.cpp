@@ -1,8 +1,8 @@
 #include "workflow/playlist_album_download.h"
 
 #include "download/file_names.h"
-#include "workflow/address_input.h"
 #include "parse/json.h"
+#include "workflow/address_input.h"
 
 namespace tavimo {
 

@@ -48,7 +48,10 @@ struct WorkflowContext {
     bool stopped() const { return net.isCancelled(); }
     // A task of one page in the named character set; the empty text once
     // the program is closing.
-    QCoro::Task<QString> fetch(const QString &charset, const QString &url) const { return net.GetHttpText(charset, url); }
+    QCoro::Task<QString> fetch(const QString &charset, const QString &url) const
+    {
+        return net.GetHttpText(charset, url);
+    }
     // A pause that ends at once when the program is closing.
     QCoro::Task<> pause(int milliseconds) const { return PauseFor(milliseconds, net.stop()); }
 
