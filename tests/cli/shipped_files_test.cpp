@@ -79,7 +79,7 @@ QString BashCompletes(const QStringList &words, const QString &in)
 {
     const QString script = QStringLiteral(
         R"(source "$1"; shift; COMP_WORDS=("$@"); COMP_CWORD=$(($# - 1));
-           spec=$(complete -p tavimo-dl) && function=${spec#*-F } && function=${function%% *} &&
+           registered=$(complete -p tavimo-dl) && function=${registered#*-F } && function=${function%% *} &&
            "$function" tavimo-dl "${COMP_WORDS[COMP_CWORD]}" "${COMP_WORDS[COMP_CWORD-1]}" &&
            printf '%s\n' "${COMPREPLY[@]}" | LC_ALL=C sort)");
     QProcess bash;
