@@ -141,6 +141,17 @@ qt_loop() { # DIR: the bare Qt loop over the twenty addresses
   printf '%s\n' "$B/bench/tavimo-bench-qtloop" "$1"
   for k in $(seq 20); do track_url "$k"; echo; done
 }
+album_plain() {
+  mapfile -t args < <(tavimo_album "$(fresh)")
+  timed "$WORK/dl.$round" "${args[@]}"
+  count=$(find "$WORK/out" -name '*.mp3' | wc -l)
+}
+album_archived() {
+  rm -f "$WORK/archive.txt"
+  mapfile -t args < <(tavimo_album "$(fresh)" --download-archive "$WORK/archive.txt")
+  timed "$WORK/adl.$round" "${args[@]}"
+  archived=$(wc -l <"$WORK/archive.txt")
+}
 for round in 1 2 3 4 5; do
   mapfile -t args < <(curl_album "$(fresh)")
   timed "$WORK/curl.$round" curl -s --fail "${args[@]}"
@@ -148,18 +159,7 @@ for round in 1 2 3 4 5; do
   timed "$WORK/qt.$round" "${args[@]}"
   # With and without the archive side by side, taking turns at going first,
   # so neither inherits the disk's write-back of a heavier run before it.
-  for kind in $( ((round % 2)) && echo "dl adl" || echo "adl dl"); do
-    if [ "$kind" = dl ]; then
-      mapfile -t args < <(tavimo_album "$(fresh)")
-      timed "$WORK/dl.$round" "${args[@]}"
-      count=$(find "$WORK/out" -name '*.mp3' | wc -l)
-    else
-      rm -f "$WORK/archive.txt"
-      mapfile -t args < <(tavimo_album "$(fresh)" --download-archive "$WORK/archive.txt")
-      timed "$WORK/adl.$round" "${args[@]}"
-      archived=$(wc -l <"$WORK/archive.txt")
-    fi
-  done
+  if ((round % 2)); then album_plain; album_archived; else album_archived; album_plain; fi
   mapfile -t args < <(tavimo_album "$(fresh)" --tags)
   timed "$WORK/tdl.$round" "${args[@]}"
   mapfile -t args < <(curl_album "$(fresh)" "$NGINX_PORT")
