@@ -18,7 +18,7 @@ constexpr std::array kKindNames = {
     KindName{"delay", FaultKind::Delay},       KindName{"stall", FaultKind::Stall},
     KindName{"drop", FaultKind::Drop},         KindName{"short", FaultKind::ShortBody},
     KindName{"bandwidth", FaultKind::Bandwidth}, KindName{"ignore-range", FaultKind::IgnoreRange},
-    KindName{"retry-after", FaultKind::RetryAfter},
+    KindName{"retry-after", FaultKind::RetryAfter}, KindName{"unavailable", FaultKind::Unavailable},
 };
 
 void apply(const Fault &fault, FaultPlan &plan)
@@ -38,8 +38,9 @@ void apply(const Fault &fault, FaultPlan &plan)
     case FaultKind::Bandwidth: plan.bytesPerSecond = fault.arg; break;
     case FaultKind::IgnoreRange: plan.ignoreRange = true; break;
     case FaultKind::RetryAfter:
+    case FaultKind::Unavailable:
         plan.replacement = FaultKind::Status;
-        plan.status = 429;
+        plan.status = fault.kind == FaultKind::RetryAfter ? 429 : 503;
         plan.retryAfterSeconds = fault.arg;
         break;
     }

@@ -21,6 +21,7 @@ enum class FaultKind {
     Bandwidth,   // at most arg bytes per second
     IgnoreRange, // answer a Range request with the whole file and 200
     RetryAfter,  // 429 with "Retry-After: arg" (seconds)
+    Unavailable, // 503 with "Retry-After: arg" (seconds)
 };
 
 // One way of misbehaving, for `times` requests (0: for every request).

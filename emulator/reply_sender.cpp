@@ -71,6 +71,8 @@ public:
             context_.log.addBytes(context_.logIndex, -static_cast<int64_t>(count));
             return false;
         }
+        if (end == length_)
+            context_.log.setEnded(context_.logIndex);
         if (plan_.bytesPerSecond > 0) {
             const auto pause = std::chrono::microseconds(static_cast<int64_t>(count) * 1000000 / plan_.bytesPerSecond);
             if (!context_.stop.sleepFor(pause))
@@ -178,6 +180,7 @@ void deliver(const httplib::Request &request, httplib::Response &response, Reply
     context.log.setStatus(context.logIndex, reply.status);
     if (length == 0) {
         response.set_header("Content-Type", reply.contentType);
+        context.log.setEnded(context.logIndex);
         return;
     }
     const std::string contentType = reply.contentType;

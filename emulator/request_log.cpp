@@ -22,10 +22,14 @@ bool RequestRecord::hasHeader(const std::string &name) const
     return false;
 }
 
+int64_t RequestLog::sinceBegan() const
+{
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - began_).count();
+}
+
 size_t RequestLog::add(RequestRecord record)
 {
-    record.arrivedMs =
-        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - began_).count();
+    record.arrivedMs = sinceBegan();
     std::lock_guard lock(mutex_);
     records_.push_back(std::move(record));
     arrived_.notify_all();
@@ -44,6 +48,14 @@ void RequestLog::addBytes(size_t index, int64_t count)
     std::lock_guard lock(mutex_);
     if (index >= dropped_ && index - dropped_ < records_.size())
         records_[index - dropped_].bodyBytesSent += static_cast<uint64_t>(count);
+}
+
+void RequestLog::setEnded(size_t index)
+{
+    const int64_t now = sinceBegan();
+    std::lock_guard lock(mutex_);
+    if (index >= dropped_ && index - dropped_ < records_.size())
+        records_[index - dropped_].endedMs = now;
 }
 
 std::vector<RequestRecord> RequestLog::snapshot() const

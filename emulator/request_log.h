@@ -24,6 +24,7 @@ struct RequestRecord {
     int status = 0;
     uint64_t bodyBytesSent = 0;
     int64_t arrivedMs = 0; // since the log began, on a steady clock
+    int64_t endedMs = -1;  // when the last byte of a whole body went out; -1 while it has not
 
     // The first value of a header, names compared without case; empty when absent.
     std::string header(const std::string &name) const;
@@ -37,6 +38,8 @@ public:
     void setStatus(size_t index, int status);
     // Counted before the bytes go out, so a client never sees more than the log says.
     void addBytes(size_t index, int64_t count);
+    // The whole body has gone out.
+    void setEnded(size_t index);
     std::vector<RequestRecord> snapshot() const;
     // Waits until count requests have arrived since the last clear(), at
     // most for timeout; whether they have.
@@ -44,6 +47,8 @@ public:
     void clear();
 
 private:
+    int64_t sinceBegan() const;
+
     mutable std::mutex mutex_;
     mutable std::condition_variable arrived_;
     std::vector<RequestRecord> records_;

@@ -49,6 +49,64 @@ TEST_F(TavimoDlTest, BatchJobsRunInOrderWithOneSummary)
                   summary[0].value(QStringLiteral("failed")).toInt());
 }
 
+// A job starts once the one before has handed all its tracks over, not
+// before and not only once they ended, and at most two jobs are under way:
+// each job's files and counts are its own, its line in the order given.
+TEST_F(TavimoDlTest, BatchJobStartsOnceTheOneBeforeHandedOver)
+{
+    const emu::Album &second = emulator.editableCatalogue().addExtraAlbum("乙 Second", {"一 One", "二 Two", "三 Three"});
+    const emu::Album *albums[] = {&emulator.catalogue().album(AlbumCase::Plain), &second,
+                                  &emulator.catalogue().album(AlbumCase::MissingFiles)};
+    QByteArray batch;
+    for (const emu::Album *album : albums)
+        batch += "album " + albumAddress(*album).toUtf8() + '\n';
+    root.write(QStringLiteral("batch.txt"), batch);
+    emulator.setMp3Size(128 * 1024);
+    emulator.setFault("/view/", emu::Fault::of(emu::FaultKind::Bandwidth, 128 * 1024));
+    const RunResult result = run({QStringLiteral("--jobs"), QStringLiteral("4"), QStringLiteral("--json"),
+                                  QStringLiteral("-a"), root.file(QStringLiteral("batch.txt"))});
+    EXPECT_EQ(result.exitCode, 1) << result.err.toStdString();
+
+    const QList<QJsonObject> jobs = LinesOfType(result.out, QStringLiteral("job"));
+    ASSERT_EQ(jobs.size(), 3);
+    const int saved[] = {5, 3, 2};
+    const int failed[] = {0, 0, 1};
+    QStringList expectedFiles{QStringLiteral("batch.txt")};
+    std::vector<int64_t> pageArrived;
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(jobs[i].value(QStringLiteral("argument")).toString(), albumAddress(*albums[i])) << i;
+        EXPECT_EQ(jobs[i].value(QStringLiteral("saved")).toInt(), saved[i]) << i;
+        EXPECT_EQ(jobs[i].value(QStringLiteral("failed")).toInt(), failed[i]) << i;
+        EXPECT_EQ(jobs[i].value(QStringLiteral("exit")).toInt(), failed[i]) << i;
+        for (const emu::Track &track : albums[i]->tracks) {
+            if (emulator.catalogue().songFiles(track.songId) != emu::SongFiles::Missing)
+                expectedFiles.append(trackFile(*albums[i], track));
+        }
+        const std::vector<emu::RequestRecord> page = requests("/subject/" + albums[i]->number + "/");
+        ASSERT_EQ(page.size(), 1u) << i;
+        pageArrived.push_back(page[0].arrivedMs);
+    }
+    expectedFiles.sort();
+    EXPECT_EQ(root.allFiles(), expectedFiles);
+    const QJsonObject summary = LinesOfType(result.out, QStringLiteral("summary")).value(0);
+    EXPECT_EQ(summary.value(QStringLiteral("saved")).toInt(), 10);
+    EXPECT_EQ(summary.value(QStringLiteral("failed")).toInt(), 1);
+
+    // Four of the first album's five tracks take the four jobs; its fifth is
+    // handed over once one of them ended, and the second job starts then.
+    int64_t firstEnd = INT64_MAX;
+    int64_t lastEnd = 0;
+    for (const emu::Track &track : albums[0]->tracks) {
+        for (const emu::RequestRecord &transfer : requests("/view/song/small/p" + track.songId)) {
+            firstEnd = std::min(firstEnd, transfer.endedMs);
+            lastEnd = std::max(lastEnd, transfer.endedMs);
+        }
+    }
+    EXPECT_GT(pageArrived[1], firstEnd);
+    EXPECT_LT(pageArrived[1], lastEnd);
+    EXPECT_GT(pageArrived[2], lastEnd);
+}
+
 // A batch file that cannot be used is refused whole, before any request,
 // naming its line; so is a config file line, naming the file and the line.
 TEST_F(TavimoDlTest, UnusableBatchAndConfigFilesAreRefused)

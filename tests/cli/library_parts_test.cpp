@@ -1,14 +1,11 @@
 #include "cli/cli_options.h"
 #include "cli/track_fields.h"
-#include "download/download_archive.h"
 #include "download/file_names.h"
 #include "support/temp_root.h"
 
 #include <QFile>
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 namespace tavimo::cli::test {
 namespace {
@@ -49,20 +46,13 @@ struct PlaceRow {
     QString placed;
 };
 
-// Each command's default template gives back the workflow's own path; a
-// value never makes a folder, an empty level disappears, a long part is cut
-// to one file name.
+// A value never makes a folder, an empty level disappears, a long part is
+// cut to one file name.
 TEST(OutputTemplate, PlacesTracksByTheirFields)
 {
     const QString root = QStringLiteral("/r");
     const QString longTitle(300, u'x');
     const QList<PlaceRow> rows = {
-        {Command::Album, QStringLiteral("{album}/{title}"), QStringLiteral("/r/晴天 Sunny/七里香.mp3"), {}, {}},
-        {Command::AlbumPlaylist, QStringLiteral("{album}/{title}"), QStringLiteral("/r/七里香.mp3"), {}, {}},
-        {Command::ArtistName, QStringLiteral("歌手 - {artist}/{album}/{title}"), QStringLiteral("/r/歌手 - 林晓/光阴/尾声.mp3"),
-         {QStringLiteral("尾声"), QStringLiteral("光阴 "), QStringLiteral("林晓"), 2}, {}},
-        {Command::Channel, QStringLiteral("{channel}/{title}"), QStringLiteral("/r/华语/晴天.mp3"), {}, {}},
-        {Command::Liked, QStringLiteral("TavimoFM.加心/{title}"), QStringLiteral("/r/TavimoFM.加心/晴天(2).mp3"), {}, {}},
         {Command::Channel, QStringLiteral("{artist}/{album}/{position:02} {title}"), QStringLiteral("/r/华语/晴天.mp3"),
          {QStringLiteral("晴天"), QStringLiteral("A/B"), QString(), 0}, QStringLiteral("/r/AB/ 晴天.mp3")},
         {Command::Album, QStringLiteral("{album}/{position:02} {title}"), QStringLiteral("/r/a/t.mp3"),
@@ -75,39 +65,9 @@ TEST(OutputTemplate, PlacesTracksByTheirFields)
         const std::optional<OutputTemplate> spelled = OutputTemplate::parse(row.spelled, error);
         ASSERT_TRUE(spelled) << row.spelled.toStdString();
         const TrackFile track{QStringLiteral("http://audio/view/song/small/p1780271_192k.mp3"), row.path, row.tags};
-        EXPECT_EQ(spelled->fill(root, FieldsOf(row.command, root, track)), row.placed.isEmpty() ? row.path : row.placed)
+        EXPECT_EQ(spelled->fill(root, FieldsOf(row.command, root, track)), row.placed)
             << row.spelled.toStdString();
     }
-}
-
-// Two processes appending to one archive at once lose and tear no line,
-// and a large archive is read whole.
-TEST(DownloadArchive, SharedByTwoProcesses)
-{
-    const tavimo::test::TempRoot root;
-    const QString path = root.file(QStringLiteral("archive.txt"));
-    constexpr int kEach = 25000;
-    pid_t children[2];
-    for (int child = 0; child < 2; ++child) {
-        children[child] = ::fork();
-        if (children[child] == 0) {
-            DownloadArchive archive;
-            bool written = archive.open(path, true);
-            for (int i = 0; i < kEach && written; ++i)
-                written = archive.record(QString::number(child * kEach + i));
-            ::_exit(written ? 0 : 1);
-        }
-    }
-    for (pid_t child : children) {
-        int status = -1;
-        ::waitpid(child, &status, 0);
-        EXPECT_EQ(status, 0);
-    }
-    DownloadArchive archive;
-    ASSERT_TRUE(archive.open(path, false));
-    EXPECT_EQ(archive.size(), 2 * kEach);
-    EXPECT_EQ(archive.damagedLines(), 0);
-    EXPECT_TRUE(archive.contains(QStringLiteral("0")) && archive.contains(QString::number(2 * kEach - 1)));
 }
 
 } // namespace

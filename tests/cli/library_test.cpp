@@ -1,9 +1,15 @@
 #include "support/tavimo_dl_runner.h"
+#include "support/wait_until.h"
+#include "tests/support/cookie_line.h"
 
 #include <QDir>
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 namespace tavimo::cli::test {
 namespace {
@@ -22,6 +28,95 @@ QStringList ArchiveLines(const emu::Album &album, size_t count)
     for (size_t i = 0; i < count; ++i)
         lines.append(QStringLiteral("tavimo ") + QString::fromStdString(album.tracks.at(i).songId));
     return lines;
+}
+
+// Each command's default template, spelled out with -o, places every track
+// where the command puts it without one.
+TEST_F(TavimoDlTest, DefaultTemplatesGiveEachCommandsOwnPaths)
+{
+    emulator.setLikedCount(20);
+    const tavimo::test::TempRoot home;
+    home.write(QStringLiteral("cookies.txt"),
+               tavimo::test::CookieLine(emulator.hosts().radio, QByteArray::fromStdString(emu::Emulator::signInCookie())) +
+                   '\n');
+    const QString album = QStringLiteral("{album}/{title}");
+    const struct {
+        QStringList command;
+        QString defaultTemplate;
+    } rows[] = {
+        {{QStringLiteral("album"), albumAddress(AlbumCase::SpecialTitles)}, album},
+        {{QStringLiteral("album"), QStringLiteral("--playlist"), albumAddress(AlbumCase::Plain)}, album},
+        {{QStringLiteral("artist"), artistAddress(emu::ArtistCase::CleanedName)}, QStringLiteral("歌手 - {artist}/{album}/{title}")},
+        {{QStringLiteral("artist"), QStringLiteral("--name"), QStringLiteral("Tom")}, QStringLiteral("歌手 - {artist}/{album}/{title}")},
+        {{QStringLiteral("channel"), QString::number(emulator.catalogue().channels().at(5).id)}, QStringLiteral("{channel}/{title}")},
+        {{QStringLiteral("liked"), QStringLiteral("--cookies"), home.file(QStringLiteral("cookies.txt"))},
+         QStringLiteral("TavimoFM.加心/{title}")},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.command.join(u' ').toStdString());
+        const tavimo::test::TempRoot workflows;
+        const tavimo::test::TempRoot templated;
+        emulator.resetChannels();
+        run(row.command, workflows);
+        emulator.resetChannels();
+        run(QStringList{QStringLiteral("-o"), row.defaultTemplate} + row.command, templated);
+        EXPECT_FALSE(workflows.allFiles().isEmpty());
+        EXPECT_EQ(templated.allFiles(), workflows.allFiles());
+    }
+}
+
+// Whether the process waits for a lock that another holds (/proc/locks
+// lists such a wait with "->" and the waiter's process).
+bool WaitsForLock(qint64 pid)
+{
+    QFile locks(QStringLiteral("/proc/locks"));
+    if (!locks.open(QIODevice::ReadOnly))
+        return false;
+    for (const QByteArray &line : locks.readAll().split('\n')) {
+        const QList<QByteArray> fields = line.simplified().split(' ');
+        if (fields.size() > 5 && fields[1] == "->" && fields[5].toLongLong() == pid)
+            return true;
+    }
+    return false;
+}
+
+// Another writer holding the archive's lock over a line it writes in two
+// pieces is waited for: when the run reads the archive, and when it records
+// a track. No line of either writer is split or lost.
+TEST_F(TavimoDlTest, ArchiveWaitsForAnotherWritersLock)
+{
+    const emu::Album &album = emulator.catalogue().album(AlbumCase::Plain);
+    const QString path = root.file(QStringLiteral("archive.txt"));
+    root.write(QStringLiteral("archive.txt"), "tavimo 1\n");
+    const int other = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_APPEND | O_CLOEXEC);
+    ASSERT_GE(other, 0);
+    QProcess process;
+    const auto writeLineWhileWaitedFor = [&](const QByteArray &first, const QByteArray &rest) {
+        ASSERT_EQ(::flock(other, LOCK_EX), 0);
+        ASSERT_EQ(::write(other, first.constData(), size_t(first.size())), first.size());
+        const bool waited = tavimo::test::WaitUntil(
+            [&] { return WaitsForLock(process.processId()) || process.state() == QProcess::NotRunning; });
+        EXPECT_TRUE(waited && WaitsForLock(process.processId()));
+        ASSERT_EQ(::write(other, rest.constData(), size_t(rest.size())), rest.size());
+        ASSERT_EQ(::flock(other, LOCK_UN), 0);
+    };
+    // The album page comes late, so the second line is begun after the run
+    // read the archive and before it records its first track.
+    emulator.setFault("/subject/", emu::Fault::of(emu::FaultKind::Delay, 2000));
+    start(process, {QStringLiteral("--download-archive"), path, QStringLiteral("album"), albumAddress(AlbumCase::Plain)},
+          root);
+    writeLineWhileWaitedFor("tavimo 12", "34\n");
+    ASSERT_TRUE(emulator.waitForRequests(1));
+    writeLineWhileWaitedFor("tavimo 56", "78\n");
+    ::close(other);
+    ASSERT_TRUE(process.waitForFinished(60000));
+    EXPECT_EQ(ResultOf(process).exitCode, 0);
+    EXPECT_EQ(root.read(QStringLiteral("archive.txt")),
+              (QStringList{QStringLiteral("tavimo 1"), QStringLiteral("tavimo 1234"), QStringLiteral("tavimo 5678")} +
+               ArchiveLines(album, album.tracks.size()))
+                      .join(u'\n')
+                      .toUtf8() +
+                  '\n');
 }
 
 // The archive takes an existing folder in, records each track once, and a

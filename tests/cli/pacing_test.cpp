@@ -23,34 +23,79 @@ TEST(RetryAfter, SecondsOrAnHttpDate)
         EXPECT_EQ(RetryAfterSeconds(value, now), seconds) << value.toStdString();
 }
 
-// A track answered 429 with Retry-After waits that long, and the run says
-// so; a wait over ten minutes fails the track at once with that reason.
+// A 429 or a 503 with Retry-After, on a track or on a page, holds the next
+// request that long and not much longer, and the run says so once; a wait over
+// ten minutes fails the track at once with that reason.
 TEST_F(TavimoDlTest, RetryAfterIsHeededOrRefused)
 {
     const emu::Album &album = emulator.catalogue().album(emu::AlbumCase::Plain);
+    const emu::Artist &artist = emulator.catalogue().artist(emu::ArtistCase::Plain);
     const std::string track = "/view/song/small/p" + album.tracks.at(1).songId;
-    emulator.setFault(track, emu::Fault::of(emu::FaultKind::RetryAfter, 1, 1));
-    const RunResult heeded = run({QStringLiteral("album"), albumAddress(emu::AlbumCase::Plain)});
-    EXPECT_EQ(heeded.exitCode, 0) << heeded.err.toStdString();
-    EXPECT_EQ(heeded.err.count(QStringLiteral("服务器要求等待 1 秒\n")), 1) << heeded.err.toStdString();
-    const std::vector<emu::RequestRecord> attempts = requests(track);
-    ASSERT_EQ(attempts.size(), 2u);
-    EXPECT_GE(attempts[1].arrivedMs - attempts[0].arrivedMs, 1000);
+    const struct {
+        const char *name;
+        std::string target;
+        emu::FaultKind kind;
+        QStringList command;
+    } rows[] = {
+        {"429 on a track", track, emu::FaultKind::RetryAfter, {QStringLiteral("album"), albumAddress(emu::AlbumCase::Plain)}},
+        {"503 on a track", track, emu::FaultKind::Unavailable, {QStringLiteral("album"), albumAddress(emu::AlbumCase::Plain)}},
+        {"429 on a listing page", "/musician/" + artist.id + "/albums?start=0&", emu::FaultKind::RetryAfter,
+         {QStringLiteral("artist"), artistAddress(emu::ArtistCase::Plain)}},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.name);
+        const tavimo::test::TempRoot folder;
+        emulator.clearRequestLog();
+        emulator.clearFaults();
+        emulator.setFault(row.target, emu::Fault::of(row.kind, 1, 1));
+        const RunResult heeded = run(row.command, folder);
+        EXPECT_EQ(heeded.exitCode, 0) << heeded.err.toStdString();
+        EXPECT_EQ(heeded.err.count(QStringLiteral("服务器要求等待 1 秒\n")), 1) << heeded.err.toStdString();
+        const std::vector<emu::RequestRecord> attempts = requests(row.target);
+        ASSERT_EQ(attempts.size(), 2u);
+        EXPECT_GE(attempts[1].arrivedMs - attempts[0].arrivedMs, 1000);
+        EXPECT_LT(attempts[1].arrivedMs - attempts[0].arrivedMs, 2500);
+    }
 
-    tavimo::test::TempRoot other;
     emulator.clearRequestLog();
     emulator.setFault(track, emu::Fault::of(emu::FaultKind::RetryAfter, 86400));
-    const RunResult refused = run({QStringLiteral("album"), albumAddress(emu::AlbumCase::Plain)}, other);
+    const RunResult refused = run({QStringLiteral("album"), albumAddress(emu::AlbumCase::Plain)});
     EXPECT_EQ(refused.exitCode, 1);
     EXPECT_TRUE(refused.err.contains(QStringLiteral("下载失败: 服务器要求等待 86400 秒, 超过 10 分钟, 不再等待\n")))
         << refused.err.toStdString();
     EXPECT_EQ(requestsTo(track), 1);
 }
 
-// --sleep-requests keeps its gap between page requests, whatever --jobs.
+// A Retry-After holds its whole host: with four jobs, no request of any job
+// reaches the file host while the hold lasts.
+TEST_F(TavimoDlTest, RetryAfterHoldsTheWholeHost)
+{
+    const emu::Album &album = emulator.catalogue().album(emu::AlbumCase::Twenty);
+    const std::string held = "/view/song/small/p" + album.tracks.at(5).songId;
+    emulator.setMp3Size(64 * 1024);
+    emulator.setFault("/view/", emu::Fault::of(emu::FaultKind::Bandwidth, 128 * 1024));
+    emulator.setFault(held, emu::Fault::of(emu::FaultKind::RetryAfter, 2, 1));
+    const RunResult result =
+        run({QStringLiteral("--jobs"), QStringLiteral("4"), QStringLiteral("album"), albumAddress(emu::AlbumCase::Twenty)});
+    EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
+    const std::vector<emu::RequestRecord> attempts = requests(held);
+    ASSERT_EQ(attempts.size(), 2u);
+    // The hold begins once the answer was read, a moment after it went out.
+    const int64_t heldFrom = attempts[0].endedMs + 500;
+    const int64_t heldUntil = attempts[0].endedMs + 2000;
+    for (const emu::RequestRecord &record : requests("/view/"))
+        EXPECT_FALSE(record.arrivedMs > heldFrom && record.arrivedMs < heldUntil) << record.target;
+    EXPECT_LT(attempts[1].arrivedMs, heldUntil + 1500);
+}
+
+// --sleep-requests keeps its gap between page requests whatever --jobs, and
+// no more than its gap while pages wait their turn. The gap is kept between
+// the requests' starts; where they arrive it may move by a scheduling delay.
 TEST_F(TavimoDlTest, SleepRequestsSpacesThePages)
 {
-    const RunResult result = run({QStringLiteral("--sleep-requests"), QStringLiteral("0.15"), QStringLiteral("--jobs"),
+    constexpr int64_t kGapMs = 400;
+    constexpr int64_t kArrivalJitterMs = 100;
+    const RunResult result = run({QStringLiteral("--sleep-requests"), QStringLiteral("0.4"), QStringLiteral("--jobs"),
                                   QStringLiteral("4"), QStringLiteral("artist"), artistAddress(emu::ArtistCase::Plain)});
     EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
     std::vector<int64_t> pages;
@@ -58,9 +103,15 @@ TEST_F(TavimoDlTest, SleepRequestsSpacesThePages)
         if (record.host != emu::ServiceHost::Audio)
             pages.push_back(record.arrivedMs);
     }
-    ASSERT_GE(pages.size(), 3u);
-    for (size_t i = 1; i < pages.size(); ++i)
-        EXPECT_GE(pages[i] - pages[i - 1], 150) << i;
+    ASSERT_GE(pages.size(), 5u);
+    std::vector<int64_t> gaps;
+    for (size_t i = 1; i < pages.size(); ++i) {
+        gaps.push_back(pages[i] - pages[i - 1]);
+        EXPECT_GE(gaps.back(), kGapMs - kArrivalJitterMs) << i;
+    }
+    EXPECT_GE(pages.back() - pages.front(), int64_t(gaps.size()) * kGapMs - kArrivalJitterMs);
+    std::nth_element(gaps.begin(), gaps.begin() + gaps.size() / 2, gaps.end());
+    EXPECT_LT(gaps[gaps.size() / 2], kGapMs + 200);
 }
 
 } // namespace

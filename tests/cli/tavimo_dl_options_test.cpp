@@ -1,9 +1,7 @@
 #include "download/part_source.h"
 #include "support/tavimo_dl_runner.h"
-#include "support/wait_until.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -127,91 +125,6 @@ TEST_F(TavimoDlTest, TagsFromTheServicesMetadata)
         EXPECT_EQ(file.ID3v2Tag()->title().to8Bit(true), track.title);
         EXPECT_EQ(file.ID3v2Tag()->album().to8Bit(true), album.title);
         EXPECT_EQ(file.ID3v2Tag()->track(), ++position);
-    }
-}
-
-// Ctrl-C ends the run at once with exit 130, in a retry's pause as in the
-// middle of four transfers: whatever is under a final name is whole, the
-// summary counts every track that ended, and the same command again
-// completes the album byte for byte.
-TEST_F(TavimoDlTest, InterruptEndsAtOnceAndTheRerunCompletes)
-{
-    const emu::Album &album = emulator.catalogue().album(emu::AlbumCase::Plain);
-    const std::string firstTrack = "/view/song/small/p" + album.tracks.front().songId;
-    const QStringList command{QStringLiteral("album"), albumAddress(emu::AlbumCase::Plain)};
-    emulator.setMp3Size(256 * 1024);
-    const auto partsStarted = [](const tavimo::test::TempRoot &folder) {
-        int started = 0;
-        for (const QString &file : folder.allFiles())
-            started += file.endsWith(QStringLiteral(".part")) && QFileInfo(folder.file(file)).size() > 0;
-        return started;
-    };
-    const struct {
-        const char *name;
-        QStringList options;
-        std::function<void()> arrange;
-        std::function<bool(const tavimo::test::TempRoot &)> reached;
-    } rows[] = {
-        {"in a retry's pause",
-         {},
-         [&] {
-             emulator.setFault(firstTrack, emu::Fault::failFirst(1));
-             environment[QStringLiteral("TAVIMO_PAUSE_MS")] = QStringLiteral("30000");
-         },
-         [&](const tavimo::test::TempRoot &) { return requestsTo(firstTrack) >= 1; }},
-        {"during four transfers",
-         {QStringLiteral("--jobs"), QStringLiteral("4")},
-         [&] { emulator.setFault("/view/", emu::Fault::of(emu::FaultKind::Bandwidth, 32 * 1024)); },
-         [&](const tavimo::test::TempRoot &folder) { return partsStarted(folder) >= 4; }},
-    };
-    for (const auto &row : rows) {
-        SCOPED_TRACE(row.name);
-        tavimo::test::TempRoot folder;
-        emulator.clearRequestLog();
-        row.arrange();
-        QProcess process;
-        // The archive and the playlist go outside the album's folder.
-        const tavimo::test::TempRoot library;
-        const QStringList keep{QStringLiteral("--m3u"), QStringLiteral("--download-archive"),
-                               library.file(QStringLiteral("archive.txt")), QStringLiteral("-o"), QStringLiteral("a/{title}")};
-        start(process, row.options + keep + QStringList{QStringLiteral("--json")} + command, folder);
-        ASSERT_TRUE(tavimo::test::WaitUntil([&] { return row.reached(folder); }, 20000));
-        QElapsedTimer clock;
-        clock.start();
-        ::kill(static_cast<pid_t>(process.processId()), SIGINT);
-        ASSERT_TRUE(process.waitForFinished(5000));
-        EXPECT_LT(clock.elapsed(), 1000);
-        const RunResult stopped = ResultOf(process);
-        EXPECT_EQ(stopped.exitCode, 130) << stopped.err.toStdString();
-        const QList<QJsonObject> lines = JsonLines(stopped.out);
-        ASSERT_FALSE(lines.isEmpty());
-        const QJsonObject summary = lines.last();
-        EXPECT_EQ(summary.value(QStringLiteral("type")).toString(), QStringLiteral("summary"));
-        EXPECT_EQ(summary.value(QStringLiteral("saved")).toInt() + summary.value(QStringLiteral("present")).toInt() +
-                      summary.value(QStringLiteral("failed")).toInt(),
-                  lines.size() - 1);
-        // Only the whole files are recorded and in the playlist.
-        int whole = 0;
-        for (const emu::Track &track : album.tracks) {
-            const QString name = QString::fromStdString(track.title) + QStringLiteral(".mp3");
-            if (QFileInfo::exists(folder.file(QStringLiteral("a/") + name))) {
-                EXPECT_EQ(folder.read(QStringLiteral("a/") + name), servedBytes(track.songId)) << track.title;
-                ++whole;
-            }
-        }
-        EXPECT_EQ(library.read(QStringLiteral("archive.txt")).count('\n'), whole);
-        const QString playlist = QStringLiteral("a/") + QString::fromStdString(album.title) + QStringLiteral(".m3u8");
-        EXPECT_EQ(folder.read(playlist).count("#EXTINF:-1,"), whole);
-        EXPECT_EQ(QFileInfo::exists(folder.file(playlist)), whole > 0);
-        ASSERT_TRUE(QDir(folder.file(QStringLiteral("a"))).removeRecursively());
-
-        emulator.clearFaults();
-        environment.clear();
-        const RunResult rerun = run(row.options + command, folder);
-        EXPECT_EQ(rerun.exitCode, 0) << rerun.err.toStdString();
-        for (const emu::Track &track : album.tracks)
-            EXPECT_EQ(folder.read(trackFile(album, track)), servedBytes(track.songId)) << track.title;
-        EXPECT_EQ(folder.allFiles().size(), qsizetype(album.tracks.size()));
     }
 }
 

@@ -1,10 +1,10 @@
 #include "support/tavimo_dl_runner.h"
+#include "support/wait_until.h"
 #include "tests/support/test_seed.h"
 
-#include <QThread>
+#include <QFileInfo>
 
 #include <csignal>
-#include <cstdio>
 #include <random>
 
 #include <sys/types.h>
@@ -14,32 +14,58 @@ namespace {
 
 constexpr uint64_t kMp3Bytes = 4 * 1024 * 1024;
 constexpr int64_t kBytesPerSecond = 4 * 1024 * 1024;
-constexpr int kKills = 20;
+constexpr int kMostKills = 20;
 
-// An album download killed outright at twenty random moments, rerun each
-// time, ends with every track complete and byte-identical and nothing else
-// in the folder.
+// The bytes of every file beneath the root, ".part" files among them.
+qint64 BytesOnDisk(const tavimo::test::TempRoot &root)
+{
+    qint64 bytes = 0;
+    for (const QString &file : root.allFiles())
+        bytes += QFileInfo(root.file(file)).size();
+    return bytes;
+}
+
+// An album download killed outright at random moments of its transfers (once
+// a random count of the bytes still to come has gone out), and rerun each time, ends with
+// every track complete and byte-identical and nothing else in the folder.
+// Most kills land inside a transfer: a ".part" with bytes is left behind.
 TEST_F(TavimoDlTest, AlbumSurvivesRepeatedKills)
 {
     const tavimo::test::TestSeed seed;
     std::mt19937 random(seed.value());
-    std::uniform_int_distribution<int> moment(30, 900);
     emulator.setMp3Size(kMp3Bytes);
     emulator.setFault("/view/song/", emu::Fault::of(emu::FaultKind::Bandwidth, kBytesPerSecond));
     const QStringList album{QStringLiteral("album"), albumAddress(emu::AlbumCase::Plain)};
+    const emu::Album &served = emulator.catalogue().album(emu::AlbumCase::Plain);
+    qint64 albumBytes = 0;
+    for (const emu::Track &track : served.tracks)
+        albumBytes += servedBytes(track.songId).size();
 
-    for (int kill = 0; kill < kKills; ++kill) {
+    int kills = 0;
+    int insideTransfers = 0;
+    for (qint64 left = albumBytes; kills < kMostKills && left > qint64(kMp3Bytes) / 4;
+         left = albumBytes - BytesOnDisk(root)) {
+        const auto moment = std::uniform_int_distribution<qint64>(1, std::min<qint64>(left - 1, kMp3Bytes / 2))(random);
+        emulator.clearRequestLog();
         QProcess process;
         start(process, album, root);
-        if (process.waitForFinished(moment(random)))
-            continue; // already done: nothing left to interrupt
-        ::kill(static_cast<pid_t>(process.processId()), SIGKILL);
+        const auto sent = [this] {
+            qint64 bytes = 0;
+            for (const emu::RequestRecord &record : requests("/view/"))
+                bytes += qint64(record.bodyBytesSent);
+            return bytes;
+        };
+        ASSERT_TRUE(tavimo::test::WaitUntil([&] { return sent() >= moment || process.state() == QProcess::NotRunning; }));
+        if (process.state() != QProcess::NotRunning)
+            ::kill(static_cast<pid_t>(process.processId()), SIGKILL);
         ASSERT_TRUE(process.waitForFinished(5000));
+        ++kills;
+        insideTransfers += root.allFiles().filter(QStringLiteral(".part")).size() > 0;
     }
+    EXPECT_GE(insideTransfers * 2, kills) << insideTransfers << " of " << kills;
     const RunResult last = run(album);
     ASSERT_EQ(last.exitCode, 0) << last.err.toStdString();
 
-    const emu::Album &served = emulator.catalogue().album(emu::AlbumCase::Plain);
     QStringList expected;
     for (const emu::Track &track : served.tracks) {
         const QString file = trackFile(served, track);

@@ -28,6 +28,7 @@ protected:
     // Starts without waiting.
     void start(QProcess &process, const QStringList &arguments, const tavimo::test::TempRoot &into);
 
+    using EmulatedService::albumAddress;
     QString albumAddress(emu::AlbumCase which) const
     {
         return EmulatedService::albumAddress(emulator.catalogue().album(which));
