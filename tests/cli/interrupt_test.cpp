@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 
+#include <algorithm>
 #include <csignal>
 
 namespace tavimo::cli::test {
@@ -63,7 +64,13 @@ TEST_F(TavimoDlTest, InterruptedTransfersResumeWhereTheyStopped)
                                   QStringLiteral("album"), albumAddress(emu::AlbumCase::Twenty)};
         QProcess process;
         start(process, command, folder);
-        ASSERT_TRUE(WaitUntil([&] { return !FinalTracks(folder).isEmpty() && KeptParts(folder).size() >= 2; }));
+        // Whole files are there, and at least two more are far from whole
+        // when the signal comes.
+        const auto midway = [&] {
+            const QList<qint64> sizes = KeptParts(folder).values();
+            return std::count_if(sizes.cbegin(), sizes.cend(), [&](qint64 kept) { return kept < size / 2; }) >= 2;
+        };
+        ASSERT_TRUE(WaitUntil([&] { return !FinalTracks(folder).isEmpty() && midway(); }));
         for (const int signal : sent)
             Signal(process, signal);
         ASSERT_TRUE(process.waitForFinished(kPromptEndMs));
@@ -77,7 +84,10 @@ TEST_F(TavimoDlTest, InterruptedTransfersResumeWhereTheyStopped)
             EXPECT_FALSE(PartSource(folder.file(part.key() + QStringLiteral(".part"))).isEmpty()) << part.key().toStdString();
         const QString playlist = CleanFileName(q(album.title)) + u'/' + CleanFileName(q(album.title)) + ".m3u8";
         EXPECT_EQ(folder.read(QStringLiteral("archive.txt")).count('\n'), whole.size());
-        EXPECT_EQ(folder.read(playlist).count("#EXTINF:-1,"), whole.size());
+        // A second Ctrl-C taken on its own leaves without the playlist: none, never a partial one.
+        if (sent.size() == 1 || QFileInfo::exists(folder.file(playlist))) {
+            EXPECT_EQ(folder.read(playlist).count("#EXTINF:-1,"), whole.size());
+        }
 
         emulator.clearFaults();
         emulator.clearRequestLog();
