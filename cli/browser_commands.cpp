@@ -66,11 +66,12 @@ QCoro::Task<RunResult> RunChannel(QString id, const WorkflowContext &context, Co
 {
     CliHotView hotView(out);
     const RunResult catalogue = co_await LoadCatalogue(context, hotView);
-    if (catalogue.end == RunEnd::Stopped)
+    if (catalogue.end == RunEnd::Stopped || catalogue.failedPage.failed())
         co_return catalogue;
     const std::optional<HotChannel> channel = hotView.find(id);
     if (!channel)
-        co_return co_await Refuse(context, QStringLiteral("没有标识为 %1 的热门兆赫").arg(id));
+        co_return co_await context.notFound(RunTally(context.downloads),
+                                            QStringLiteral("没有标识为 %1 的热门兆赫").arg(id));
     const HotContext hot{context, hotView};
     co_return co_await DownloadChannel(hot, *channel);
 }

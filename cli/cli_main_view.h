@@ -13,15 +13,20 @@ public:
     void setStatus(const QString &text) override { out_.status(text); }
     QCoro::Task<> showMessage(QString text, MessageKind kind) override
     {
-        if (kind == MessageKind::Critical)
+        if (kind == MessageKind::Critical) {
             out_.error(text);
-        else
+            ++errorsShown_;
+        } else {
             out_.notice(text);
+        }
         co_return;
     }
+    // How many error messages the run was shown.
+    int errorsShown() const { return errorsShown_; }
 
 private:
     ConsoleOutput &out_;
+    int errorsShown_ = 0;
 };
 
 } // namespace tavimo::cli

@@ -48,12 +48,14 @@ QCoro::Task<RunResult> RunCommand(CliJob job, CommandSetup &setup)
     CliMainView view(setup.out);
     TrackTables tables;
     const WorkflowContext context{
-        setup.hosts, setup.net, setup.downloads, setup.downloadRoot, view, tables, PausesOf(setup), setup.pagesAhead,
+        setup.hosts,      setup.net, setup.downloads, setup.downloadRoot, view, tables, PausesOf(setup),
+        setup.pagesAhead, true,
     };
     const RunResult result = co_await RunWorkflow(job, context, setup);
-    // A refusal was shown as the workflow's message; the other ends that
-    // leave tracks behind say why once more, quiet or not.
-    if (result.end == RunEnd::NothingFound || result.end == RunEnd::Failed)
+    // An end told in a message box was shown as the workflow's message; the
+    // other ends that leave tracks behind say why once more, quiet or not.
+    const bool told = view.errorsShown() > 0;
+    if ((result.end == RunEnd::NothingFound || result.end == RunEnd::Failed) && !told)
         setup.out.error(result.reason);
     co_return result;
 }

@@ -117,6 +117,8 @@ QJsonObject JsonReport::SummaryObject(const QString &type, const RunResult &resu
     return QJsonObject{{QStringLiteral("type"), type},
                        {QStringLiteral("end"), EndName(result.end)},
                        {QStringLiteral("reason"), result.reason},
+                       {QStringLiteral("kind"), PageFailureName(result.failedPage.failure)},
+                       {QStringLiteral("status"), result.failedPage.status},
                        {QStringLiteral("saved"), result.counts.saved},
                        {QStringLiteral("present"), result.counts.alreadyPresent},
                        {QStringLiteral("failed"), result.counts.failed},

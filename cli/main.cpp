@@ -125,6 +125,7 @@ public:
         int status = kExitComplete;
         RunEnd end = RunEnd::Done;
         QString reason;
+        PageReply failedPage;
         for (qsizetype i = 0; i < results.size(); ++i) {
             RunResult settled = results.at(i);
             settled.counts = jobs_.at(size_t(i))->counts();
@@ -138,12 +139,14 @@ public:
             if (jobStatus > status || (settled.end != RunEnd::Done && end == RunEnd::Done)) {
                 end = settled.end;
                 reason = settled.reason;
+                failedPage = settled.failedPage;
             }
             status = std::max(status, jobStatus);
             if (json_ && jobs_.size() > 1)
                 json_->jobSummary(jobs_.at(size_t(i))->job(), settled, jobStatus);
         }
         RunResult result = whole.result(end, reason);
+        result.failedPage = failedPage;
         if (!storageFailure_.isEmpty()) {
             result.end = RunEnd::Failed;
             result.reason = storageFailure_;

@@ -57,7 +57,7 @@ QCoro::Task<> LibraryTrackDownloads::download(TrackFile track)
         count(placed, DownloadOutcome::Archived);
         co_return;
     }
-    if (const QString folder = QFileInfo(placed.path).path(); place_ && folder != lastFolder_) {
+    if (const QString folder = QFileInfo(placed.path).path(); folder != lastFolder_) {
         prepareFolders(folder);
         lastFolder_ = folder;
     }
@@ -88,11 +88,10 @@ void LibraryTrackDownloads::prepareFolders(const QString &folder)
         inner_.prepareFolder(level);
 }
 
-void LibraryTrackDownloads::prepareFolder(const QString &folder)
+void LibraryTrackDownloads::prepareFolder(const QString &)
 {
-    // Placed tracks make their own folders as they come.
-    if (!place_)
-        inner_.prepareFolder(folder);
+    // Folders are made as their tracks come, so a run that fetches nothing
+    // leaves no folder behind.
 }
 
 void LibraryTrackDownloads::ended(const TrackFile &track, const DownloadEnd &end)

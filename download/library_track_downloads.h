@@ -16,7 +16,7 @@ class DownloadArchive;
 // of the scheduler: each track is placed by an output template, skipped
 // without a request when the download archive has it, recorded there once its
 // file is on disk, and noted for the playlist of the folder the workflow
-// meant it for.
+// meant it for. Its folders are made as their first track comes.
 class LibraryTrackDownloads final : public TrackDownloads {
 public:
     // The track's path; empty when it cannot be placed.

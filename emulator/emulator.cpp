@@ -158,6 +158,17 @@ std::string Emulator::expectedMp3(const std::string &songId, bool highBitRate) c
     return Mp3File(songId, highBitRate, mp3Size()).bytes();
 }
 
+void Emulator::setProxyCredentials(const std::string &userAndPassword)
+{
+    const size_t colon = userAndPassword.find(':');
+    proxyAuthorization_ = userAndPassword.empty() ? std::string()
+                                                  : httplib::make_basic_authentication_header(
+                                                        userAndPassword.substr(0, colon),
+                                                        colon == std::string::npos ? "" : userAndPassword.substr(colon + 1),
+                                                        true)
+                                                        .second;
+}
+
 std::string Emulator::signInCookie()
 {
     return std::string(ServiceRouter::kSessionCookie) + "=" + ServiceRouter::kSessionValue;
@@ -205,6 +216,12 @@ void Emulator::handle(const httplib::Request &request, httplib::Response &respon
     record.body = request.body;
     const size_t logIndex = log_.add(std::move(record));
 
+    if (!host && !proxyAuthorization_.empty() && request.get_header_value("Proxy-Authorization") != proxyAuthorization_) {
+        Reply refusal = Reply::html(pages::error(407), 407);
+        refusal.headers.emplace_back("Proxy-Authenticate", "Basic realm=\"tavimo-emulator\"");
+        deliver(request, response, std::move(refusal), {}, {log_, logIndex, stopSignal_});
+        return;
+    }
     if (!destination) {
         deliver(request, response, Reply::html(pages::error(502), 502), {}, {log_, logIndex, stopSignal_});
         return;

@@ -52,6 +52,18 @@ public:
     // For tests that serve entries of their own; not while requests are answered.
     Catalogue &editableCatalogue() { return catalogue_; }
 
+    // A host name that never resolves: well formed, but longer than a
+    // name in DNS may be, so the resolver refuses it before any query goes out.
+    static std::string unresolvableHost()
+    {
+        const std::string label(60, 'x');
+        return label + '.' + label + '.' + label + '.' + label + '.' + label + ".invalid";
+    }
+
+    // The proxy port answers 407 to requests without these basic
+    // credentials ("user:password"); empty, the default, for none.
+    void setProxyCredentials(const std::string &userAndPassword);
+
     void setFault(const std::string &prefix, Fault fault) { faults_.add(prefix, fault); }
     void clearFaults() { faults_.clear(); }
 
@@ -83,6 +95,7 @@ private:
     Catalogue catalogue_;
     ServiceRouter router_;
     FaultTable faults_;
+    std::string proxyAuthorization_; // the header value a proxied request must carry
     RequestLog log_;
     StopSignal stopSignal_;
     std::array<std::unique_ptr<httplib::Server>, 4> servers_;

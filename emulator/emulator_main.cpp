@@ -34,6 +34,8 @@ void printHelp()
               << tavimo::emu::faultOptionHelp()
               << "\n"
                  "                       (repeatable; e.g. --fault /j/mine/playlist=fail-first:3)\n"
+                 "  --proxy-credentials USER:PASSWORD\n"
+                 "                       the proxy port answers 407 to requests without these credentials\n"
                  "  --log FILE           on exit, write one line per request: status, body bytes sent, path, ms since start\n"
                  "  --help               this text\n";
 }
@@ -81,6 +83,8 @@ int main(int argc, char **argv)
             emulator.setMp3Size(static_cast<uint64_t>(number));
         } else if (option == "--liked-count" && readNumber(value, number)) {
             emulator.setLikedCount(static_cast<int>(std::min<long long>(number, 1 << 16)));
+        } else if (option == "--proxy-credentials" && value.find(':') != std::string::npos) {
+            emulator.setProxyCredentials(value);
         } else if (option == "--log" && !value.empty()) {
             logPath = value;
         } else if (option == "--fault") {

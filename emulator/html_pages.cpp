@@ -176,6 +176,7 @@ std::string statusText(int status)
     case 400: return "Bad Request";
     case 403: return "Forbidden";
     case 404: return "Not Found";
+    case 407: return "Proxy Authentication Required";
     case 416: return "Range Not Satisfiable";
     case 500: return "Internal Server Error";
     case 502: return "Bad Gateway";

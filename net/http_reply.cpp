@@ -46,6 +46,24 @@ CurlTransfer *TransferOf(void *transfer)
     return static_cast<CurlTransfer *>(transfer);
 }
 
+TransportError TransportErrorOf(CURLcode result)
+{
+    switch (result) {
+    case CURLE_OK:
+        return TransportError::None;
+    case CURLE_COULDNT_RESOLVE_HOST:
+    case CURLE_COULDNT_RESOLVE_PROXY:
+        return TransportError::HostNotFound;
+    case CURLE_COULDNT_CONNECT:
+        return TransportError::ConnectionRefused;
+    case CURLE_OPERATION_TIMEDOUT:
+        return TransportError::TimedOut;
+    default:
+        break;
+    }
+    return TransportError::Other;
+}
+
 } // namespace
 
 bool isWebAddress(const QUrl &url)
@@ -133,6 +151,7 @@ void HttpReply::abort()
     finished_ = true;
     failed_ = true;
     errorText_ = kCancelledReason;
+    transportError_ = TransportError::Aborted;
     emit finished();
 }
 
@@ -140,6 +159,7 @@ void HttpReply::transferEnded()
 {
     finished_ = true;
     failed_ = transfer_->result != CURLE_OK;
+    transportError_ = TransportErrorOf(transfer_->result);
     if (failed_)
         errorText_ = QString::fromUtf8(transfer_->errorText[0] != '\0' ? transfer_->errorText
                                                                        : curl_easy_strerror(transfer_->result));
@@ -175,6 +195,15 @@ qint64 HttpReply::contentLength() const
 QString HttpReply::errorText() const
 {
     return errorText_;
+}
+
+QString HttpReply::finalAddress() const
+{
+    char *address = nullptr;
+    if (transfer_ == nullptr || curl_easy_getinfo(transfer_->easy, CURLINFO_EFFECTIVE_URL, &address) != CURLE_OK ||
+        address == nullptr || status() == 0)
+        return QString();
+    return QString::fromUtf8(address);
 }
 
 bool HttpReply::takeBody(const char *data, qint64 size)

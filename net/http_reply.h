@@ -17,6 +17,9 @@ struct CurlTransfer;
 // The reason of a request, and of a download, stopped before it ended.
 inline const QString kCancelledReason = QStringLiteral("已取消");
 
+// What kind of failure below HTTP ended a transfer.
+enum class TransportError { None, HostNotFound, ConnectionRefused, TimedOut, Aborted, Other };
+
 // Only http and https addresses are ever requested.
 bool isWebAddress(const QUrl &url);
 
@@ -67,8 +70,11 @@ public:
     // Whether the transfer failed below HTTP (no connection, a broken or cut
     // off body, a proxy failure, an abort); an HTTP error status is not that.
     bool broke() const { return finished_ && failed_; }
-    // Why it broke, in curl's words.
+    // Why it broke, in curl's words, and what kind of failure that was.
     QString errorText() const;
+    TransportError transportError() const { return transportError_; }
+    // The address the final reply came from, after redirects; empty before one came.
+    QString finalAddress() const;
     const QByteArray &body() const { return body_; }
 
     // For the engine: the transfer ended, or the engine went first.
@@ -100,6 +106,7 @@ private:
     QElapsedTimer sinceActivity_;
     QByteArray body_;
     QString errorText_;
+    TransportError transportError_ = TransportError::None;
     bool finished_ = false;
     bool failed_ = false;
 };

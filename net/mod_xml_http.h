@@ -1,5 +1,6 @@
 #pragma once
 
+#include "net/page_reply.h"
 #include "net/request_pacing.h"
 #include "net/stop.h"
 
@@ -47,6 +48,9 @@ public:
     // character set, or the empty text when the fetch failed, brought no body
     // or was stopped (by cancelAll(), or by also when given).
     QCoro::Task<QString> GetHttpText(QString charset, QString url, QString body = QString(),
+                                     const Stop *also = nullptr);
+    // The same fetch, with how it went beside the text.
+    QCoro::Task<PageReply> FetchPage(QString charset, QString url, QString body = QString(),
                                      const Stop *also = nullptr);
 
     // A request on the engine, not started yet: the caller may give it a body

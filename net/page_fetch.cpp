@@ -20,14 +20,23 @@ QString BytesToText(const QByteArray &bytes, const QString &charset)
 
 QCoro::Task<QString> ModXmlHttp::GetHttpText(QString charset, QString url, QString body, const Stop *also)
 {
-    if (isCancelled() || !isWebAddress(QUrl(url)) || (also != nullptr && also->isRaised()))
-        co_return QString();
+    const PageReply reply = co_await FetchPage(std::move(charset), std::move(url), std::move(body), also);
+    co_return reply.text;
+}
+
+QCoro::Task<PageReply> ModXmlHttp::FetchPage(QString charset, QString url, QString body, const Stop *also)
+{
+    const auto stopped = [&] { return PageReply{QString(), 0, url, PageFailure::Stopped, kCancelledReason}; };
+    if (isCancelled() || (also != nullptr && also->isRaised()))
+        co_return stopped();
+    if (!isWebAddress(QUrl(url)))
+        co_return PageReply{QString(), 0, url, PageFailure::Broken, QStringLiteral("不是 http 或 https 地址")};
     // A timer may end a little early: the slot is waited for until it came.
     const qint64 slot = pacing_.takePageSlot(QUrl(url).host());
     while (pacing_.until(slot) > 0) {
         co_await PauseFor(int(pacing_.until(slot)) + 1, stop_, also);
         if (isCancelled() || (also != nullptr && also->isRaised()))
-            co_return QString();
+            co_return stopped();
     }
 
     HttpRequest request;
@@ -43,9 +52,12 @@ QCoro::Task<QString> ModXmlHttp::GetHttpText(QString charset, QString url, QStri
         connect(also, &Stop::raised, &wait, &ReplyWait::cancel);
     const WaitEnd end = co_await wait.run();
     takeRetryAfter(*reply, url);
+    PageReply page = JudgePageReply(*reply, end, url);
     // An error status still brings its page; only a broken transfer loses it.
     const bool whole = end == WaitEnd::Finished && !reply->broke();
-    co_return whole && !reply->body().isEmpty() ? BytesToText(reply->body(), charset) : QString();
+    if (whole && !reply->body().isEmpty())
+        page.text = BytesToText(reply->body(), charset);
+    co_return page;
 }
 
 } // namespace tavimo

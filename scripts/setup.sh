@@ -11,7 +11,7 @@ packages=(
   libgumbo-dev libtsl-ordered-map-dev libcpp-httplib-dev libssl-dev
   googletest libgtest-dev libgmock-dev nlohmann-json3-dev
   libcurl4-openssl-dev libtag1-dev qcoro-qt6-dev
-  fonts-wqy-microhei xvfb xauth curl nginx-light aria2
+  fonts-wqy-microhei xvfb xauth curl nginx-light aria2 tinyproxy
   dpkg-dev file clang-format clang-tidy
 )
 

@@ -66,6 +66,8 @@ QCoro::Task<AlbumHandOver> HandOverTracks(const WorkflowContext &context, int ro
 
 QCoro::Task<RunResult> AlbumEnd(const WorkflowContext &context, RunTally tally, AlbumHandOver album)
 {
+    if (album.failedPage.failed())
+        co_return tally.failedPage(album.failedPage);
     if (album.end != RunEnd::Done)
         co_return tally.result(album.end, album.reason);
     co_await context.downloads.whenEnded(album.paths);
@@ -82,21 +84,31 @@ QCoro::Task<RunResult> DownloadAlbumByPage(const WorkflowContext &context, QStri
     if (!ReadsAsNumber(IdentifierFromAddress(typedAddress, context.albumAddressPrefix())))
         co_return co_await context.refuse(tally, QStringLiteral("专辑地址无法识别"));
     // The page is fetched at the address as typed, not rebuilt from the number.
-    const QString page = co_await context.fetch(kUtf8, TrimBlanks(typedAddress));
+    const PageReply page = co_await context.fetchPage(kUtf8, TrimBlanks(typedAddress));
     if (context.stopped())
         co_return tally.result(RunEnd::Stopped);
-    const QString albumTitle = co_await AlbumTitleOf(context.view, page);
-    const int rows = ParseAlbumTracks(QString::fromLatin1(kTrackRowPattern), page, context.tables.dictAlbum2);
+    if (std::optional<RunResult> failed = context.failedPage(tally, page))
+        co_return *failed;
+    const QString albumTitle = co_await AlbumTitleOf(context.view, page.text);
+    const int rows = ParseAlbumTracks(QString::fromLatin1(kTrackRowPattern), page.text, context.tables.dictAlbum2);
     AlbumHandOver album = co_await HandOverTracks(context, rows, albumTitle, context.downloadRoot,
                                                   context.tables.dictAlbum2, QString());
     co_return co_await AlbumEnd(context, tally, std::move(album));
 }
 
-QCoro::Task<AlbumHandOver> HandOverArtistAlbum(const WorkflowContext &context, QString page, QString parentFolder,
+QCoro::Task<AlbumHandOver> HandOverArtistAlbum(const WorkflowContext &context, PageReply page, QString parentFolder,
                                                QString artist)
 {
-    const QString albumTitle = co_await AlbumTitleOf(context.view, page);
-    const int rows = ParseArtistAlbumTracks(QString::fromLatin1(kTrackRowPattern), page, context.tables.dictAlbum3);
+    if (context.failedPage(RunTally(context.downloads), page)) {
+        AlbumHandOver failed;
+        failed.end = RunEnd::Failed;
+        failed.reason = page.cause();
+        failed.failedPage = page;
+        co_return failed;
+    }
+    const QString albumTitle = co_await AlbumTitleOf(context.view, page.text);
+    const int rows = ParseArtistAlbumTracks(QString::fromLatin1(kTrackRowPattern), page.text,
+                                            context.tables.dictAlbum3);
     co_return co_await HandOverTracks(context, rows, albumTitle, parentFolder, context.tables.dictAlbum3, artist);
 }
 

@@ -17,12 +17,13 @@ struct AlbumHandOver {
     QStringList paths;
     RunEnd end = RunEnd::Done;
     QString reason;
+    PageReply failedPage; // the album's page, where its failure ended the album
 };
 
 // One album page of an artist download, already read: its tracks handed
 // over into a subfolder of parentFolder (which exists), tagged with the
 // artist's name. Fills dictAlbum3.
-QCoro::Task<AlbumHandOver> HandOverArtistAlbum(const WorkflowContext &context, QString page, QString parentFolder,
+QCoro::Task<AlbumHandOver> HandOverArtistAlbum(const WorkflowContext &context, PageReply page, QString parentFolder,
                                                QString artist);
 
 // A task that ends with the album: once its own last file has its final

@@ -4,6 +4,7 @@
 #include "parse/html_document.h"
 #include "workflow/address_input.h"
 #include "workflow/album_page_download.h"
+#include "workflow/page_retry.h"
 #include "workflow/pages_ahead.h"
 
 #include <QDateTime>
@@ -23,20 +24,34 @@ QString NowAsText()
     return QDateTime::currentDateTime().toString(QStringLiteral("yyyy/M/d H:mm:ss"));
 }
 
-// Asks for one listing page until its reply carries the sort marker; without
-// limit, but with a pause between attempts so the service is not hammered.
-QCoro::Task<QString> FetchListing(const WorkflowContext &context, QString artistId, int offset)
+// Asks for one listing page until its reply carries the sort marker. The
+// window asks without limit, a pause between attempts so the service is not
+// hammered; where a failed page ends its step, a lasting failure or ten
+// minutes of passing ones end it with the last cause.
+QCoro::Task<PageReply> FetchListing(const WorkflowContext &context, QString artistId, int offset)
 {
     const QString address = context.artistAddressPrefix() + artistId + QStringLiteral("/albums?start=") +
                             QString::number(offset) + QStringLiteral("&format=pic&sortby=vote");
+    PageRetry retry(context.pauses.listingRetryMs);
     for (;;) {
-        const QString listing = co_await context.fetch(kUtf8, address);
-        if (context.stopped() || listing.contains(kListingMarker))
+        const PageReply listing = co_await context.fetchPage(kUtf8, address);
+        if (context.stopped() || listing.text.contains(kListingMarker))
             co_return listing;
-        context.view.setStatus(QStringLiteral("获取专辑列表失败,重试...") + NowAsText());
-        co_await context.pause(context.pauses.listingRetryMs);
+        const QString failed = QStringLiteral("获取专辑列表失败,重试...") + NowAsText();
+        int pauseMs = context.pauses.listingRetryMs;
+        if (context.endsOnFailedPage) {
+            const PageReply unreadable = Unreadable(listing, QStringLiteral("回复中没有专辑列表"));
+            const std::optional<int> next = retry.nextPauseMs(unreadable);
+            if (!next)
+                co_return unreadable;
+            pauseMs = *next;
+            context.view.setStatus(PageRetry::retryLine(failed, unreadable, pauseMs));
+        } else {
+            context.view.setStatus(failed);
+        }
+        co_await context.pause(pauseMs);
         if (context.stopped())
-            co_return QString();
+            co_return PageReply{};
     }
 }
 
@@ -46,25 +61,32 @@ bool IsAlbumLink(const WorkflowContext &context, const QString &href)
     return href.contains(prefix, Qt::CaseSensitive) && ReadsAsNumber(IdentifierFromAddress(href, prefix));
 }
 
+// The album page addresses of an artist, and the listing page that ended
+// their collection when it failed.
+struct ArtistAlbums {
+    QStringList addresses;
+    PageReply failedListing;
+};
+
 // Every album page address of the artist, in listing order, page by page
 // until a page brings no new album; what was found so far when the program
 // is closing.
-QCoro::Task<QStringList> CollectAlbums(const WorkflowContext &context, QString artistId, HtmlDocument &document)
+QCoro::Task<ArtistAlbums> CollectAlbums(const WorkflowContext &context, QString artistId, HtmlDocument &document)
 {
     Dictionary<> seenAlbums;
     for (int offset = 0;; offset += 10) {
-        const QString listing = co_await FetchListing(context, artistId, offset);
-        if (context.stopped())
-            co_return seenAlbums.Items();
+        const PageReply listing = co_await FetchListing(context, artistId, offset);
+        if (context.stopped() || listing.failed())
+            co_return ArtistAlbums{seenAlbums.Items(), listing};
         document.Clear();
-        document.Write(listing);
+        document.Write(listing.text);
         bool newAlbum = false;
         for (const QString &href : document.linkHrefs()) {
             if (IsAlbumLink(context, href) && seenAlbums.Add(href, href))
                 newAlbum = true;
         }
         if (!newAlbum)
-            co_return seenAlbums.Items();
+            co_return ArtistAlbums{seenAlbums.Items(), {}};
     }
 }
 
@@ -78,7 +100,7 @@ QCoro::Task<std::vector<QCoro::Task<RunResult>>> HandOverAlbums(const WorkflowCo
     PagesAhead pages(context, kUtf8, albumUrls, context.pagesAhead);
     std::vector<QCoro::Task<RunResult>> albums;
     while (!pages.atEnd()) {
-        const QString page = co_await pages.next();
+        const PageReply page = co_await pages.next();
         if (context.stopped())
             break;
         AlbumHandOver album = co_await HandOverArtistAlbum(context, page, artistFolder, artist);
@@ -98,30 +120,42 @@ QCoro::Task<RunResult> DownloadArtistByPage(const WorkflowContext &context, QStr
     const QString artistId = IdentifierFromAddress(typedAddress, context.artistAddressPrefix());
     if (!ReadsAsNumber(artistId))
         co_return co_await context.refuse(tally, QStringLiteral("歌手地址输入有误"));
-    const QString artistPage = co_await context.fetch(kUtf8, context.artistAddressPrefix() + artistId + u'/');
+    const PageReply artistPage = co_await context.fetchPage(kUtf8, context.artistAddressPrefix() + artistId + u'/');
     if (context.stopped())
         co_return tally.result(RunEnd::Stopped);
-    if (!artistPage.contains(kArtistPageMarker))
-        co_return co_await context.refuse(tally, QStringLiteral("对应歌手不存在! 请再次检查输入."));
+    if (std::optional<RunResult> failed = context.failedPage(tally, artistPage))
+        co_return *failed;
+    if (!artistPage.text.contains(kArtistPageMarker))
+        co_return co_await context.notFound(tally, QStringLiteral("对应歌手不存在! 请再次检查输入."));
     HtmlDocument document;
-    document.Write(artistPage);
+    document.Write(artistPage.text);
     const QString displayName = document.firstH1Text();
     const QString artistFolder = context.downloadRoot + QStringLiteral("/歌手 - ") + CleanFileName(displayName);
     context.downloads.prepareFolder(artistFolder);
 
-    const QStringList albumUrls = co_await CollectAlbums(context, artistId, document);
-    std::vector<QCoro::Task<RunResult>> albums = co_await HandOverAlbums(context, albumUrls, artistFolder, displayName);
+    const ArtistAlbums found = co_await CollectAlbums(context, artistId, document);
+    if (context.stopped())
+        co_return tally.result(RunEnd::Stopped);
+    if (found.failedListing.failed())
+        co_return tally.failedPage(found.failedListing);
+    std::vector<QCoro::Task<RunResult>> albums = co_await HandOverAlbums(context, found.addresses, artistFolder,
+                                                                         displayName);
     // Every album's end is awaited, a stopped run's too, so none outlives the run.
-    QString emptyAlbum;
+    RunResult firstFailed;
     for (QCoro::Task<RunResult> &album : albums) {
         const RunResult ended = co_await album;
-        if (ended.end == RunEnd::NothingFound && emptyAlbum.isEmpty())
-            emptyAlbum = ended.reason;
+        const bool failed = ended.end == RunEnd::NothingFound || ended.failedPage.failed();
+        if (failed && firstFailed.end == RunEnd::Done)
+            firstFailed = ended;
     }
     if (context.stopped())
         co_return tally.result(RunEnd::Stopped);
     context.view.setStatus(QStringLiteral("歌手[") + displayName + QStringLiteral("]下载完毕! "));
-    co_return emptyAlbum.isEmpty() ? tally.result(RunEnd::Done) : tally.result(RunEnd::Failed, emptyAlbum);
+    if (firstFailed.end == RunEnd::Done)
+        co_return tally.result(RunEnd::Done);
+    RunResult result = tally.result(RunEnd::Failed, firstFailed.reason);
+    result.failedPage = firstFailed.failedPage;
+    co_return result;
 }
 
 } // namespace tavimo

@@ -3,6 +3,7 @@
 #include "download/file_names.h"
 #include "parse/dictionary.h"
 #include "parse/json.h"
+#include "workflow/page_retry.h"
 
 #include <QDir>
 
@@ -29,12 +30,14 @@ public:
         int idleCycles = 0;
         do {
             ++idleCycles;
-            const QString reply = co_await fetchPlaylist();
+            const PageReply reply = co_await fetchPlaylist();
             if (context_.stopped())
                 co_return tally_.result(RunEnd::Stopped);
+            if (reply.failed())
+                co_return tally_.failedPage(reply);
             // The next playlist waits for this cycle's files: the service's
             // order depends on what was taken.
-            const QStringList cycle = co_await downloadNewTracks(reply);
+            const QStringList cycle = co_await downloadNewTracks(reply.text);
             if (!cycle.isEmpty())
                 idleCycles = 0;
             co_await context_.app.downloads.whenEnded(cycle);
@@ -57,20 +60,34 @@ private:
     }
 
     // Asks until the service gives a valid playlist; the empty text when the
-    // window closed meanwhile.
-    QCoro::Task<QString> fetchPlaylist()
+    // window closed meanwhile. The window asks without limit; where a failed
+    // page ends its step, a lasting failure or ten minutes of passing ones
+    // end it with the last cause.
+    QCoro::Task<PageReply> fetchPlaylist()
     {
+        PageRetry retry(context_.app.pauses.beforeRetryMs);
         for (;;) {
-            const QString reply = co_await context_.fetch(QStringLiteral("utf-8"), playlistAddress());
+            const PageReply reply = co_await context_.fetchPage(QStringLiteral("utf-8"), playlistAddress());
             if (context_.stopped())
-                co_return QString();
-            if (reply.contains(QStringLiteral("\"r\":0")))
+                co_return PageReply{};
+            if (reply.text.contains(QStringLiteral("\"r\":0")))
                 co_return reply;
-            view_.setStatus(QStringLiteral("请求失效，正在重试..."));
+            const QString failed = QStringLiteral("请求失效，正在重试...");
+            int pauseMs = context_.app.pauses.beforeRetryMs;
+            if (context_.app.endsOnFailedPage) {
+                const PageReply refused = Unreadable(reply, QStringLiteral("服务器拒绝了播放列表请求"));
+                const std::optional<int> next = retry.nextPauseMs(refused);
+                if (!next)
+                    co_return refused;
+                pauseMs = *next;
+                view_.setStatus(PageRetry::retryLine(failed, refused, pauseMs));
+            } else {
+                view_.setStatus(failed);
+            }
             // A pause between attempts instead of hammering the service.
-            co_await context_.pause(context_.app.pauses.beforeRetryMs);
+            co_await context_.pause(pauseMs);
             if (context_.stopped())
-                co_return QString();
+                co_return PageReply{};
         }
     }
 

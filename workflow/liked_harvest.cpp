@@ -41,18 +41,21 @@ QCoro::Task<RunResult> HarvestLikedTracks(const LikedContext &context)
     QStringList paths;
     // Wider than the 16-bit counters of old: long lists must not wrap.
     qint64 tracks = 0;
-    std::optional<QCoro::Task<QString>> nextPage = context.fetch(utf8, LikedListAddress(app.hosts, 0));
+    PageReply failedPage; // the page whose failure ended the harvest
+    std::optional<QCoro::Task<PageReply>> nextPage = context.fetchPage(utf8, LikedListAddress(app.hosts, 0));
     for (qint64 offset = 0;; offset += kPageStep) {
-        QCoro::Task<QString> pending = std::move(*nextPage);
+        QCoro::Task<PageReply> pending = std::move(*nextPage);
         nextPage.reset();
-        const QString page = co_await pending;
+        const PageReply page = co_await pending;
         if (context.stopped())
             break;
-        const QList<LikedEntry> entries = ReadLikedEntries(page);
-        if (entries.isEmpty())
+        if (context.failedPage(tally, page))
+            failedPage = page;
+        const QList<LikedEntry> entries = ReadLikedEntries(page.text);
+        if (failedPage.failed() || entries.isEmpty())
             break;
         // The next page is read while this one's tracks download.
-        nextPage = context.fetch(utf8, LikedListAddress(app.hosts, offset + kPageStep));
+        nextPage = context.fetchPage(utf8, LikedListAddress(app.hosts, offset + kPageStep));
         for (const LikedEntry &entry : entries) {
             ++tracks;
             view.setStatus(QStringLiteral("下载第") + QString::number(tracks) + QStringLiteral("首:  《") +
@@ -75,6 +78,8 @@ QCoro::Task<RunResult> HarvestLikedTracks(const LikedContext &context)
     co_await app.downloads.whenEnded(paths);
     if (context.stopped())
         co_return tally.result(RunEnd::Stopped);
+    if (failedPage.failed())
+        co_return tally.failedPage(failedPage);
     app.view.setStatus(QStringLiteral("红心下载完毕. 共") + QString::number(tracks) + QStringLiteral("首."));
     view.closeWindow();
     co_return tally.result(RunEnd::Done);

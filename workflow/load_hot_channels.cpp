@@ -44,11 +44,13 @@ QCoro::Task<RunResult> LoadHotChannels(const HotContext &context)
     for (int offset = 0; offset < kCatalogueSize; offset += kPageSize) {
         if (context.stopped())
             co_return tally.result(RunEnd::Stopped);
-        const QString reply = co_await context.fetch(QStringLiteral("utf-8"),
-                                                     cataloguePageAddress(context.app.hosts, offset));
+        const PageReply reply = co_await context.fetchPage(QStringLiteral("utf-8"),
+                                                           cataloguePageAddress(context.app.hosts, offset));
         if (context.stopped())
             co_return tally.result(RunEnd::Stopped);
-        ListChannels(view, reply, listed, total);
+        if (std::optional<RunResult> failed = context.failedPage(tally, reply))
+            co_return *failed;
+        ListChannels(view, reply.text, listed, total);
         view.setStatus(QStringLiteral("已获取MP3 %1 首。2秒后继续加载... ...").arg(total));
         co_await context.pause(context.app.pauses.afterPageMs);
     }

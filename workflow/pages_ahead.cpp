@@ -15,13 +15,13 @@ PagesAhead::PagesAhead(const WorkflowContext &context, QString charset, QStringL
 void PagesAhead::askAhead()
 {
     while (asked_ < addresses_.size() && asked_ <= taken() + ahead_)
-        inFlight_.push_back(context_.fetch(charset_, addresses_.at(asked_++)));
+        inFlight_.push_back(context_.fetchPage(charset_, addresses_.at(asked_++)));
 }
 
-QCoro::Task<QString> PagesAhead::next()
+QCoro::Task<PageReply> PagesAhead::next()
 {
     askAhead();
-    QCoro::Task<QString> page = std::move(inFlight_.front());
+    QCoro::Task<PageReply> page = std::move(inFlight_.front());
     inFlight_.pop_front();
     co_return co_await page;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "net/page_reply.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -20,8 +22,8 @@ public:
     PagesAhead(const WorkflowContext &context, QString charset, QStringList addresses, int ahead);
 
     bool atEnd() const { return taken() >= addresses_.size(); }
-    // A task of the next page's text, empty once the program is closing.
-    QCoro::Task<QString> next();
+    // A task of the next page; its text is empty once the program is closing.
+    QCoro::Task<PageReply> next();
 
 private:
     void askAhead();
@@ -32,7 +34,7 @@ private:
     QStringList addresses_;
     int ahead_;
     qsizetype asked_ = 0;
-    std::deque<QCoro::Task<QString>> inFlight_;
+    std::deque<QCoro::Task<PageReply>> inFlight_;
 };
 
 } // namespace tavimo

@@ -68,10 +68,13 @@ QCoro::Task<RunResult> DownloadAlbumByPlaylist(const WorkflowContext &context, Q
     const QString albumNumber = IdentifierFromAddress(typedAddress, context.albumAddressPrefix());
     if (!ReadsAsNumber(albumNumber))
         co_return co_await context.refuse(tally, QStringLiteral("专辑地址输入有误"));
-    const QString reply = co_await context.fetch(QStringLiteral("UTF-8"), PlaylistAddress(context.hosts, albumNumber));
+    const PageReply reply = co_await context.fetchPage(QStringLiteral("UTF-8"),
+                                                       PlaylistAddress(context.hosts, albumNumber));
     if (context.stopped())
         co_return tally.result(RunEnd::Stopped);
-    const JsonValue songs = SongsOf(ParseJson(reply));
+    if (std::optional<RunResult> failed = context.failedPage(tally, reply))
+        co_return *failed;
+    const JsonValue songs = SongsOf(ParseJson(reply.text));
     QString albumTitle;
     QString albumFolder;
     QStringList paths;

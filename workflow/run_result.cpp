@@ -9,7 +9,15 @@ RunTally::RunTally(const TrackDownloads &downloads)
 
 RunResult RunTally::result(RunEnd end, const QString &reason) const
 {
-    return RunResult{end, reason, downloads_.counts() - countsBefore_, downloads_.failures().mid(failuresBefore_)};
+    return RunResult{end, reason, downloads_.counts() - countsBefore_, downloads_.failures().mid(failuresBefore_), {}};
+}
+
+RunResult RunTally::failedPage(const PageReply &page) const
+{
+    RunResult failed = result(RunEnd::Failed, page.cause());
+    failed.failedPage = page;
+    failed.failedPage.text.clear();
+    return failed;
 }
 
 } // namespace tavimo

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "download/track_downloads.h"
+#include "net/page_reply.h"
 
 #include <QList>
 #include <QString>
@@ -17,12 +18,15 @@ enum class RunEnd {
 };
 
 // What one run of a workflow amounted to. The reason is the text the user
-// was shown about it; the counts and failed tracks are this run's own.
+// was shown about it; the counts and failed tracks are this run's own. A run
+// that ended for want of a page that failed carries that page (without its
+// text): its status, address and kind of failure.
 struct RunResult {
     RunEnd end = RunEnd::Done;
     QString reason;
     DownloadCounts counts;
     QList<FailedTrack> failedTracks;
+    PageReply failedPage;
 };
 
 // Notes where the track downloads stood when a run began, so that its
@@ -32,6 +36,8 @@ public:
     explicit RunTally(const TrackDownloads &downloads);
 
     RunResult result(RunEnd end, const QString &reason = QString()) const;
+    // Failed for want of the page, with its cause as the reason.
+    RunResult failedPage(const PageReply &page) const;
 
 private:
     const TrackDownloads &downloads_;

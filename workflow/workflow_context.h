@@ -10,7 +10,17 @@
 
 #include <QString>
 
+#include <optional>
+
 namespace tavimo {
+
+// A step's end for want of its page: when steps end that way and the page failed.
+inline std::optional<RunResult> EndsStep(bool endsOnFailedPage, const RunTally &tally, const PageReply &page)
+{
+    if (!endsOnFailedPage || !page.failed())
+        return std::nullopt;
+    return tally.failedPage(page);
+}
 
 // The main window's track tables, kept for the life of the program: the album
 // button's, the artist download's current album, and the playlist method's
@@ -43,6 +53,11 @@ struct WorkflowContext {
     // ahead whatever this says).
     int pagesAhead = 1;
 
+    // Whether a page that failed ends its step at once with its cause (the
+    // command line), or is judged by its markers like any reply, as the
+    // windows judge them.
+    bool endsOnFailedPage = false;
+
     // True once the program is closing: a workflow returns at its next step
     // and writes nothing more.
     bool stopped() const { return net.isCancelled(); }
@@ -51,6 +66,16 @@ struct WorkflowContext {
     QCoro::Task<QString> fetch(const QString &charset, const QString &url) const
     {
         return net.GetHttpText(charset, url);
+    }
+    // The same, with how the fetch went.
+    QCoro::Task<PageReply> fetchPage(const QString &charset, const QString &url) const
+    {
+        return net.FetchPage(charset, url);
+    }
+    // The end of a step for want of its page, where a failed page ends it.
+    std::optional<RunResult> failedPage(const RunTally &tally, const PageReply &page) const
+    {
+        return EndsStep(endsOnFailedPage && !stopped(), tally, page);
     }
     // A pause that ends at once when the program is closing.
     QCoro::Task<> pause(int milliseconds) const { return PauseFor(milliseconds, net.stop()); }
@@ -64,6 +89,13 @@ struct WorkflowContext {
     {
         co_await view.showMessage(message, MessageKind::Critical);
         co_return tally.result(RunEnd::Rejected, message);
+    }
+    // The same for what the service does not know (an artist, a channel):
+    // the same message box, but the service said so, not the input's form.
+    QCoro::Task<RunResult> notFound(RunTally tally, QString message) const
+    {
+        co_await view.showMessage(message, MessageKind::Critical);
+        co_return tally.result(RunEnd::NothingFound, message);
     }
 };
 
@@ -80,6 +112,14 @@ struct WindowWorkflowContext {
     QCoro::Task<QString> fetch(const QString &charset, const QString &url) const
     {
         return app.net.GetHttpText(charset, url, QString(), closing);
+    }
+    QCoro::Task<PageReply> fetchPage(const QString &charset, const QString &url) const
+    {
+        return app.net.FetchPage(charset, url, QString(), closing);
+    }
+    std::optional<RunResult> failedPage(const RunTally &tally, const PageReply &page) const
+    {
+        return EndsStep(app.endsOnFailedPage && !stopped(), tally, page);
     }
     QCoro::Task<> pause(int milliseconds) const { return PauseFor(milliseconds, app.net.stop(), closing); }
 };

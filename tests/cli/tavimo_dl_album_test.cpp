@@ -39,21 +39,22 @@ struct RefusedRow {
     bool fetches = false; // whether deciding needs the service
 };
 
-// Unusable command lines end with 2 before anything is fetched, and input the
-// workflow refuses with 2 as well; each says why, and nothing is written.
+// Unusable command lines end with 2 before anything is fetched; what the
+// service does not know ends with 1, as the service said it. Each says why,
+// and nothing is written.
 TEST_F(TavimoDlTest, RefusedInputExitsWith2)
 {
     const QList<RefusedRow> rows = {
         {{"album", "x", "--jobs", "0"}, QStringLiteral("错误: --jobs 的取值须是 1 到 16 之间的数")},
         {{"album", "https://example.com/subject/1/"}, QStringLiteral("错误: 专辑地址无法识别\n")},
-        {{"artist", "999999"}, QStringLiteral("错误: 对应歌手不存在! 请再次检查输入.\n"), true},
+        {{"artist", "999999"}, QStringLiteral("/musician/999999/: 服务器回复 HTTP 404\n"), true},
         {{"channel", "999999"}, QStringLiteral("错误: 没有标识为 999999 的热门兆赫\n"), true},
     };
     for (const RefusedRow &row : rows) {
         SCOPED_TRACE(row.arguments.join(u' ').toStdString());
         emulator.clearRequestLog();
         const RunResult result = run(row.arguments);
-        EXPECT_EQ(result.exitCode, 2);
+        EXPECT_EQ(result.exitCode, row.fetches ? 1 : 2);
         EXPECT_TRUE(result.err.contains(row.message)) << result.err.toStdString();
         EXPECT_EQ(emulator.requestLog().empty(), !row.fetches);
     }
