@@ -30,4 +30,16 @@ QString ChooseDownloadRoot(const QString &requested)
     return root;
 }
 
+int PauseSetting()
+{
+    bool isNumber = false;
+    const int value = qEnvironmentVariableIntValue("TAVIMO_PAUSE_MS", &isNumber);
+    return isNumber && value >= 0 ? value : -1;
+}
+
+QString TitleOf(const QString &path)
+{
+    return QFileInfo(path).completeBaseName();
+}
+
 } // namespace tavimo::cli

@@ -16,4 +16,14 @@ std::optional<ServiceHosts> HostsFromSetting(const QString &setting);
 // else the program's usual rule. Empty when none can be used.
 QString ChooseDownloadRoot(const QString &requested);
 
+// The first pause before a track is tried again.
+inline constexpr int kFirstRetryPauseMs = 1000;
+
+// The pauses of the workflows and retries in milliseconds, from the hidden
+// TAVIMO_PAUSE_MS setting that shortens them for tests; -1 for their own.
+int PauseSetting();
+
+// The track title as its file is named, for messages.
+QString TitleOf(const QString &path);
+
 } // namespace tavimo::cli

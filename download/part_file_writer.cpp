@@ -21,7 +21,6 @@ namespace tavimo {
 
 namespace {
 
-// Error pages are small; a body larger than this is never read as text.
 constexpr qint64 kErrorPageLimit = qint64(64) * 1024;
 
 struct ContentRange {
@@ -70,14 +69,6 @@ bool startsLikeMp3(const QByteArray &start)
         return false;
     const auto byte = [&start](qsizetype at) { return static_cast<unsigned char>(start[at]); };
     return start.startsWith("ID3") || (byte(0) == 0xFF && (byte(1) & 0xE0) == 0xE0);
-}
-
-QString replyCharset(const HttpReply &reply)
-{
-    static const QRegularExpression charset(QStringLiteral("charset\\s*=\\s*\"?([^\";\\s]+)"),
-                                            QRegularExpression::CaseInsensitiveOption);
-    const QRegularExpressionMatch match = charset.match(QString::fromLatin1(reply.header("Content-Type")));
-    return match.hasMatch() ? match.captured(1) : QStringLiteral("UTF-8");
 }
 
 // Takes the file's lock, unless another writer holds it. The lock must be
@@ -238,95 +229,6 @@ void PartFileWriter::keepPrefix(const char *data, qint64 size)
 {
     if (prefix_.size() <= kErrorPageLimit)
         prefix_.append(data, qMin(size, kErrorPageLimit + 1 - prefix_.size()));
-}
-
-bool PartFileWriter::bodyIsErrorPage(const HttpReply &reply) const
-{
-    if (mode_ == Mode::Append || bodyBytes_ > kErrorPageLimit)
-        return false;
-    const QString text = BytesToText(prefix_, replyCharset(reply));
-    return text.contains(QLatin1String("404 Not Found")) ||
-           text.contains(QStringLiteral("您所请求的网址（URL）无法获取"));
-}
-
-TransferVerdict PartFileWriter::judge(const HttpReply &reply, WaitEnd end)
-{
-    if (end == WaitEnd::Cancelled)
-        return TransferVerdict::Cancelled;
-    if (mode_ == Mode::Undecided)
-        start(reply); // a reply without a body never announced itself
-    missing_ = status_ == 404 || bodyIsErrorPage(reply);
-    if (lockedOut_)
-        return TransferVerdict::Interrupted; // the file is another writer's
-    if (mode_ == Mode::Whole)
-        return writeFailed_ ? TransferVerdict::Interrupted : TransferVerdict::Complete;
-    if (writeFailed_ || mode_ == Mode::DropBody || mode_ == Mode::Refuse)
-        return TransferVerdict::ErrorReply;
-    if (end == WaitEnd::Stalled || mode_ == Mode::Undecided || reply.broke())
-        return TransferVerdict::Interrupted;
-    if (bodyBytes_ == 0 || (mode_ == Mode::FromStart && !startChecked_))
-        return TransferVerdict::ErrorReply; // nothing, or too little to be an MP3 file
-    if (expected_ >= 0 && bodyBytes_ != expected_)
-        return TransferVerdict::Interrupted;
-    return missing_ ? TransferVerdict::ErrorReply : TransferVerdict::Complete;
-}
-
-bool PartFileWriter::commitTo(const QString &path)
-{
-    // On disk before it takes the final name: after a power cut a final name
-    // must never stand for bytes that never reached the disk, as a present
-    // file is skipped for good.
-    const bool written = (file_.flush() && fdatasync(file_.handle()) == 0 && file_.error() == QFileDevice::NoError) ||
-                         noteWriteError();
-    ForgetPartSource(file_.fileName());
-    // Renamed or removed while still locked, so no other writer gets at it
-    // in between.
-    const bool moved = written && !QFileInfo::exists(path) && QFile::rename(file_.fileName(), path);
-    if (written && !moved && writeError_.isEmpty())
-        writeError_ = QStringLiteral("无法给文件改名: %1").arg(qt_error_string(errno));
-    if (!moved)
-        QFile::remove(file_.fileName());
-    file_.close();
-    return moved;
-}
-
-// Keeps why the file system refused; always false.
-bool PartFileWriter::noteWriteError()
-{
-    const int code = errno;
-    writeError_ = code == ENOSPC || code == EDQUOT ? QStringLiteral("磁盘空间不足")
-                                                   : QStringLiteral("无法写入文件: %1").arg(qt_error_string(code));
-    return false;
-}
-
-DownloadFailure PartFileWriter::failure(const HttpReply &reply, WaitEnd end) const
-{
-    if (end == WaitEnd::Cancelled)
-        return {FailureKind::Cancelled, kCancelledReason};
-    if (lockedOut_)
-        return {FailureKind::Permanent, QStringLiteral("另一个程序正在写入该文件")};
-    if (!writeError_.isEmpty())
-        return {FailureKind::Storage, writeError_};
-    if (end == WaitEnd::Stalled)
-        return {FailureKind::Transient, QStringLiteral("连接超时")};
-    if (status_ >= 400) {
-        // Overloaded or failing servers, and requests they were too slow for.
-        const bool transient = status_ >= 500 || status_ == 408 || status_ == 429;
-        return {transient ? FailureKind::Transient : FailureKind::Permanent,
-                QStringLiteral("服务器回复 HTTP %1").arg(status_)};
-    }
-    // Before the transport's text: a body refused here also ends the transfer.
-    if (mode_ == Mode::Refuse)
-        return {FailureKind::Permanent, QStringLiteral("服务器回复的字节范围无法接续")};
-    if (missing_)
-        return {FailureKind::Permanent, QStringLiteral("服务器回复文件不存在")};
-    if (mode_ == Mode::DropBody || (mode_ == Mode::FromStart && !startChecked_ && bodyBytes_ > 0))
-        return {FailureKind::Permanent, QStringLiteral("回复不是 MP3 文件")};
-    if (reply.broke())
-        return {FailureKind::Transient, reply.errorText()};
-    if (bodyBytes_ == 0)
-        return {FailureKind::Transient, QStringLiteral("回复是空的")};
-    return {FailureKind::Transient, QStringLiteral("传输中断")};
 }
 
 void PartFileWriter::keep()

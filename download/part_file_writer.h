@@ -58,6 +58,9 @@ public:
 private:
     enum class Mode { Undecided, FromStart, Append, Whole, DropBody, Refuse };
 
+    // Error pages are small; a body larger than this is never read as text.
+    static constexpr qint64 kErrorPageLimit = qint64(64) * 1024;
+
     void start(const HttpReply &reply);
     void startPartial(const QByteArray &contentRange);
     void keptIsWhole();
