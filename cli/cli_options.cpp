@@ -148,6 +148,12 @@ QString readSettings(const QCommandLineParser &parser, CliOptions &options)
             return QStringLiteral("--sleep-requests 的取值须是 0 到 3600 之间的秒数, 可带小数");
         options.sleepRequestsMs = int(std::lround(seconds * 1000));
     }
+    if (parser.isSet(QStringLiteral("timeout"))) {
+        const double seconds = parser.value(QStringLiteral("timeout")).toDouble(&isNumber);
+        if (!isNumber || !(seconds >= 1) || seconds > kMaxSleepSeconds)
+            return QStringLiteral("--timeout 的取值须是 1 到 3600 之间的秒数, 可带小数");
+        options.stallTimeoutMs = int(std::lround(seconds * 1000));
+    }
     options.list = parser.isSet(QStringLiteral("list"));
     if (options.list && options.command == Command::Channel)
         return QStringLiteral("命令 channel 要边下载边发现歌曲, 不能与 --list 一起使用");

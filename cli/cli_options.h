@@ -42,6 +42,7 @@ struct CliOptions {
     std::optional<OutputTemplate> output; // where tracks go instead of the usual layout
     bool m3u = false;                     // a playlist per album, channel and liked run
     int sleepRequestsMs = 0;              // the least gap between page and interface requests
+    int stallTimeoutMs = 30000;           // how long a transfer may bring nothing before it fails
     QString answer;
     QString error;
 };

@@ -69,6 +69,7 @@ const QList<OptionRow> &OptionRows()
          "file",
          "依次运行 <file> 中每行一条的命令 (- 为标准输入), # 开头的行为注释"},
         {{QStringLiteral("sleep-requests")}, "seconds", "页面和接口请求之间至少间隔 <seconds> 秒 (可带小数)"},
+        {{QStringLiteral("timeout")}, "seconds", "页面或歌曲 <seconds> 秒收不到数据即算失败 (1-3600, 默认 30)"},
         {{QStringLiteral("config")}, "file", "读取配置文件 <file>, 而不是默认的配置文件"},
         {{QStringLiteral("ignore-config")}, nullptr, "不读取任何配置文件"},
         {{QStringLiteral("q"), QStringLiteral("quiet")}, nullptr, "只显示错误和汇总"},

@@ -54,6 +54,7 @@ public:
             [this](const QString &path, qint64 received, qint64 total) { meter_.report(path, received, total); });
         QObject::connect(&stops_, &StopSignals::stopRequested, &net, [this](int) { stopForSignal(); });
         net.setPageGap(options.sleepRequestsMs);
+        net.setStallTimeout(options.stallTimeoutMs);
         QObject::connect(&net, &ModXmlHttp::hostHeld, &net, [this](const QString &, qint64 seconds) {
             out_.always(QStringLiteral("服务器要求等待 %1 秒").arg(seconds));
         });

@@ -12,10 +12,10 @@ _tavimo_dl()
     fi
 
     local valued='--playlist --name --cookies --root --jobs --retries --limit-rate --download-archive
-        -o --output -a --batch-file --sleep-requests --config'
+        -o --output -a --batch-file --sleep-requests --timeout --config'
     local options='--playlist --name --cookies --root --demo --jobs --retries --limit-rate --list --json
         --tags --download-archive --check-present -o --output --m3u -a --batch-file --sleep-requests
-        --config --ignore-config -q --quiet --version -h --help'
+        --timeout --config --ignore-config -q --quiet --version -h --help'
 
     case $prev in
     --cookies | --download-archive | -a | --batch-file | --config)
@@ -28,7 +28,7 @@ _tavimo_dl()
         COMPREPLY=($(compgen -d -- "$cur"))
         return
         ;;
-    --playlist | --name | --jobs | --retries | --limit-rate | -o | --output | --sleep-requests)
+    --playlist | --name | --jobs | --retries | --limit-rate | -o | --output | --sleep-requests | --timeout)
         COMPREPLY=()
         return
         ;;
