@@ -15,7 +15,7 @@ bool WaitsOnceAtTheEnd(Command command)
 
 QCoro::Task<> JobDownloads::download(TrackFile track)
 {
-    owners_.insert(track.url, this);
+    track.job = number_;
     co_await run_.download(track);
 }
 

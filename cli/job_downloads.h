@@ -4,21 +4,16 @@
 #include "download/track_downloads.h"
 #include "net/wakeup.h"
 
-#include <QHash>
-
 namespace tavimo::cli {
 
 // The track downloads of one job of a run, in front of the run's one
 // scheduler: the job's own counts for its summary, and a sign once the job
 // has handed all its tracks over and only waits for them, so that the next
-// job can start meanwhile. Each track it takes is entered in owners, by
-// address, for the run to tell this job of its end.
+// job can start meanwhile. Each track it takes carries the job's number, for
+// the run to tell this job of its end.
 class JobDownloads final : public TrackDownloads {
 public:
-    JobDownloads(TrackDownloads &run, CliJob job, QHash<QString, JobDownloads *> &owners)
-        : run_(run), job_(std::move(job)), owners_(owners)
-    {
-    }
+    JobDownloads(TrackDownloads &run, CliJob job, int number) : run_(run), job_(std::move(job)), number_(number) {}
 
     const CliJob &job() const { return job_; }
 
@@ -39,7 +34,7 @@ public:
 private:
     TrackDownloads &run_;
     CliJob job_;
-    QHash<QString, JobDownloads *> &owners_;
+    int number_; // from 1
     bool handedOver_ = false;
     Wakeup changed_;
 };

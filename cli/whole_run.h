@@ -65,7 +65,7 @@ public:
     QCoro::Task<int> run(ServiceHosts hosts, QString root, QList<CliJob> jobs)
     {
         for (const CliJob &job : jobs)
-            jobs_.push_back(std::make_unique<JobDownloads>(library_, job, owners_));
+            jobs_.push_back(std::make_unique<JobDownloads>(library_, job, int(jobs_.size()) + 1));
         placeTracks(root);
         const RunTally whole(library_);
         const QList<RunResult> results = co_await runJobs(hosts, root);
@@ -156,7 +156,7 @@ private:
         if (!options_.output)
             return;
         library_.setPlace([this, root](const TrackFile &track) {
-            const JobDownloads *owner = owners_.value(track.url);
+            const JobDownloads *owner = jobOf(track);
             const Command command = owner != nullptr ? owner->job().command : options_.command;
             return options_.output->fill(root, FieldsOf(command, root, track));
         });
@@ -220,9 +220,15 @@ private:
                   ListedText(state));
     }
 
+    // The job that handed the track over.
+    JobDownloads *jobOf(const TrackFile &track) const
+    {
+        return track.job >= 1 && size_t(track.job) <= jobs_.size() ? jobs_.at(size_t(track.job) - 1).get() : nullptr;
+    }
+
     void trackEnded(const TrackFile &track, const DownloadEnd &end)
     {
-        if (JobDownloads *owner = owners_.value(track.url))
+        if (JobDownloads *owner = jobOf(track))
             owner->ended(track, end);
         if (json_)
             json_->trackEnded(track, end);
@@ -283,7 +289,6 @@ private:
     ParallelTrackDownloads parallel_;
     TrackListing listing_;
     LibraryTrackDownloads library_;
-    QHash<QString, JobDownloads *> owners_; // by track address
     std::vector<std::unique_ptr<JobDownloads>> jobs_;
     ProgressMeter meter_;
     std::optional<JsonReport> json_;

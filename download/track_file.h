@@ -18,6 +18,7 @@ struct TrackFile {
     QString url;
     QString path;
     TrackTags tags;
+    int job = 0; // which job of a run of several handed it over, from 1; 0 in a run of one
 };
 
 } // namespace tavimo

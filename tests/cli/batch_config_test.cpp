@@ -107,6 +107,25 @@ TEST_F(TavimoDlTest, BatchJobStartsOnceTheOneBeforeHandedOver)
     EXPECT_GT(pageArrived[2], lastEnd);
 }
 
+// The same album twice in one run: the first job saves its tracks and the
+// second finds them present, each counted for its own job, also while the
+// first one's transfers are still under way when the second starts.
+TEST_F(TavimoDlTest, SameAlbumTwiceCountsPerJob)
+{
+    emulator.setMp3Size(128 * 1024);
+    emulator.setFault("/view/", emu::Fault::of(emu::FaultKind::Bandwidth, 256 * 1024));
+    const RunResult result = run({QStringLiteral("--jobs"), QStringLiteral("4"), QStringLiteral("--json"),
+                                  QStringLiteral("album"), albumAddress(AlbumCase::Plain), albumAddress(AlbumCase::Plain)});
+    EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
+    const QList<QJsonObject> jobs = LinesOfType(result.out, QStringLiteral("job"));
+    ASSERT_EQ(jobs.size(), 2);
+    const int saved[] = {5, 0};
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_EQ(jobs[i].value(QStringLiteral("saved")).toInt(), saved[i]) << i;
+        EXPECT_EQ(jobs[i].value(QStringLiteral("present")).toInt(), 5 - saved[i]) << i;
+    }
+}
+
 // A batch file that cannot be used is refused whole, before any request,
 // naming its line; so is a config file line, naming the file and the line.
 TEST_F(TavimoDlTest, UnusableBatchAndConfigFilesAreRefused)
