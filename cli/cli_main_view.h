@@ -3,6 +3,8 @@
 #include "cli/console_output.h"
 #include "workflow/main_view.h"
 
+#include <QStringList>
+
 namespace tavimo::cli {
 
 // The main window's status line and message box on the console.
@@ -15,18 +17,18 @@ public:
     {
         if (kind == MessageKind::Critical) {
             out_.error(text);
-            ++errorsShown_;
+            errorsShown_.append(text);
         } else {
             out_.notice(text);
         }
         co_return;
     }
-    // How many error messages the run was shown.
-    int errorsShown() const { return errorsShown_; }
+    // Whether the run was shown this text as an error message.
+    bool showedError(const QString &text) const { return errorsShown_.contains(text); }
 
 private:
     ConsoleOutput &out_;
-    int errorsShown_ = 0;
+    QStringList errorsShown_;
 };
 
 } // namespace tavimo::cli

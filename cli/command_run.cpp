@@ -54,7 +54,7 @@ QCoro::Task<RunResult> RunCommand(CliJob job, CommandSetup &setup)
     const RunResult result = co_await RunWorkflow(job, context, setup);
     // An end told in a message box was shown as the workflow's message; the
     // other ends that leave tracks behind say why once more, quiet or not.
-    const bool told = view.errorsShown() > 0;
+    const bool told = view.showedError(result.reason);
     if ((result.end == RunEnd::NothingFound || result.end == RunEnd::Failed) && !told)
         setup.out.error(result.reason);
     co_return result;

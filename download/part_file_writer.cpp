@@ -21,8 +21,6 @@ namespace tavimo {
 
 namespace {
 
-constexpr qint64 kErrorPageLimit = qint64(64) * 1024;
-
 struct ContentRange {
     qint64 first;
     qint64 last;

@@ -197,6 +197,14 @@ QString HttpReply::errorText() const
     return errorText_;
 }
 
+int HttpReply::tunnelStatus() const
+{
+    long code = 0;
+    if (transfer_ != nullptr)
+        curl_easy_getinfo(transfer_->easy, CURLINFO_HTTP_CONNECTCODE, &code);
+    return int(code);
+}
+
 QString HttpReply::finalAddress() const
 {
     char *address = nullptr;

@@ -75,6 +75,8 @@ public:
     TransportError transportError() const { return transportError_; }
     // The address the final reply came from, after redirects; empty before one came.
     QString finalAddress() const;
+    // The proxy's answer to the tunnel asked for an https address; 0 when none was asked.
+    int tunnelStatus() const;
     const QByteArray &body() const { return body_; }
 
     // For the engine: the transfer ended, or the engine went first.

@@ -51,8 +51,12 @@ QCoro::Task<PageReply> ModXmlHttp::FetchPage(QString charset, QString url, QStri
     if (also != nullptr)
         connect(also, &Stop::raised, &wait, &ReplyWait::cancel);
     const WaitEnd end = co_await wait.run();
-    takeRetryAfter(*reply, url);
+    const std::optional<qint64> askedWait = takeRetryAfter(*reply, url);
     PageReply page = JudgePageReply(*reply, end, url);
+    if (askedWait && *askedWait > kLongestRetryAfterSeconds) {
+        page.waitTooLong = true;
+        page.reason = QStringLiteral("服务器要求等待 %1 秒, 超过 10 分钟, 不再等待").arg(*askedWait);
+    }
     // An error status still brings its page; only a broken transfer loses it.
     const bool whole = end == WaitEnd::Finished && !reply->broke();
     if (whole && !reply->body().isEmpty())

@@ -65,7 +65,7 @@ QString ReasonOf(PageFailure failure, const HttpReply &reply)
 bool PageReply::lasting() const
 {
     static constexpr std::array kLastingStatuses = {401, 403, 404, kProxyAuthenticationRequired};
-    if (failure == PageFailure::HostNotFound || failure == PageFailure::ProxyRefused)
+    if (failure == PageFailure::HostNotFound || failure == PageFailure::ProxyRefused || waitTooLong)
         return true;
     return failure == PageFailure::HttpStatus &&
            std::find(kLastingStatuses.begin(), kLastingStatuses.end(), status) != kLastingStatuses.end();
@@ -82,6 +82,11 @@ PageReply JudgePageReply(const HttpReply &reply, WaitEnd end, const QString &add
     judged.status = reply.status();
     judged.address = reply.finalAddress().isEmpty() ? address : reply.finalAddress();
     judged.failure = TransportFailure(reply, end);
+    // A proxy that refuses the tunnel to an https address answers that, not the request.
+    if (judged.failure == PageFailure::Broken && reply.tunnelStatus() >= 400) {
+        judged.status = reply.tunnelStatus();
+        judged.failure = PageFailure::None;
+    }
     if (judged.failure == PageFailure::None && judged.status >= 400)
         judged.failure = judged.status == kProxyAuthenticationRequired ? PageFailure::ProxyRefused
                                                                        : PageFailure::HttpStatus;

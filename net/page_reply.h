@@ -29,7 +29,8 @@ struct PageReply {
     int status = 0;  // the final reply's, 0 when none came
     QString address; // the final one, after redirects
     PageFailure failure = PageFailure::None;
-    QString reason; // in the words a failed track's reason uses; empty when none
+    QString reason;           // in the words a failed track's reason uses; empty when none
+    bool waitTooLong = false; // the server asked for a wait over kLongestRetryAfterSeconds
 
     bool failed() const { return failure != PageFailure::None; }
     // Whether asking again will get the same answer: a refusal by status

@@ -99,7 +99,7 @@ QCoro::Task<RunResult> DownloadAlbumByPage(const WorkflowContext &context, QStri
 QCoro::Task<AlbumHandOver> HandOverArtistAlbum(const WorkflowContext &context, PageReply page, QString parentFolder,
                                                QString artist)
 {
-    if (context.failedPage(RunTally(context.downloads), page)) {
+    if (context.endsStep(page)) {
         AlbumHandOver failed;
         failed.end = RunEnd::Failed;
         failed.reason = page.cause();

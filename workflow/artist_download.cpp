@@ -35,7 +35,8 @@ QCoro::Task<PageReply> FetchListing(const WorkflowContext &context, QString arti
     PageRetry retry(context.pauses.listingRetryMs);
     for (;;) {
         const PageReply listing = co_await context.fetchPage(kUtf8, address);
-        if (context.stopped() || listing.text.contains(kListingMarker))
+        // Where a failed page ends its step, an error status spoils even a page with the marker.
+        if (context.stopped() || (listing.text.contains(kListingMarker) && !context.endsStep(listing)))
             co_return listing;
         const QString failed = QStringLiteral("获取专辑列表失败,重试...") + NowAsText();
         int pauseMs = context.pauses.listingRetryMs;
@@ -76,7 +77,7 @@ QCoro::Task<ArtistAlbums> CollectAlbums(const WorkflowContext &context, QString 
     Dictionary<> seenAlbums;
     for (int offset = 0;; offset += 10) {
         const PageReply listing = co_await FetchListing(context, artistId, offset);
-        if (context.stopped() || listing.failed())
+        if (context.stopped() || context.endsStep(listing))
             co_return ArtistAlbums{seenAlbums.Items(), listing};
         document.Clear();
         document.Write(listing.text);

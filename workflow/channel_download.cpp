@@ -33,8 +33,8 @@ public:
             const PageReply reply = co_await fetchPlaylist();
             if (context_.stopped())
                 co_return tally_.result(RunEnd::Stopped);
-            if (reply.failed())
-                co_return tally_.failedPage(reply);
+            if (std::optional<RunResult> failed = context_.failedPage(tally_, reply))
+                co_return *failed;
             // The next playlist waits for this cycle's files: the service's
             // order depends on what was taken.
             const QStringList cycle = co_await downloadNewTracks(reply.text);
@@ -70,7 +70,8 @@ private:
             const PageReply reply = co_await context_.fetchPage(QStringLiteral("utf-8"), playlistAddress());
             if (context_.stopped())
                 co_return PageReply{};
-            if (reply.text.contains(QStringLiteral("\"r\":0")))
+            // Where a failed page ends its step, an error status spoils even a valid playlist.
+            if (reply.text.contains(QStringLiteral("\"r\":0")) && !context_.endsStep(reply))
                 co_return reply;
             const QString failed = QStringLiteral("请求失效，正在重试...");
             int pauseMs = context_.app.pauses.beforeRetryMs;

@@ -49,7 +49,7 @@ QCoro::Task<RunResult> HarvestLikedTracks(const LikedContext &context)
         const PageReply page = co_await pending;
         if (context.stopped())
             break;
-        if (context.failedPage(tally, page))
+        if (context.endsStep(page))
             failedPage = page;
         const QList<LikedEntry> entries = ReadLikedEntries(page.text);
         if (failedPage.failed() || entries.isEmpty())

@@ -13,7 +13,7 @@ constexpr qint64 kGiveUpUnits = 600;
 
 std::optional<int> PageRetry::nextPauseMs(const PageReply &failed)
 {
-    if (failed.lasting() || since_.elapsed() >= kGiveUpUnits * unitMs_)
+    if (failed.lasting() || since_.elapsed() >= kGiveUpUnits * std::max(unitMs_, 1))
         return std::nullopt;
     const int units = std::min(1 << std::min(attempts_++, 6), kLongestPauseUnits);
     return units * unitMs_;

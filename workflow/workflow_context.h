@@ -14,12 +14,10 @@
 
 namespace tavimo {
 
-// A step's end for want of its page: when steps end that way and the page failed.
-inline std::optional<RunResult> EndsStep(bool endsOnFailedPage, const RunTally &tally, const PageReply &page)
+// A step's end for want of its page, when the page ends it.
+inline std::optional<RunResult> EndsStep(bool ends, const RunTally &tally, const PageReply &page)
 {
-    if (!endsOnFailedPage || !page.failed())
-        return std::nullopt;
-    return tally.failedPage(page);
+    return ends ? std::optional(tally.failedPage(page)) : std::nullopt;
 }
 
 // The main window's track tables, kept for the life of the program: the album
@@ -72,10 +70,12 @@ struct WorkflowContext {
     {
         return net.FetchPage(charset, url);
     }
-    // The end of a step for want of its page, where a failed page ends it.
+    // Whether the page ends its step: it failed, and failed pages end steps here.
+    bool endsStep(const PageReply &page) const { return endsOnFailedPage && page.failed() && !stopped(); }
+    // The end of a step for want of its page, when the page ends it.
     std::optional<RunResult> failedPage(const RunTally &tally, const PageReply &page) const
     {
-        return EndsStep(endsOnFailedPage && !stopped(), tally, page);
+        return EndsStep(endsStep(page), tally, page);
     }
     // A pause that ends at once when the program is closing.
     QCoro::Task<> pause(int milliseconds) const { return PauseFor(milliseconds, net.stop()); }
@@ -117,9 +117,10 @@ struct WindowWorkflowContext {
     {
         return app.net.FetchPage(charset, url, QString(), closing);
     }
+    bool endsStep(const PageReply &page) const { return app.endsOnFailedPage && page.failed() && !stopped(); }
     std::optional<RunResult> failedPage(const RunTally &tally, const PageReply &page) const
     {
-        return EndsStep(app.endsOnFailedPage && !stopped(), tally, page);
+        return EndsStep(endsStep(page), tally, page);
     }
     QCoro::Task<> pause(int milliseconds) const { return PauseFor(milliseconds, app.net.stop(), closing); }
 };

@@ -64,6 +64,15 @@ TEST_F(TavimoDlTest, RetryAfterIsHeededOrRefused)
     EXPECT_TRUE(refused.err.contains(QStringLiteral("下载失败: 服务器要求等待 86400 秒, 超过 10 分钟, 不再等待\n")))
         << refused.err.toStdString();
     EXPECT_EQ(requestsTo(track), 1);
+
+    // A listing page asked again until it comes gives up at once as well.
+    const std::string listing = "/musician/" + artist.id + "/albums";
+    emulator.setFault(listing, emu::Fault::of(emu::FaultKind::Unavailable, 86400));
+    const RunResult gaveUp = run({QStringLiteral("artist"), artistAddress(emu::ArtistCase::Plain)});
+    EXPECT_EQ(gaveUp.exitCode, 1);
+    EXPECT_TRUE(gaveUp.err.contains(QStringLiteral(": 服务器要求等待 86400 秒, 超过 10 分钟, 不再等待\n")))
+        << gaveUp.err.toStdString();
+    EXPECT_EQ(requestsTo(listing), 1);
 }
 
 // A Retry-After holds its whole host: with four jobs, no request of any job
