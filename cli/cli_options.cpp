@@ -14,7 +14,7 @@ namespace {
 
 constexpr int kMaxJobs = 16;
 constexpr int kMaxRetries = 100;
-constexpr double kMaxSleepSeconds = 3600;
+constexpr double kMaxSeconds = 3600;
 
 // Says in the program's words why the option parser stopped.
 QString parseError(const QCommandLineParser &parser, const QStringList &arguments)
@@ -124,6 +124,20 @@ QString readCommand(const QCommandLineParser &parser, CliOptions &options)
     return QString();
 }
 
+// An option given in seconds (fractions allowed) from lowest to an hour,
+// into milliseconds; false when it is given and unusable.
+bool readSeconds(const QCommandLineParser &parser, const QString &name, double lowest, int &milliseconds)
+{
+    if (!parser.isSet(name))
+        return true;
+    bool isNumber = false;
+    const double seconds = parser.value(name).toDouble(&isNumber);
+    if (!isNumber || !(seconds >= lowest) || seconds > kMaxSeconds)
+        return false;
+    milliseconds = int(std::lround(seconds * 1000));
+    return true;
+}
+
 // Reads the options that say how a run goes; why they cannot be used, or
 // the empty text.
 QString readSettings(const QCommandLineParser &parser, CliOptions &options)
@@ -142,18 +156,10 @@ QString readSettings(const QCommandLineParser &parser, CliOptions &options)
         if (options.rateLimit <= 0)
             return QStringLiteral("--limit-rate 的取值须是正数, 可带 k, m 或 g, 如 500k");
     }
-    if (parser.isSet(QStringLiteral("sleep-requests"))) {
-        const double seconds = parser.value(QStringLiteral("sleep-requests")).toDouble(&isNumber);
-        if (!isNumber || !(seconds >= 0) || seconds > kMaxSleepSeconds)
-            return QStringLiteral("--sleep-requests 的取值须是 0 到 3600 之间的秒数, 可带小数");
-        options.sleepRequestsMs = int(std::lround(seconds * 1000));
-    }
-    if (parser.isSet(QStringLiteral("timeout"))) {
-        const double seconds = parser.value(QStringLiteral("timeout")).toDouble(&isNumber);
-        if (!isNumber || !(seconds >= 1) || seconds > kMaxSleepSeconds)
-            return QStringLiteral("--timeout 的取值须是 1 到 3600 之间的秒数, 可带小数");
-        options.stallTimeoutMs = int(std::lround(seconds * 1000));
-    }
+    if (!readSeconds(parser, QStringLiteral("sleep-requests"), 0, options.sleepRequestsMs))
+        return QStringLiteral("--sleep-requests 的取值须是 0 到 3600 之间的秒数, 可带小数");
+    if (!readSeconds(parser, QStringLiteral("timeout"), 1, options.stallTimeoutMs))
+        return QStringLiteral("--timeout 的取值须是 1 到 3600 之间的秒数, 可带小数");
     options.list = parser.isSet(QStringLiteral("list"));
     if (options.list && options.command == Command::Channel)
         return QStringLiteral("命令 channel 要边下载边发现歌曲, 不能与 --list 一起使用");

@@ -174,10 +174,8 @@ void FileTransfer::requestEnded(WaitEnd end)
     DownloadEnd outcome(settle(*writer_, verdict, fallbackFollows), writer_->failure(*reply_, end));
     if (const std::optional<qint64> seconds = net_.takeRetryAfter(*reply_, address_);
         seconds && *seconds > kLongestRetryAfterSeconds)
-        outcome = DownloadEnd(
-            DownloadOutcome::Failed,
-            DownloadFailure{FailureKind::Permanent,
-                            QStringLiteral("服务器要求等待 %1 秒, 超过 10 分钟, 不再等待").arg(*seconds)});
+        outcome = DownloadEnd(DownloadOutcome::Failed,
+                              DownloadFailure{FailureKind::Permanent, WaitTooLongReason(*seconds)});
     writer_.reset();
     claim_.reset();
     // Once "_192k" is gone this cannot happen again: one fallback at most.

@@ -60,12 +60,11 @@ DownloadFailure PartFileWriter::failure(const HttpReply &reply, WaitEnd end) con
     if (!writeError_.isEmpty())
         return {FailureKind::Storage, writeError_};
     if (end == WaitEnd::Stalled)
-        return {FailureKind::Transient, QStringLiteral("连接超时")};
+        return {FailureKind::Transient, kTimedOutReason};
     if (status_ >= 400) {
         // Overloaded or failing servers, and requests they were too slow for.
         const bool transient = status_ >= 500 || status_ == 408 || status_ == 429;
-        return {transient ? FailureKind::Transient : FailureKind::Permanent,
-                QStringLiteral("服务器回复 HTTP %1").arg(status_)};
+        return {transient ? FailureKind::Transient : FailureKind::Permanent, StatusReason(status_)};
     }
     // Before the transport's text: a body refused here also ends the transfer.
     if (mode_ == Mode::Refuse)

@@ -16,6 +16,14 @@ struct CurlTransfer;
 
 // The reason of a request, and of a download, stopped before it ended.
 inline const QString kCancelledReason = QStringLiteral("已取消");
+// The reason of one that brought nothing for the stall time-out.
+inline const QString kTimedOutReason = QStringLiteral("连接超时");
+
+// The reason of a reply with an error status.
+inline QString StatusReason(int status)
+{
+    return QStringLiteral("服务器回复 HTTP %1").arg(status);
+}
 
 // What kind of failure below HTTP ended a transfer.
 enum class TransportError { None, HostNotFound, ConnectionRefused, TimedOut, Aborted, Other };

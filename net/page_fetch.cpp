@@ -55,7 +55,7 @@ QCoro::Task<PageReply> ModXmlHttp::FetchPage(QString charset, QString url, QStri
     PageReply page = JudgePageReply(*reply, end, url);
     if (askedWait && *askedWait > kLongestRetryAfterSeconds) {
         page.waitTooLong = true;
-        page.reason = QStringLiteral("服务器要求等待 %1 秒, 超过 10 分钟, 不再等待").arg(*askedWait);
+        page.reason = WaitTooLongReason(*askedWait);
     }
     // An error status still brings its page; only a broken transfer loses it.
     const bool whole = end == WaitEnd::Finished && !reply->broke();

@@ -44,11 +44,11 @@ QString ReasonOf(PageFailure failure, const HttpReply &reply)
     case PageFailure::None:
         return QString();
     case PageFailure::HttpStatus:
-        return QStringLiteral("服务器回复 HTTP %1").arg(reply.status());
+        return StatusReason(reply.status());
     case PageFailure::ProxyRefused:
         return QStringLiteral("HTTP 407 代理服务器要求认证");
     case PageFailure::TimedOut:
-        return QStringLiteral("连接超时");
+        return kTimedOutReason;
     case PageFailure::Stopped:
         return kCancelledReason;
     case PageFailure::HostNotFound:

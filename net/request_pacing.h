@@ -20,6 +20,12 @@ inline constexpr qint64 kLongestRetryAfterSeconds = 600;
 // neither, a negative number among them.
 std::optional<qint64> RetryAfterSeconds(const QByteArray &value, const QDateTime &now);
 
+// Why a request the server asked to wait longer than that for fails.
+inline QString WaitTooLongReason(qint64 seconds)
+{
+    return QStringLiteral("服务器要求等待 %1 秒, 超过 10 分钟, 不再等待").arg(seconds);
+}
+
 // When the next request may go: the least gap between page and interface
 // requests, and each host's hold after it asked the run to wait. Times are
 // milliseconds on one steady clock.

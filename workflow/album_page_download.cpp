@@ -66,7 +66,7 @@ QCoro::Task<AlbumHandOver> HandOverTracks(const WorkflowContext &context, int ro
 
 QCoro::Task<RunResult> AlbumEnd(const WorkflowContext &context, RunTally tally, AlbumHandOver album)
 {
-    if (album.failedPage.failed())
+    if (album.end == RunEnd::Failed)
         co_return tally.failedPage(album.failedPage);
     if (album.end != RunEnd::Done)
         co_return tally.result(album.end, album.reason);
@@ -102,7 +102,6 @@ QCoro::Task<AlbumHandOver> HandOverArtistAlbum(const WorkflowContext &context, P
     if (context.endsStep(page)) {
         AlbumHandOver failed;
         failed.end = RunEnd::Failed;
-        failed.reason = page.cause();
         failed.failedPage = page;
         co_return failed;
     }

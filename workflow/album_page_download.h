@@ -11,13 +11,14 @@ QCoro::Task<RunResult> DownloadAlbumByPage(const WorkflowContext &context, QStri
 
 // One album's tracks as handed over to the downloads: its title and the
 // paths its end waits for. Done once every track was handed over;
-// NothingFound (with its status text) when the page had no track rows.
+// NothingFound (with its status text) when the page had no track rows;
+// Failed where its page's failure ended it.
 struct AlbumHandOver {
     QString title;
     QStringList paths;
     RunEnd end = RunEnd::Done;
     QString reason;
-    PageReply failedPage; // the album's page, where its failure ended the album
+    PageReply failedPage; // the album's page, when its failure ended the album (Failed)
 };
 
 // One album page of an artist download, already read: its tracks handed

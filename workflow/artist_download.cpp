@@ -32,25 +32,18 @@ QCoro::Task<PageReply> FetchListing(const WorkflowContext &context, QString arti
 {
     const QString address = context.artistAddressPrefix() + artistId + QStringLiteral("/albums?start=") +
                             QString::number(offset) + QStringLiteral("&format=pic&sortby=vote");
-    PageRetry retry(context.pauses.listingRetryMs);
+    PageRetry retry(context.pauses.listingRetryMs, context.endsOnFailedPage);
     for (;;) {
         const PageReply listing = co_await context.fetchPage(kUtf8, address);
         // Where a failed page ends its step, an error status spoils even a page with the marker.
         if (context.stopped() || (listing.text.contains(kListingMarker) && !context.endsStep(listing)))
             co_return listing;
-        const QString failed = QStringLiteral("获取专辑列表失败,重试...") + NowAsText();
-        int pauseMs = context.pauses.listingRetryMs;
-        if (context.endsOnFailedPage) {
-            const PageReply unreadable = Unreadable(listing, QStringLiteral("回复中没有专辑列表"));
-            const std::optional<int> next = retry.nextPauseMs(unreadable);
-            if (!next)
-                co_return unreadable;
-            pauseMs = *next;
-            context.view.setStatus(PageRetry::retryLine(failed, unreadable, pauseMs));
-        } else {
-            context.view.setStatus(failed);
-        }
-        co_await context.pause(pauseMs);
+        const RetryStep step = retry.after(listing, QStringLiteral("获取专辑列表失败,重试...") + NowAsText(),
+                                           QStringLiteral("回复中没有专辑列表"));
+        if (!step.pauseMs)
+            co_return step.failure;
+        context.view.setStatus(step.line);
+        co_await context.pause(*step.pauseMs);
         if (context.stopped())
             co_return PageReply{};
     }
@@ -142,20 +135,20 @@ QCoro::Task<RunResult> DownloadArtistByPage(const WorkflowContext &context, QStr
     std::vector<QCoro::Task<RunResult>> albums = co_await HandOverAlbums(context, found.addresses, artistFolder,
                                                                          displayName);
     // Every album's end is awaited, a stopped run's too, so none outlives the run.
-    RunResult firstFailed;
+    std::optional<RunResult> firstFailed;
     for (QCoro::Task<RunResult> &album : albums) {
         const RunResult ended = co_await album;
-        const bool failed = ended.end == RunEnd::NothingFound || ended.failedPage.failed();
-        if (failed && firstFailed.end == RunEnd::Done)
+        const bool failed = ended.end == RunEnd::NothingFound || ended.end == RunEnd::Failed;
+        if (failed && !firstFailed)
             firstFailed = ended;
     }
     if (context.stopped())
         co_return tally.result(RunEnd::Stopped);
     context.view.setStatus(QStringLiteral("歌手[") + displayName + QStringLiteral("]下载完毕! "));
-    if (firstFailed.end == RunEnd::Done)
+    if (!firstFailed)
         co_return tally.result(RunEnd::Done);
-    RunResult result = tally.result(RunEnd::Failed, firstFailed.reason);
-    result.failedPage = firstFailed.failedPage;
+    RunResult result = tally.result(RunEnd::Failed, firstFailed->reason);
+    result.failedPage = firstFailed->failedPage;
     co_return result;
 }
 

@@ -65,7 +65,7 @@ private:
     // end it with the last cause.
     QCoro::Task<PageReply> fetchPlaylist()
     {
-        PageRetry retry(context_.app.pauses.beforeRetryMs);
+        PageRetry retry(context_.app.pauses.beforeRetryMs, context_.app.endsOnFailedPage);
         for (;;) {
             const PageReply reply = co_await context_.fetchPage(QStringLiteral("utf-8"), playlistAddress());
             if (context_.stopped())
@@ -73,20 +73,13 @@ private:
             // Where a failed page ends its step, an error status spoils even a valid playlist.
             if (reply.text.contains(QStringLiteral("\"r\":0")) && !context_.endsStep(reply))
                 co_return reply;
-            const QString failed = QStringLiteral("请求失效，正在重试...");
-            int pauseMs = context_.app.pauses.beforeRetryMs;
-            if (context_.app.endsOnFailedPage) {
-                const PageReply refused = Unreadable(reply, QStringLiteral("服务器拒绝了播放列表请求"));
-                const std::optional<int> next = retry.nextPauseMs(refused);
-                if (!next)
-                    co_return refused;
-                pauseMs = *next;
-                view_.setStatus(PageRetry::retryLine(failed, refused, pauseMs));
-            } else {
-                view_.setStatus(failed);
-            }
+            const RetryStep step = retry.after(reply, QStringLiteral("请求失效，正在重试..."),
+                                               QStringLiteral("服务器拒绝了播放列表请求"));
+            if (!step.pauseMs)
+                co_return step.failure;
+            view_.setStatus(step.line);
             // A pause between attempts instead of hammering the service.
-            co_await context_.pause(pauseMs);
+            co_await context_.pause(*step.pauseMs);
             if (context_.stopped())
                 co_return PageReply{};
         }

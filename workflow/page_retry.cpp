@@ -11,17 +11,17 @@ constexpr qint64 kGiveUpUnits = 600;
 
 } // namespace
 
-std::optional<int> PageRetry::nextPauseMs(const PageReply &failed)
+RetryStep PageRetry::after(const PageReply &reply, const QString &failedLine, const QString &missing)
 {
-    if (failed.lasting() || since_.elapsed() >= kGiveUpUnits * std::max(unitMs_, 1))
-        return std::nullopt;
-    const int units = std::min(1 << std::min(attempts_++, 6), kLongestPauseUnits);
-    return units * unitMs_;
-}
-
-QString PageRetry::retryLine(const QString &failed, const PageReply &page, int pauseMs)
-{
-    return QStringLiteral("%1: %2; %3 秒后重试").arg(failed, page.cause(), QString::number(pauseMs / 1000.0));
+    if (!endsOnFailedPage_)
+        return {unitMs_, failedLine, {}};
+    const PageReply failure = Unreadable(reply, missing);
+    if (failure.lasting() || since_.elapsed() >= kGiveUpUnits * std::max(unitMs_, 1))
+        return {std::nullopt, QString(), failure};
+    const int pauseMs = std::min(1 << std::min(attempts_++, 6), kLongestPauseUnits) * unitMs_;
+    const QString line =
+        QStringLiteral("%1: %2; %3 秒后重试").arg(failedLine, failure.cause(), QString::number(pauseMs / 1000.0));
+    return {pauseMs, line, failure};
 }
 
 } // namespace tavimo

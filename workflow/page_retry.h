@@ -8,23 +8,36 @@
 
 namespace tavimo {
 
-// The pace of a step that asks for one page again until it comes, where a
-// failed page ends steps (the command line): a lasting failure ends it at
+// What comes after a reply that is not yet the page asked for: the pause
+// before asking again and the status line that says so, or the end of the
+// step with the failure.
+struct RetryStep {
+    std::optional<int> pauseMs; // nothing when the step ends
+    QString line;
+    PageReply failure;
+};
+
+// The pace of a step that asks for one page again until it comes. The
+// window asks again after each pause of `unitMs`, without limit. Where a
+// failed page ends steps (the command line), a lasting failure ends it at
 // once, a passing one is asked again after 1, 2, 4 … up to 60 pauses of
-// `unitMs`, and after 600 of them in all the step ends with its last cause.
-// A server's Retry-After holds the host's next request on top of that.
+// `unitMs`, and after 600 of them in all the step ends with its last cause;
+// each line then says the cause. A server's Retry-After holds the host's
+// next request on top of that.
 class PageRetry {
 public:
-    explicit PageRetry(int unitMs) : unitMs_(unitMs) { since_.start(); }
+    PageRetry(int unitMs, bool endsOnFailedPage) : unitMs_(unitMs), endsOnFailedPage_(endsOnFailedPage)
+    {
+        since_.start();
+    }
 
-    // The pause before asking again after this failure; nothing when the
-    // step ends with it.
-    std::optional<int> nextPauseMs(const PageReply &failed);
-    // The line that tells of the failure and of the pause after it.
-    static QString retryLine(const QString &failed, const PageReply &page, int pauseMs);
+    // After reply: failedLine is the window's line, missing says what a
+    // whole reply lacked.
+    RetryStep after(const PageReply &reply, const QString &failedLine, const QString &missing);
 
 private:
     int unitMs_;
+    bool endsOnFailedPage_;
     int attempts_ = 0;
     QElapsedTimer since_;
 };
