@@ -10,7 +10,7 @@ namespace tavimo {
 
 BrowserWindows::BrowserWindows(MainForm &main, const ServiceHosts &hosts, FileDownloader &files,
                                const QString &downloadRoot, const QString &browserStorage)
-    : main_(main), downloads_(files), context_{hosts, files.network(), downloads_, downloadRoot, main, main.tables()},
+    : main_(main), context_{hosts, files.network(), main.downloads(), downloadRoot, main, main.tables()},
       profile_(files.network().cookies(), browserStorage)
 {
     connect(&main, &MainForm::hotChannelsRequested, this, &BrowserWindows::openHot);

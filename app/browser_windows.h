@@ -3,7 +3,6 @@
 #include "app/browser_profile.h"
 #include "app/hot_form.h"
 #include "app/liked_songs_form.h"
-#include "download/parallel_track_downloads.h"
 #include "workflow/workflow_context.h"
 
 #include <QObject>
@@ -43,7 +42,6 @@ private:
     void handOver(Form *form);
 
     MainForm &main_;
-    SequentialTrackDownloads downloads_;
     WorkflowContext context_;
     BrowserProfile profile_;
     QPointer<hotForm> hot_;

@@ -2,6 +2,7 @@
 
 #include "app/form_controls.h"
 #include "app/web_browser.h"
+#include "download/job_downloads.h"
 #include "workflow/channel_download.h"
 #include "workflow/hot_context.h"
 #include "workflow/load_hot_channels.h"
@@ -88,7 +89,9 @@ QCoro::Task<> hotForm::cmdDown_Click()
     const HotChannel channel = channels_.at(position);
     cmdDown->setEnabled(false);
     const WorkflowRun run(*this);
-    const HotContext context{app_, *this, &closing()};
+    JobDownloads job(app_.downloads);
+    const WorkflowContext app = app_.forJob(job);
+    const HotContext context{app, *this, &closing()};
     co_await DownloadChannel(context, channel);
     // A closed window is gone from the user's view: nothing to enable.
     if (!windowClosed())

@@ -2,6 +2,7 @@
 
 #include "app/form_controls.h"
 #include "app/web_browser.h"
+#include "download/job_downloads.h"
 #include "workflow/liked_harvest.h"
 #include "workflow/liked_page.h"
 
@@ -60,7 +61,9 @@ void likedSongsForm::documentComplete(const QString &address)
 QCoro::Task<> likedSongsForm::harvest()
 {
     const WorkflowRun run(*this);
-    const LikedContext context{app_, *this, &closing()};
+    JobDownloads job(app_.downloads);
+    const WorkflowContext app = app_.forJob(job);
+    const LikedContext context{app, *this, &closing()};
     co_await HarvestLikedTracks(context);
 }
 

@@ -3,6 +3,7 @@
 #include "app/form_controls.h"
 #include "download/download_root.h"
 #include "download/file_downloader.h"
+#include "download/job_downloads.h"
 #include "net/mod_xml_http.h"
 #include "script/dialogs.h"
 #include "workflow/album_page_download.h"
@@ -15,6 +16,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+
+#include <limits>
 
 namespace tavimo {
 
@@ -50,7 +53,8 @@ private:
 MainForm::MainForm(const ServiceHosts &hosts, FileDownloader &files, Dialogs &dialogs, const QString &downloadRoot,
                    QWidget *parent)
     : QWidget(parent), hosts_(hosts), net_(files.network()), dialogs_(dialogs), downloadRoot_(downloadRoot),
-      downloads_(files), context_{hosts, files.network(), downloads_, downloadRoot, *this, tables_}
+      downloads_(files, std::numeric_limits<int>::max(), 1), context_{hosts,        files.network(), downloads_,
+                                                                      downloadRoot, *this,           tables_}
 {
     setWindowTitle(kCaption);
     setFixedSize(Px(7785), Px(7770));
@@ -135,19 +139,25 @@ void MainForm::connectButtons()
 QCoro::Task<> MainForm::cmdDown2_Click()
 {
     ButtonBusy busy(*this, cmdDown2);
-    co_await DownloadAlbumByPage(context_, txtAlbumID->text());
+    JobDownloads job(downloads_);
+    const WorkflowContext context = context_.forJob(job);
+    co_await DownloadAlbumByPage(context, txtAlbumID->text());
 }
 
 QCoro::Task<> MainForm::cmdDown_Click()
 {
     ButtonBusy busy(*this, cmdDown);
-    co_await DownloadAlbumByPlaylist(context_, txtAlbumID->text());
+    JobDownloads job(downloads_);
+    const WorkflowContext context = context_.forJob(job);
+    co_await DownloadAlbumByPlaylist(context, txtAlbumID->text());
 }
 
 QCoro::Task<> MainForm::cmdSinger_Click()
 {
     ButtonBusy busy(*this, cmdSinger);
-    co_await DownloadArtistByPage(context_, txtSingerID->text());
+    JobDownloads job(downloads_);
+    const WorkflowContext context = context_.forJob(job);
+    co_await DownloadArtistByPage(context, txtSingerID->text());
 }
 
 QCoro::Task<> MainForm::cmdSinger2_Click()

@@ -34,6 +34,8 @@ public:
 
     QString DownloadRoot() const { return downloadRoot_; }
     TrackTables &tables() { return tables_; }
+    // The program's one scheduler, which the browser windows share.
+    TrackDownloads &downloads() { return downloads_; }
     // Pauses of the artist download's listing retries.
     WorkflowPauses &pauses() { return context_.pauses; }
     QString statusText() const;
@@ -90,7 +92,9 @@ private:
     ModXmlHttp &net_;
     Dialogs &dialogs_;
     QString downloadRoot_;
-    SequentialTrackDownloads downloads_;
+    // The program's one scheduler: each workflow's tracks one after the
+    // other, workflows side by side.
+    ParallelTrackDownloads downloads_;
     TrackTables tables_;
     WorkflowContext context_;
     bool closing_ = false;

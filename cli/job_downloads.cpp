@@ -13,22 +13,16 @@ bool WaitsOnceAtTheEnd(Command command)
 
 } // namespace
 
-QCoro::Task<> JobDownloads::download(TrackFile track)
-{
-    track.job = number_;
-    co_await run_.download(track);
-}
-
-QCoro::Task<> JobDownloads::whenEnded(QStringList paths)
+QCoro::Task<> BatchJob::whenEnded(QStringList paths)
 {
     if (WaitsOnceAtTheEnd(job_.command) && !handedOver_) {
         handedOver_ = true;
         changed_.notify();
     }
-    co_await run_.whenEnded(paths);
+    co_await JobDownloads::whenEnded(std::move(paths));
 }
 
-void JobDownloads::markReturned()
+void BatchJob::markReturned()
 {
     handedOver_ = true;
     changed_.notify();

@@ -25,6 +25,10 @@ public:
     QCoro::Task<> whenEnded(QStringList) override { co_return; }
     QCoro::Task<> finish() override { co_return; }
     void prepareFolder(const QString &) override {}
+    // A track that could not be placed is not listed; nothing is recorded.
+    void settle(const TrackFile &, const DownloadEnd &) override {}
+    const TrackRecords &records() const override { return records_; }
+    int openJob() override { return ++lastJob_; }
 
     int listed() const { return listed_; }
     int present() const { return present_; }
@@ -36,6 +40,8 @@ private:
     Archived archived_;
     int listed_ = 0;
     int present_ = 0;
+    TrackRecords records_; // none: nothing is fetched
+    int lastJob_ = 0;
 };
 
 } // namespace tavimo::cli

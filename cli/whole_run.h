@@ -21,6 +21,7 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <cstdio>
 #include <list>
 #include <memory>
@@ -65,7 +66,7 @@ public:
     QCoro::Task<int> run(ServiceHosts hosts, QString root, QList<CliJob> jobs)
     {
         for (const CliJob &job : jobs)
-            jobs_.push_back(std::make_unique<JobDownloads>(library_, job, int(jobs_.size()) + 1));
+            jobs_.push_back(std::make_unique<BatchJob>(library_, job));
         placeTracks(root);
         const RunTally whole(library_);
         const QList<RunResult> results = co_await runJobs(hosts, root);
@@ -78,8 +79,9 @@ public:
         PageReply failedPage;
         for (qsizetype i = 0; i < results.size(); ++i) {
             RunResult settled = results.at(i);
-            settled.counts = jobs_.at(size_t(i))->counts();
-            settled.failedTracks = jobs_.at(size_t(i))->failures();
+            RecordTally tally = TallyRecords(library_.records(), 0, jobs_.at(size_t(i))->job());
+            settled.counts = tally.counts;
+            settled.failedTracks = std::move(tally.failures);
             // A storage failure stopped the run, not the user.
             if (!storageFailure_.isEmpty() && settled.end == RunEnd::Stopped) {
                 settled.end = RunEnd::Failed;
@@ -93,7 +95,7 @@ public:
             }
             status = std::max(status, jobStatus);
             if (json_ && jobs_.size() > 1)
-                json_->jobSummary(jobs_.at(size_t(i))->job(), settled, jobStatus);
+                json_->jobSummary(jobs_.at(size_t(i))->command(), settled, jobStatus);
         }
         RunResult result = whole.result(end, reason);
         result.failedPage = failedPage;
@@ -125,7 +127,7 @@ private:
         QList<RunResult> results;
         std::list<CommandSetup> setups;
         std::optional<QCoro::Task<RunResult>> previous;
-        for (const std::unique_ptr<JobDownloads> &job : jobs_) {
+        for (const std::unique_ptr<BatchJob> &job : jobs_) {
             if (net_.stop().isRaised())
                 break;
             setups.push_back(CommandSetup{hosts, root, net_, *job, out_, PauseSetting(), options_.jobs, showChannel()});
@@ -134,7 +136,7 @@ private:
                 results.append(co_await *previous);
                 previous.reset();
             }
-            JobDownloads &started = *job;
+            BatchJob &started = *job;
             const auto handedOver = [&started] { return started.handedOver(); };
             co_await started.changed().until(handedOver);
             previous = std::move(current);
@@ -144,9 +146,9 @@ private:
         co_return results;
     }
 
-    static QCoro::Task<RunResult> runJob(JobDownloads &job, CommandSetup &setup)
+    static QCoro::Task<RunResult> runJob(BatchJob &job, CommandSetup &setup)
     {
-        const RunResult result = co_await RunCommand(job.job(), setup);
+        const RunResult result = co_await RunCommand(job.command(), setup);
         job.markReturned();
         co_return result;
     }
@@ -156,8 +158,8 @@ private:
         if (!options_.output)
             return;
         library_.setPlace([this, root](const TrackFile &track) {
-            const JobDownloads *owner = jobOf(track);
-            const Command command = owner != nullptr ? owner->job().command : options_.command;
+            const BatchJob *owner = jobOf(track);
+            const Command command = owner != nullptr ? owner->command().command : options_.command;
             return options_.output->fill(root, FieldsOf(command, root, track));
         });
     }
@@ -221,15 +223,16 @@ private:
     }
 
     // The job that handed the track over.
-    JobDownloads *jobOf(const TrackFile &track) const
+    BatchJob *jobOf(const TrackFile &track) const
     {
-        return track.job >= 1 && size_t(track.job) <= jobs_.size() ? jobs_.at(size_t(track.job) - 1).get() : nullptr;
+        const auto found = std::find_if(jobs_.cbegin(), jobs_.cend(), [&track](const std::unique_ptr<BatchJob> &job) {
+            return job->job() == track.job;
+        });
+        return found != jobs_.cend() ? found->get() : nullptr;
     }
 
     void trackEnded(const TrackFile &track, const DownloadEnd &end)
     {
-        if (JobDownloads *owner = jobOf(track))
-            owner->ended(track, end);
         if (json_)
             json_->trackEnded(track, end);
         // A saved file with a reason is whole but could not be tagged.
@@ -289,7 +292,7 @@ private:
     ParallelTrackDownloads parallel_;
     TrackListing listing_;
     LibraryTrackDownloads library_;
-    std::vector<std::unique_ptr<JobDownloads>> jobs_;
+    std::vector<std::unique_ptr<BatchJob>> jobs_;
     ProgressMeter meter_;
     std::optional<JsonReport> json_;
     StopSignals stops_;

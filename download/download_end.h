@@ -2,12 +2,12 @@
 
 #include <QString>
 
-#include <functional>
+#include <utility>
 
 namespace tavimo {
 
-// What became of one DownloadFile call. The workflows go on whatever it is;
-// the command line counts them for its summary.
+// What became of one track's download. The workflows go on whatever it is;
+// the runs count them for their summaries.
 // Archived: the download archive has the track, so nothing was asked for.
 enum class DownloadOutcome { Saved, AlreadyPresent, Archived, Failed, Cancelled };
 
@@ -30,6 +30,8 @@ struct DownloadFailure {
 // The outcome with why a download failed; no reason when it did not, except
 // for a saved file that could not be tagged.
 struct DownloadEnd {
+    // For a task's result before it is set; every end names its outcome.
+    DownloadEnd() : DownloadEnd(DownloadOutcome::Cancelled) {}
     DownloadEnd(DownloadOutcome outcome, QString reason = QString())
         : outcome(outcome), reason(std::move(reason)),
           kind(outcome == DownloadOutcome::Cancelled ? FailureKind::Cancelled : FailureKind::None)
@@ -46,8 +48,5 @@ struct DownloadEnd {
     // track was fetched again; empty when none was.
     QString brokenKeptAt;
 };
-
-using DownloadDone = std::function<void(const DownloadEnd &)>;
-using DownloadTransferred = std::function<void()>;
 
 } // namespace tavimo

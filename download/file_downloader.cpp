@@ -1,10 +1,9 @@
 #include "download/file_downloader.h"
 
 #include "download/file_transfer.h"
-#include "net/wakeup.h"
+#include "download/transfer_slot.h"
 
 #include <algorithm>
-#include <optional>
 
 namespace tavimo {
 
@@ -12,44 +11,31 @@ FileDownloader::FileDownloader(ModXmlHttp &net, QObject *parent) : QObject(paren
 
 FileDownloader::~FileDownloader()
 {
-    const QList<FileTransfer *> open = findChildren<FileTransfer *>(Qt::FindDirectChildrenOnly);
-    for (FileTransfer *transfer : open)
-        transfer->cancel();
-    // A file being committed gets its name before the program goes.
+    // A file being committed gets its name before the program goes; the
+    // transfers go with this object's children.
     commits_.waitForDone();
-    // Transfers still open (their end was queued) use this object as they go.
-    qDeleteAll(open);
 }
 
-FileTransfer *FileDownloader::startTransfer(const QString &url, const QString &path, DownloadDone done,
-                                            DownloadTransferred transferred, const TrackTags &tags)
+QCoro::Task<DownloadEnd> FileDownloader::download(TrackFile track, TransferSlot &slot)
 {
-    auto *transfer = new FileTransfer(*this, url, path, std::move(done), std::move(transferred), tags);
-    transfer->start();
-    return transfer;
+    auto *transfer = new FileTransfer(*this, std::move(track));
+    const DownloadEnd end = co_await transfer->run(slot);
+    transfer->deleteLater();
+    co_return end;
 }
 
-void FileDownloader::StartDownloadFile(const QString &url, const QString &path, DownloadDone done,
-                                       DownloadTransferred transferred)
+QCoro::Task<DownloadEnd> FileDownloader::download(TrackFile track)
 {
-    startTransfer(url, path, std::move(done), std::move(transferred));
-}
-
-void FileDownloader::StartTrackDownload(const TrackFile &track, DownloadDone done, DownloadTransferred transferred)
-{
-    startTransfer(track.url, track.path, std::move(done), std::move(transferred), track.tags);
+    TransferSlot slot;
+    co_return co_await download(std::move(track), slot);
 }
 
 QCoro::Task<DownloadOutcome> FileDownloader::DownloadFile(QString url, QString path)
 {
-    std::optional<DownloadOutcome> outcome;
-    Wakeup ended;
-    startTransfer(url, path, [&outcome, &ended](const DownloadEnd &end) {
-        outcome = end.outcome;
-        ended.notify();
-    });
-    co_await ended.until([&outcome] { return outcome.has_value(); });
-    co_return *outcome;
+    // Named: g++ 12 destroys a temporary argument twice inside a co_await.
+    TrackFile track{url, path, {}};
+    const DownloadEnd end = co_await download(std::move(track));
+    co_return end.outcome;
 }
 
 void FileDownloader::setReadBufferSize(qint64 bytes)
@@ -60,19 +46,6 @@ void FileDownloader::setReadBufferSize(qint64 bytes)
 void FileDownloader::setResumeEnabled(bool enabled)
 {
     resumeEnabled_ = enabled;
-}
-
-bool FileDownloader::claimPart(const QString &partPath)
-{
-    if (partsInUse_.contains(partPath))
-        return false;
-    partsInUse_.insert(partPath);
-    return true;
-}
-
-void FileDownloader::releasePart(const QString &partPath)
-{
-    partsInUse_.remove(partPath);
 }
 
 void FileDownloader::startCommit(std::function<void()> commit)

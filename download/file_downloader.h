@@ -4,7 +4,6 @@
 #include "download/track_file.h"
 
 #include <QObject>
-#include <QSet>
 #include <QString>
 #include <QThreadPool>
 
@@ -14,41 +13,37 @@
 
 namespace tavimo {
 
-class FileTransfer;
 class ModXmlHttp;
+class TransferSlot;
 
 // The track files of a program, fetched through its network object (which
-// must outlive this); one per network object, so two downloads never write
-// the same temporary file. The network object's cancelAll() ends every
-// download in progress and refuses new ones.
+// must outlive this). The network object's cancelAll() ends every download
+// in progress and refuses new ones. Two downloads of one path at once are
+// kept apart by the scheduler, and by the temporary file's lock when they
+// come from two programs.
 class FileDownloader : public QObject {
     Q_OBJECT
 public:
     explicit FileDownloader(ModXmlHttp &net, QObject *parent = nullptr);
-    // Cancels the downloads in progress; a file being committed still gets
-    // its name first. The tasks waiting on it must have ended.
+    // Ends the downloads in progress, their temporary files kept, without
+    // resuming the tasks that wait on them; a file being committed still
+    // gets its name first.
     ~FileDownloader() override;
 
     ModXmlHttp &network() const { return net_; }
 
-    // A task that fetches url into path unless a file is already there. The
-    // body is streamed into a temporary file beside path and renamed into
-    // place only when the transfer completed; a body that does not start like
-    // an MP3 file is an error reply. Falls back once from "_192k".
+    // A task of one track's download to its end: fetched into its path
+    // unless a file is already there, the body streamed into a temporary
+    // file beside it and renamed into place only when the transfer
+    // completed (a body that does not start like an MP3 file is an error
+    // reply), falling back once from "_192k". slot is released once the
+    // network part is over: for a complete body before the file is flushed
+    // to the disk and takes its name. cancelAll() on the network object
+    // ends it.
+    QCoro::Task<DownloadEnd> download(TrackFile track, TransferSlot &slot);
+    QCoro::Task<DownloadEnd> download(TrackFile track);
+    // download() of an address into a path, for its outcome alone.
     QCoro::Task<DownloadOutcome> DownloadFile(QString url, QString path);
-
-    // DownloadFile without a task, for a scheduler of its own: returns at
-    // once, and done is called exactly once with the
-    // outcome and the reason of a failure (at once when nothing needs
-    // fetching). cancelAll() ends it.
-    // transferred, when given, is called once the network part is over:
-    // for a complete body before the file is flushed to the disk and takes
-    // its name (done follows then), else just before done.
-    void StartDownloadFile(const QString &url, const QString &path, DownloadDone done,
-                           DownloadTransferred transferred = {});
-
-    // StartDownloadFile for one track, whose tags go with it.
-    void StartTrackDownload(const TrackFile &track, DownloadDone done, DownloadTransferred transferred = {});
 
     // Whether a finished track file gets its tags (ID3v2.4) before it takes
     // its name; off by default, so the served bytes stay as they are.
@@ -76,11 +71,6 @@ public:
     void setResumeEnabled(bool enabled);
     bool resumeEnabled() const { return resumeEnabled_; }
 
-    // Marks a temporary file as being written; false when a download of this
-    // object already writes it.
-    bool claimPart(const QString &partPath);
-    void releasePart(const QString &partPath);
-
     // Runs the flush and rename of a finished file on a worker thread, so the
     // next transfer can start meanwhile; the destructor waits for it.
     void startCommit(std::function<void()> commit);
@@ -92,16 +82,12 @@ signals:
     void downloadProgress(const QString &path, qint64 received, qint64 total);
 
 private:
-    FileTransfer *startTransfer(const QString &url, const QString &path, DownloadDone done,
-                                DownloadTransferred transferred = {}, const TrackTags &tags = {});
-
     ModXmlHttp &net_;
     qint64 readBufferSize_ = qint64(1024) * 1024;
     qint64 rateLimit_ = 0;
     bool tagging_ = false;
     bool checkPresent_ = false;
     bool resumeEnabled_ = true;
-    QSet<QString> partsInUse_;
     QThreadPool commits_;
 };
 

@@ -5,6 +5,7 @@
 #include "download/file_names.h"
 #include "download/part_file_writer.h"
 #include "download/track_tagger.h"
+#include "download/transfer_slot.h"
 #include "net/http_reply.h"
 #include "net/mod_xml_http.h"
 
@@ -15,7 +16,8 @@
 
 #include <algorithm>
 #include <limits>
-#include <optional>
+
+#include <qcoro/qcorosignal.h>
 
 namespace tavimo {
 
@@ -48,87 +50,82 @@ QString FreeBrokenName(const QString &path)
     return name;
 }
 
+const DownloadEnd kCancelled{DownloadOutcome::Cancelled, kCancelledReason};
+
 } // namespace
 
-// Marks a temporary file as being written for as long as it lives.
-class PartClaim {
-public:
-    PartClaim(FileDownloader &downloader, const QString &partPath)
-        : downloader_(downloader), path_(partPath), held_(downloader.claimPart(partPath))
-    {
-    }
-    ~PartClaim()
-    {
-        if (held_)
-            downloader_.releasePart(path_);
-    }
-    PartClaim(const PartClaim &) = delete;
-    PartClaim &operator=(const PartClaim &) = delete;
-    bool held() const { return held_; }
-
-private:
-    FileDownloader &downloader_;
-    QString path_;
-    bool held_;
-};
-
-FileTransfer::FileTransfer(FileDownloader &downloader, const QString &url, const QString &path, DownloadDone done,
-                           DownloadTransferred transferred, const TrackTags &tags)
-    : QObject(&downloader), downloader_(downloader), net_(downloader.network()), address_(url), path_(path),
-      done_(std::move(done)), transferred_(std::move(transferred)), tags_(tags)
+FileTransfer::FileTransfer(FileDownloader &downloader, TrackFile track)
+    : QObject(&downloader), downloader_(downloader), net_(downloader.network()), track_(std::move(track))
 {
 }
 
 FileTransfer::~FileTransfer() = default;
 
-void FileTransfer::start()
+QCoro::Task<DownloadEnd> FileTransfer::run(TransferSlot &slot)
 {
-    attempt();
+    std::optional<DownloadEnd> end = co_await fetch();
+    slot.release();
+    if (!end)
+        end = co_await commit();
+    state_ = State::Ended;
+    end->brokenKeptAt = brokenKeptAt_;
+    co_return *end;
 }
 
-void FileTransfer::cancel()
+QCoro::Task<std::optional<DownloadEnd>> FileTransfer::fetch()
 {
-    if (wait_ != nullptr)
-        wait_->cancel();
-    if (hostWait_ != nullptr)
-        finish({DownloadOutcome::Cancelled, kCancelledReason});
+    for (;;) {
+        if (net_.isCancelled())
+            co_return kCancelled;
+        if (QFileInfo::exists(track_.path) && !movedBrokenAside())
+            co_return DownloadEnd(DownloadOutcome::AlreadyPresent);
+        if (QFileInfo::exists(track_.path))
+            co_return DownloadEnd(DownloadOutcome::Failed, DownloadFailure{FailureKind::Storage, brokenMoveError_});
+        if (const qint64 held = net_.heldFor(track_.url); held > 0) {
+            co_await waitForHost(held);
+            continue;
+        }
+        if (!isWebAddress(QUrl(track_.url)))
+            co_return DownloadEnd(DownloadOutcome::Failed, QStringLiteral("地址无法识别"));
+        state_ = State::Transferring;
+        auto *wait = new ReplyWait(startRequest(), net_.stallTimeout());
+        wait->setParent(this);
+        connect(&net_.stop(), &Stop::raised, wait, &ReplyWait::cancel);
+        const WaitEnd how = co_await wait->run();
+        wait->deleteLater();
+        bool fallBack = false;
+        if (std::optional<DownloadEnd> end = requestEnded(how, fallBack); end || !fallBack)
+            co_return end;
+    }
 }
 
-// The server asked the run to wait before its next request to this host.
-void FileTransfer::waitForHost(qint64 milliseconds)
+// The server asked the run to wait before its next request to this host; a
+// stop ends the wait at once.
+QCoro::Task<> FileTransfer::waitForHost(qint64 milliseconds)
 {
-    hostWait_ = new QTimer(this);
-    hostWait_->setSingleShot(true);
-    connect(hostWait_, &QTimer::timeout, this, [this] {
-        std::exchange(hostWait_, nullptr)->deleteLater();
-        attempt();
-    });
-    connect(&net_.stop(), &Stop::raised, hostWait_, [this] { cancel(); });
-    hostWait_->start(int(std::min<qint64>(milliseconds, std::numeric_limits<int>::max())));
+    state_ = State::WaitingForHost;
+    auto *timer = new QTimer(this);
+    timer->setSingleShot(true);
+    const auto over = [this, timer] {
+        timer->disconnect(this);
+        net_.stop().disconnect(timer);
+        timer->stop();
+        timer->deleteLater();
+        emit waitEnded();
+    };
+    connect(timer, &QTimer::timeout, this, over);
+    connect(&net_.stop(), &Stop::raised, timer, over);
+    timer->start(int(std::min<qint64>(milliseconds, std::numeric_limits<int>::max())));
+    co_await qCoro(this, &FileTransfer::waitEnded);
 }
 
-void FileTransfer::attempt()
+// Beside the finished file, so the final rename never crosses file systems.
+HttpReply *FileTransfer::startRequest()
 {
-    if (net_.isCancelled())
-        return finish({DownloadOutcome::Cancelled, kCancelledReason});
-    if (QFileInfo::exists(path_) && !movedBrokenAside())
-        return finish(DownloadOutcome::AlreadyPresent);
-    if (QFileInfo::exists(path_))
-        return finish({DownloadOutcome::Failed, DownloadFailure{FailureKind::Storage, brokenMoveError_}});
-    if (const qint64 held = net_.heldFor(address_); held > 0)
-        return waitForHost(held);
-    const QUrl address(address_);
-    // Beside the finished file, so the final rename never crosses file systems.
-    const QString partPath = path_ + QLatin1String(kPartialSuffix);
-    claim_ = std::make_unique<PartClaim>(downloader_, partPath);
-    if (!isWebAddress(address))
-        return finish({DownloadOutcome::Failed, QStringLiteral("地址无法识别")});
-    if (!claim_->held())
-        return finish({DownloadOutcome::Failed, QStringLiteral("同一文件正在下载")});
-
-    writer_ = std::make_unique<PartFileWriter>(partPath, address_, downloader_.resumeEnabled());
+    writer_ = std::make_unique<PartFileWriter>(track_.path + QLatin1String(kPartialSuffix), track_.url,
+                                               downloader_.resumeEnabled());
     HttpRequest request;
-    request.address = address_;
+    request.address = track_.url;
     request.bufferSize = downloader_.readBufferSize();
     request.maxReceiveSpeed = downloader_.rateLimit();
     if (!writer_->rangeRequest().isEmpty())
@@ -136,14 +133,8 @@ void FileTransfer::attempt()
     reply_ = net_.createReply(request, this);
     reply_->setBodySink([this](const char *data, qint64 size) { return takeBody(data, size); });
     sinceProgress_.start();
-    wait_ = new ReplyWait(reply_, net_.stallTimeout());
-    wait_->setParent(this);
-    connect(&net_.stop(), &Stop::raised, wait_, &ReplyWait::cancel);
-    // Queued: the end is reported from inside the engine, and the transfer
-    // settles outside it.
-    connect(wait_, &ReplyWait::ended, this, &FileTransfer::requestEnded, Qt::QueuedConnection);
     reply_->start();
-    wait_->watch();
+    return reply_;
 }
 
 bool FileTransfer::takeBody(const char *data, qint64 size)
@@ -151,53 +142,50 @@ bool FileTransfer::takeBody(const char *data, qint64 size)
     const bool wanted = writer_->consume(*reply_, data, size);
     if (sinceProgress_.elapsed() >= kProgressIntervalMs) {
         sinceProgress_.restart();
-        emit downloader_.downloadProgress(path_, writer_->received(), writer_->total());
+        emit downloader_.downloadProgress(track_.path, writer_->received(), writer_->total());
     }
     return wanted;
 }
 
-void FileTransfer::requestEnded(WaitEnd end)
+// Nothing when the body is whole and waits to be committed, or when the
+// fallback from "_192k" is to be asked (fallBack is set then).
+std::optional<DownloadEnd> FileTransfer::requestEnded(WaitEnd end, bool &fallBack)
 {
-    wait_->disconnect(this);
-    wait_->deleteLater();
-    wait_ = nullptr;
     if (!reply_)
-        return finish({DownloadOutcome::Cancelled, kCancelledReason});
+        return kCancelled;
     const TransferVerdict verdict = writer_->judge(*reply_, end);
     reply_->deleteLater();
     if (verdict == TransferVerdict::Complete) {
-        emit downloader_.downloadProgress(path_, writer_->received(), writer_->total());
-        return commitInBackground();
+        emit downloader_.downloadProgress(track_.path, writer_->received(), writer_->total());
+        state_ = State::Committing;
+        return std::nullopt;
     }
     const bool missing = verdict == TransferVerdict::ErrorReply && writer_->saysMissing();
-    const bool fallbackFollows = missing && address_.contains(kHighBitRate);
-    DownloadEnd outcome(settle(*writer_, verdict, fallbackFollows), writer_->failure(*reply_, end));
-    if (const std::optional<qint64> seconds = net_.takeRetryAfter(*reply_, address_);
+    // Once "_192k" is gone this cannot happen again: one fallback at most.
+    fallBack = missing && track_.url.contains(kHighBitRate);
+    DownloadEnd outcome(settle(*writer_, verdict, fallBack), writer_->failure(*reply_, end));
+    if (const std::optional<qint64> seconds = net_.takeRetryAfter(*reply_, track_.url);
         seconds && *seconds > kLongestRetryAfterSeconds)
         outcome = DownloadEnd(DownloadOutcome::Failed,
                               DownloadFailure{FailureKind::Permanent, WaitTooLongReason(*seconds)});
     writer_.reset();
-    claim_.reset();
-    // Once "_192k" is gone this cannot happen again: one fallback at most.
-    if (fallbackFollows) {
-        address_.remove(kHighBitRate);
-        return attempt();
+    if (fallBack) {
+        track_.url.remove(kHighBitRate);
+        return std::nullopt;
     }
-    finish(outcome);
+    return outcome;
 }
 
 // Waiting for the disk is left to a worker thread, so the next transfer can
 // start meanwhile. The downloader waits for its workers before it goes, so
 // this transfer outlives the commit.
-void FileTransfer::commitInBackground()
+QCoro::Task<DownloadEnd> FileTransfer::commit()
 {
-    if (DownloadTransferred transferred = std::exchange(transferred_, nullptr))
-        transferred();
     PartFileWriter *writer = writer_.get();
     std::optional<TrackTags> tags;
     if (downloader_.tagging())
-        tags = tags_;
-    downloader_.startCommit([this, writer, path = path_, tags] {
+        tags = track_.tags;
+    downloader_.startCommit([this, writer, path = track_.path, tags] {
         // Tagged in place before the flush, so the file takes its name whole
         // and tagged; a file TagLib cannot read keeps the served bytes.
         QString tagError;
@@ -205,55 +193,40 @@ void FileTransfer::commitInBackground()
             WriteTrackTags(path + QLatin1String(kPartialSuffix), *tags, tagError);
         const bool moved = writer->commitTo(path);
         QMetaObject::invokeMethod(
-            this, [this, moved, tagError] { committed(moved, tagError); }, Qt::QueuedConnection);
+            this,
+            [this, moved, tagError] {
+                moved_ = moved;
+                tagError_ = tagError;
+                emit committed();
+            },
+            Qt::QueuedConnection);
     });
-}
-
-void FileTransfer::committed(bool moved, const QString &tagError)
-{
+    co_await qCoro(this, &FileTransfer::committed);
+    const QString writeError = writer_->writeError();
+    writer_.reset();
     // A file that took the name meanwhile is kept; the track is there.
-    if (moved)
-        finish({DownloadOutcome::Saved, tagError.isEmpty() ? QString() : QStringLiteral("未写入标签: ") + tagError});
-    else if (QFileInfo::exists(path_))
-        finish(DownloadOutcome::AlreadyPresent);
-    else
-        finish({DownloadOutcome::Failed, DownloadFailure{FailureKind::Storage, writer_->writeError()}});
+    if (moved_)
+        co_return DownloadEnd(DownloadOutcome::Saved,
+                              tagError_.isEmpty() ? QString() : QStringLiteral("未写入标签: ") + tagError_);
+    if (QFileInfo::exists(track_.path))
+        co_return DownloadEnd(DownloadOutcome::AlreadyPresent);
+    co_return DownloadEnd(DownloadOutcome::Failed, DownloadFailure{FailureKind::Storage, writeError});
 }
 
 bool FileTransfer::movedBrokenAside()
 {
     if (!downloader_.checksPresent() || !brokenKeptAt_.isEmpty())
         return false;
-    if (CheckMp3File(path_).whole())
+    if (CheckMp3File(track_.path).whole())
         return false;
-    const QString aside = FreeBrokenName(path_);
-    QFile file(path_);
+    const QString aside = FreeBrokenName(track_.path);
+    QFile file(track_.path);
     if (!file.rename(aside)) {
         brokenMoveError_ = QStringLiteral("无法给不完整的文件改名: ") + file.errorString();
         return true;
     }
     brokenKeptAt_ = aside;
     return true;
-}
-
-void FileTransfer::finish(const DownloadEnd &outcome)
-{
-    if (QTimer *hostWait = std::exchange(hostWait_, nullptr)) {
-        hostWait->stop();
-        hostWait->deleteLater();
-    }
-    writer_.reset();
-    claim_.reset();
-    DownloadDone done = std::move(done_);
-    done_ = nullptr;
-    deleteLater();
-    if (DownloadTransferred transferred = std::exchange(transferred_, nullptr))
-        transferred();
-    if (!done)
-        return;
-    DownloadEnd end = outcome;
-    end.brokenKeptAt = brokenKeptAt_;
-    done(end);
 }
 
 } // namespace tavimo

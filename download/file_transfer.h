@@ -7,63 +7,67 @@
 #include <QElapsedTimer>
 #include <QObject>
 #include <QPointer>
-#include <QTimer>
 
 #include <memory>
+#include <optional>
+
+#include <qcoro/qcorotask.h>
 
 namespace tavimo {
 
 class FileDownloader;
 class HttpReply;
 class ModXmlHttp;
-
-class PartClaim;
 class PartFileWriter;
+class TransferSlot;
 
-// One DownloadFile, driven by the event loop instead of a wait: the
-// skip-if-present rule, the body streamed into path + ".part" and renamed
-// into place when complete, and the one fallback from "_192k". Ends exactly
-// once through done and then deletes itself; transferred comes first, as
-// soon as the network part is over.
+// One track's way to the disk: the skip-if-present rule, the server's asked
+// wait, the body streamed into path + ".part" and renamed into place when
+// complete, and the one fallback from "_192k". A child of its downloader, as
+// is everything it waits for: a downloader that goes takes its transfers with
+// it (their ".part" files kept) and none of them resumes.
 class FileTransfer : public QObject {
     Q_OBJECT
 public:
-    FileTransfer(FileDownloader &downloader, const QString &url, const QString &path, DownloadDone done,
-                 DownloadTransferred transferred, const TrackTags &tags);
+    enum class State { Starting, WaitingForHost, Transferring, Committing, Ended };
+
+    FileTransfer(FileDownloader &downloader, TrackFile track);
     ~FileTransfer() override;
 
-    // May end at once (file present, cancelled, unusable address).
-    void start();
-    // Ends the request in flight as cancelled.
-    void cancel();
+    // A task of the transfer's end; slot is released once the network part
+    // is over.
+    QCoro::Task<DownloadEnd> run(TransferSlot &slot);
+    State state() const { return state_; }
+
+signals:
+    // Internal: the server's wait is over, or the file was committed.
+    void waitEnded();
+    void committed();
 
 private:
-    void attempt();
+    // The network part: its end, or nothing once a whole body waits to be
+    // committed.
+    QCoro::Task<std::optional<DownloadEnd>> fetch();
+    QCoro::Task<> waitForHost(qint64 milliseconds);
+    HttpReply *startRequest();
     bool takeBody(const char *data, qint64 size);
-    void requestEnded(WaitEnd end);
-    void commitInBackground();
-    void committed(bool moved, const QString &tagError);
-    void finish(const DownloadEnd &outcome);
-    void waitForHost(qint64 milliseconds);
+    std::optional<DownloadEnd> requestEnded(WaitEnd end, bool &fallBack);
+    QCoro::Task<DownloadEnd> commit();
     // With the present-file check on: moves a present file that is not a
     // whole MP3 aside and says whether it did (or tried, and failed).
     bool movedBrokenAside();
 
     FileDownloader &downloader_;
     ModXmlHttp &net_;
-    QString address_;
-    QString path_;
-    DownloadDone done_;
-    DownloadTransferred transferred_;
-    TrackTags tags_;
-    std::unique_ptr<PartClaim> claim_;
+    TrackFile track_;
+    State state_ = State::Starting;
     std::unique_ptr<PartFileWriter> writer_;
     QPointer<HttpReply> reply_;
-    ReplyWait *wait_ = nullptr;
     QElapsedTimer sinceProgress_;
-    QTimer *hostWait_ = nullptr;
     QString brokenKeptAt_;
     QString brokenMoveError_;
+    bool moved_ = false;
+    QString tagError_;
 };
 
 } // namespace tavimo

@@ -48,13 +48,14 @@ QCoro::Task<> LibraryTrackDownloads::download(TrackFile track)
     TrackFile placed = track;
     placed.path = placedPath(track);
     if (placed.path.isEmpty()) {
-        count(track, {DownloadOutcome::Failed, {FailureKind::Permanent, QStringLiteral("文件路径超出下载文件夹")}});
+        inner_.settle(track,
+                      {DownloadOutcome::Failed, {FailureKind::Permanent, QStringLiteral("文件路径超出下载文件夹")}});
         co_return;
     }
     placed_.insert(track.path, placed.path);
     note(QFileInfo(track.path).path(), placed);
     if (archive_ != nullptr && archive_->contains(SongIdOf(track.url))) {
-        count(placed, DownloadOutcome::Archived);
+        inner_.settle(placed, DownloadOutcome::Archived);
         co_return;
     }
     if (const QString folder = QFileInfo(placed.path).path(); folder != lastFolder_) {
@@ -99,7 +100,7 @@ void LibraryTrackDownloads::ended(const TrackFile &track, const DownloadEnd &end
     const bool onDisk = end.outcome == DownloadOutcome::Saved || end.outcome == DownloadOutcome::AlreadyPresent;
     if (onDisk && archive_ != nullptr && !archive_->record(SongIdOf(track.url)) && archiveFailed_)
         std::exchange(archiveFailed_, nullptr)(archive_->error());
-    count(track, end);
+    tellEnded(track, end);
 }
 
 void LibraryTrackDownloads::note(const QString &folder, const TrackFile &placed)

@@ -32,6 +32,9 @@ public:
     QCoro::Task<> whenEnded(QStringList paths) override;
     QCoro::Task<> finish() override;
     void prepareFolder(const QString &folder) override;
+    void settle(const TrackFile &track, const DownloadEnd &end) override { inner_.settle(track, end); }
+    const TrackRecords &records() const override { return inner_.records(); }
+    int openJob() override { return inner_.openJob(); }
 
     // Writes "<folder name>.m3u8" for each folder the workflows filled, in
     // the folder that holds its tracks, listing those on disk; why each one

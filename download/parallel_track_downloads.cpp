@@ -1,53 +1,54 @@
 #include "download/parallel_track_downloads.h"
 
 #include "download/file_downloader.h"
+#include "download/transfer_slot.h"
 #include "net/http_reply.h"
-
-#include <QTimer>
+#include "net/yielding_pause.h"
 
 #include <algorithm>
-#include <memory>
 
 namespace tavimo {
 
-ParallelTrackDownloads::ParallelTrackDownloads(StartDownload start, int jobs)
-    : start_(std::move(start)), jobs_(std::max(1, jobs)), alive_(std::make_shared<bool>(true))
+namespace {
+
+const DownloadEnd kCancelled{DownloadOutcome::Cancelled, kCancelledReason};
+
+} // namespace
+
+ParallelTrackDownloads::ParallelTrackDownloads(Transfer transfer, int jobs, int perJob)
+    : transfer_(std::move(transfer)), jobs_(std::max(1, jobs)), perJob_(std::max(0, perJob))
 {
 }
 
-ParallelTrackDownloads::ParallelTrackDownloads(FileDownloader &files, int jobs)
+ParallelTrackDownloads::ParallelTrackDownloads(FileDownloader &files, int jobs, int perJob)
     : ParallelTrackDownloads(
-          [&files](const TrackFile &track, DownloadTransferred transferred, DownloadDone done) {
-              files.StartTrackDownload(track, std::move(done), std::move(transferred));
-          },
-          jobs)
+          [&files](const TrackFile &track, TransferSlot &slot) { return files.download(track, slot); }, jobs, perJob)
 {
-}
-
-ParallelTrackDownloads::~ParallelTrackDownloads()
-{
-    *alive_ = false;
 }
 
 QCoro::Task<> ParallelTrackDownloads::download(TrackFile track)
 {
-    if (abandoned_) {
-        count(track, {DownloadOutcome::Cancelled, kCancelledReason});
+    if (abandoned_.isRaised()) {
+        settle(track, kCancelled);
         co_return;
     }
-    waiting_.append(track);
+    const int job = track.job;
+    records_.push_back(TrackRecord{std::move(track)});
+    waiting_.append(&records_.back());
     startReady();
-    // Ends when a job is free for the next track: with one job, once this
-    // track's transfer is over.
-    co_await changed_.until([this] { return abandoned_ || waiting_.size() + transferring_ < jobs_; });
+    // Ends when there is room for the job's next track: with one transfer,
+    // once this track's transfer is over.
+    const auto room = [this, job] { return abandoned_.isRaised() || hasRoomFor(job); };
+    co_await changed_.until(room);
 }
 
 QCoro::Task<> ParallelTrackDownloads::whenEnded(QStringList paths)
 {
     const auto ended = [this, &paths] {
         return std::none_of(paths.cbegin(), paths.cend(), [this](const QString &path) {
-            return writing_.contains(path) || std::any_of(waiting_.cbegin(), waiting_.cend(),
-                                                          [&path](const TrackFile &t) { return t.path == path; });
+            return writing_.contains(path) ||
+                   std::any_of(waiting_.cbegin(), waiting_.cend(),
+                               [&path](const TrackRecord *record) { return record->track.path == path; });
         });
     };
     co_await changed_.until(ended);
@@ -57,55 +58,21 @@ QCoro::Task<> ParallelTrackDownloads::finish()
 {
     // After abandon() too: the transfers in flight end (cancelled, or
     // committed when their body was whole) before the run may end.
-    co_await changed_.until([this] { return waiting_.isEmpty() && writing_.isEmpty(); });
+    const auto ended = [this] { return waiting_.isEmpty() && writing_.isEmpty(); };
+    co_await changed_.until(ended);
+}
+
+void ParallelTrackDownloads::settle(const TrackFile &track, const DownloadEnd &end)
+{
+    records_.push_back(TrackRecord{track, TrackState::Ended, 0, end});
+    tellEnded(track, end);
 }
 
 void ParallelTrackDownloads::abandon()
 {
-    abandoned_ = true;
-    for (const TrackFile &track : std::exchange(waiting_, {}))
-        count(track, {DownloadOutcome::Cancelled, kCancelledReason});
-    // A stop during a retry's pause ends the track as any cancelled one.
-    while (!retryPauses_.empty())
-        retryNow(retryPauses_.begin()->first);
-    changed_.notify();
-}
-
-void ParallelTrackDownloads::startReady()
-{
-    // In the order taken; a track whose path is being written stays behind.
-    for (qsizetype i = 0; i < waiting_.size() && transferring_ < jobs_;) {
-        if (writing_.contains(waiting_.at(i).path)) {
-            ++i;
-            continue;
-        }
-        const TrackFile track = waiting_.takeAt(i);
-        writing_.insert(track.path);
-        ++transferring_;
-        std::weak_ptr<bool> alive = alive_;
-        auto stillAlive = [alive] {
-            const auto held = alive.lock();
-            return held && *held;
-        };
-        // Shared by both callbacks, so the job is freed once whichever comes first.
-        auto freed = std::make_shared<bool>(false);
-        auto transferDone = [this, stillAlive, freed] {
-            if (stillAlive() && !std::exchange(*freed, true))
-                transferred();
-        };
-        start_(track, transferDone, [this, stillAlive, transferDone, track](const DownloadEnd &end) {
-            transferDone();
-            if (stillAlive())
-                ended(track, end);
-        });
-    }
-}
-
-void ParallelTrackDownloads::transferred()
-{
-    --transferring_;
-    if (!abandoned_)
-        startReady();
+    abandoned_.raise();
+    for (TrackRecord *record : std::exchange(waiting_, {}))
+        end(*record, kCancelled);
     changed_.notify();
 }
 
@@ -115,48 +82,102 @@ void ParallelTrackDownloads::setRetries(int retries, int firstPauseMs)
     firstRetryPauseMs_ = std::max(0, firstPauseMs);
 }
 
-void ParallelTrackDownloads::ended(const TrackFile &track, const DownloadEnd &end)
+bool ParallelTrackDownloads::hasRoomFor(int job) const
 {
-    if (retryLater(track, end))
+    if (waiting_.size() + transferring_ >= jobs_)
+        return false;
+    if (perJob_ == 0)
+        return true;
+    const auto waitingOfJob = std::count_if(waiting_.cbegin(), waiting_.cend(),
+                                            [job](const TrackRecord *record) { return record->track.job == job; });
+    return waitingOfJob + transferringOf_.value(job) < perJob_;
+}
+
+void ParallelTrackDownloads::startReady()
+{
+    // A transfer may end at once (its file is there) and ask for this again.
+    if (std::exchange(starting_, true)) {
+        startAgain_ = true;
         return;
-    attempts_.remove(track.path);
-    writing_.remove(track.path);
-    count(track, end);
-    if (end.kind == FailureKind::Storage && storageFailed_)
-        storageFailed_(end.reason);
-    if (!abandoned_)
+    }
+    do {
+        startAgain_ = false;
+        // In the order taken; a track whose path is being written stays behind.
+        for (qsizetype i = 0; i < waiting_.size() && transferring_ < jobs_ && !abandoned_.isRaised();) {
+            TrackRecord &record = *waiting_.at(i);
+            const int job = record.track.job;
+            if (writing_.contains(record.track.path) || (perJob_ > 0 && transferringOf_.value(job) >= perJob_)) {
+                ++i;
+                continue;
+            }
+            waiting_.removeAt(i);
+            writing_.insert(record.track.path);
+            ++transferring_;
+            ++transferringOf_[job];
+            const bool retry = record.attempts > 0;
+            record.state = TrackState::Transferring;
+            if (retry)
+                changed_.notify();
+            else
+                carry(record);
+        }
+    } while (startAgain_);
+    starting_ = false;
+}
+
+QCoro::Task<> ParallelTrackDownloads::carry(TrackRecord &record)
+{
+    for (;;) {
+        ++record.attempts;
+        const int job = record.track.job;
+        TransferSlot slot([this, job] { transferred(job); });
+        const DownloadEnd ended = co_await transfer_(record.track, slot);
+        slot.release();
+        if (!triesAgain(record, ended)) {
+            end(record, ended);
+            co_return;
+        }
+        record.state = TrackState::Pausing;
+        co_await PauseFor(firstRetryPauseMs_ * std::min(1 << (record.attempts - 1), 4), abandoned_);
+        if (abandoned_.isRaised()) {
+            end(record, kCancelled);
+            co_return;
+        }
+        // The path stayed claimed during the pause, so no other track took
+        // it and whenEnded() waited; the retry goes first.
+        writing_.remove(record.track.path);
+        record.state = TrackState::Waiting;
+        waiting_.prepend(&record);
         startReady();
+        const auto started = [&record] { return record.state != TrackState::Waiting; };
+        co_await changed_.until(started);
+        if (record.state == TrackState::Ended)
+            co_return;
+    }
+}
+
+void ParallelTrackDownloads::transferred(int job)
+{
+    --transferring_;
+    --transferringOf_[job];
+    startReady();
     changed_.notify();
 }
 
-// The path stays claimed during the pause, so no other track takes it and
-// whenEnded() waits for the retry.
-bool ParallelTrackDownloads::retryLater(const TrackFile &track, const DownloadEnd &end)
+bool ParallelTrackDownloads::triesAgain(const TrackRecord &record, const DownloadEnd &end) const
 {
-    if (end.kind != FailureKind::Transient || abandoned_ || attempts_.value(track.path) >= retries_)
-        return false;
-    const int attempt = ++attempts_[track.path];
-    auto *pause = new QTimer(&changed_);
-    pause->setSingleShot(true);
-    retryPauses_.emplace(pause, track);
-    QObject::connect(pause, &QTimer::timeout, &changed_, [this, pause] { retryNow(pause); });
-    pause->start(firstRetryPauseMs_ * std::min(1 << (attempt - 1), 4));
-    return true;
+    return end.kind == FailureKind::Transient && !abandoned_.isRaised() && record.attempts <= retries_;
 }
 
-void ParallelTrackDownloads::retryNow(QTimer *pause)
+void ParallelTrackDownloads::end(TrackRecord &record, const DownloadEnd &end)
 {
-    const auto found = retryPauses_.find(pause);
-    if (found == retryPauses_.end())
-        return;
-    const TrackFile track = found->second;
-    retryPauses_.erase(found);
-    pause->stop();
-    pause->deleteLater();
-    if (abandoned_)
-        return ended(track, {DownloadOutcome::Cancelled, kCancelledReason});
-    writing_.remove(track.path);
-    waiting_.prepend(track);
+    if (record.state != TrackState::Waiting)
+        writing_.remove(record.track.path);
+    record.state = TrackState::Ended;
+    record.end = end;
+    tellEnded(record.track, end);
+    if (end.kind == FailureKind::Storage && storageFailed_)
+        storageFailed_(end.reason);
     startReady();
     changed_.notify();
 }

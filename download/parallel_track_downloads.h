@@ -1,6 +1,7 @@
 #pragma once
 
 #include "download/track_downloads.h"
+#include "net/stop.h"
 #include "net/wakeup.h"
 
 #include <QHash>
@@ -9,41 +10,41 @@
 #include <QString>
 
 #include <functional>
-#include <map>
-#include <memory>
-
-class QTimer;
 
 namespace tavimo {
 
 class FileDownloader;
+class TransferSlot;
 
-// Starts one file download without waiting: transferred is called once the
-// network part is over, done exactly once with how it ended (both from the
-// event loop or at once; transferred never after done).
-using StartDownload = std::function<void(const TrackFile &track, DownloadTransferred transferred, DownloadDone done)>;
-
-// The one scheduler of a run: up to `jobs` transfers at once on the one
-// event loop, whoever hands them over. download() ends once a job is free
-// for the next track (with one job: once this track's transfer is over), so
-// the next page can be read meanwhile. A job is free again when its transfer
-// is over, so a finished file is made durable while the next one downloads.
-// A track whose path is still being written waits for that download's end
-// and then goes through the same skip-if-present rule as one job would
-// apply, so the files are the same as with one job.
+// The one scheduler of a program: up to `jobs` transfers at once on the one
+// event loop, and up to `perJob` of them for the tracks of one job (no such
+// limit when 0), whoever hands them over. It keeps one record per track.
+// download() ends once there is room for the job's next track (with one
+// transfer: once this track's transfer is over), so the next page can be read
+// meanwhile. Room is made as a transfer's network part ends, so a finished
+// file is made durable while the next one downloads. A track whose path is
+// still being written waits for that download's end and then goes through the
+// same skip-if-present rule, so the files are the same as with one transfer.
+// Every track it took must have ended before it goes.
 class ParallelTrackDownloads : public TrackDownloads {
 public:
-    ParallelTrackDownloads(StartDownload start, int jobs);
-    // Through the downloader's StartDownloadFile.
-    ParallelTrackDownloads(FileDownloader &files, int jobs);
-    ~ParallelTrackDownloads() override;
+    // One track's transfer to its end; the slot is released once its
+    // network part is over.
+    using Transfer = std::function<QCoro::Task<DownloadEnd>(const TrackFile &track, TransferSlot &slot)>;
+
+    ParallelTrackDownloads(Transfer transfer, int jobs, int perJob = 0);
+    ParallelTrackDownloads(FileDownloader &files, int jobs, int perJob = 0);
 
     QCoro::Task<> download(TrackFile track) override;
     QCoro::Task<> whenEnded(QStringList paths) override;
     QCoro::Task<> finish() override;
+    void settle(const TrackFile &track, const DownloadEnd &end) override;
+    const TrackRecords &records() const override { return records_; }
+    int openJob() override { return ++lastJob_; }
+
     // Drops the tracks not yet started and those waiting to be tried again
-    // (they count as failed) and ends the waits for a free job; the
-    // downloads in flight end through the network object.
+    // (they count as failed) and ends the waits for room; the downloads in
+    // flight end through the network object.
     void abandon();
 
     // Tries a track whose transfer failed for a passing reason (a broken or
@@ -52,30 +53,34 @@ public:
     // continues from the bytes the last one kept. Off (0) by default.
     void setRetries(int retries, int firstPauseMs = 1000);
     // Told when the disk or the folder refused a track's file, after the
-    // track was counted.
+    // track was recorded.
     void setStorageFailed(std::function<void(const QString &reason)> failed) { storageFailed_ = std::move(failed); }
 
 private:
+    bool hasRoomFor(int job) const;
     void startReady();
-    void transferred();
-    void ended(const TrackFile &track, const DownloadEnd &end);
-    bool retryLater(const TrackFile &track, const DownloadEnd &end);
-    void retryNow(QTimer *pause);
+    // One track from its first attempt to its end.
+    QCoro::Task<> carry(TrackRecord &record);
+    void transferred(int job);
+    void end(TrackRecord &record, const DownloadEnd &end);
+    bool triesAgain(const TrackRecord &record, const DownloadEnd &end) const;
 
-    StartDownload start_;
+    Transfer transfer_;
     int jobs_;
-    QList<TrackFile> waiting_;
+    int perJob_;
+    TrackRecords records_;
+    QList<TrackRecord *> waiting_; // to be started, in order
     int transferring_ = 0;
-    QSet<QString> writing_; // paths whose download has not ended
+    QHash<int, int> transferringOf_; // by job
+    QSet<QString> writing_;          // paths started and not ended
     Wakeup changed_;
-    bool abandoned_ = false;
+    Stop abandoned_; // ends the pauses before another attempt
     int retries_ = 0;
     int firstRetryPauseMs_ = 1000;
-    QHash<QString, int> attempts_; // failed attempts so far, by path
-    std::map<QTimer *, TrackFile> retryPauses_;
+    int lastJob_ = 0;
+    bool starting_ = false;
+    bool startAgain_ = false;
     std::function<void(const QString &)> storageFailed_;
-    // Cleared on destruction so a late callback can tell it must not touch us.
-    std::shared_ptr<bool> alive_;
 };
 
 // One track after the other.

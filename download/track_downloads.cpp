@@ -9,28 +9,35 @@ void TrackDownloads::prepareFolder(const QString &folder)
     EnsureFolder(folder);
 }
 
-void TrackDownloads::count(const TrackFile &track, const DownloadEnd &end)
+RecordTally TallyRecords(const TrackRecords &records, std::size_t from, int job)
 {
-    switch (end.outcome) {
-    case DownloadOutcome::Saved:
-        ++counts_.saved;
-        break;
-    case DownloadOutcome::Archived:
-        ++counts_.archived;
-        [[fallthrough]];
-    case DownloadOutcome::AlreadyPresent:
-        ++counts_.alreadyPresent;
-        break;
-    case DownloadOutcome::Failed:
-    case DownloadOutcome::Cancelled:
-        ++counts_.failed;
-        failures_.append({track.path, end.reason, end.kind});
-        break;
+    RecordTally tally;
+    DownloadCounts &counts = tally.counts;
+    for (std::size_t i = from; i < records.size(); ++i) {
+        const TrackRecord &record = records[i];
+        if (record.state != TrackState::Ended || (job != 0 && record.track.job != job))
+            continue;
+        const DownloadEnd &end = record.end;
+        switch (end.outcome) {
+        case DownloadOutcome::Saved:
+            ++counts.saved;
+            break;
+        case DownloadOutcome::Archived:
+            ++counts.archived;
+            [[fallthrough]];
+        case DownloadOutcome::AlreadyPresent:
+            ++counts.alreadyPresent;
+            break;
+        case DownloadOutcome::Failed:
+        case DownloadOutcome::Cancelled:
+            ++counts.failed;
+            tally.failures.append({record.track.path, end.reason, end.kind});
+            break;
+        }
+        if (!end.brokenKeptAt.isEmpty())
+            ++counts.brokenReplaced;
     }
-    if (!end.brokenKeptAt.isEmpty())
-        ++counts_.brokenReplaced;
-    if (ended_)
-        ended_(track, end);
+    return tally;
 }
 
 } // namespace tavimo

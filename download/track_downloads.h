@@ -2,9 +2,10 @@
 
 #include "download/download_end.h"
 #include "download/track_file.h"
+#include "download/track_record.h"
 
-#include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 
@@ -12,35 +13,14 @@
 
 namespace tavimo {
 
-// How the track downloads of a run ended, for summaries.
-struct DownloadCounts {
-    int saved = 0;
-    int alreadyPresent = 0; // the archived ones included
-    int failed = 0;
-    int archived = 0;       // skipped because the download archive has them
-    int brokenReplaced = 0; // present but broken, moved aside and fetched again
-
-    DownloadCounts operator-(const DownloadCounts &before) const
-    {
-        return {saved - before.saved, alreadyPresent - before.alreadyPresent, failed - before.failed,
-                archived - before.archived, brokenReplaced - before.brokenReplaced};
-    }
-};
-
-// A track that did not reach the disk, and why.
-struct FailedTrack {
-    QString path;
-    QString reason;
-    FailureKind kind;
-};
-
 // Told of each track as it ends, with how.
 using TrackEnded = std::function<void(const TrackFile &track, const DownloadEnd &end)>;
 
 // The one way workflows hand over track files. A workflow awaits download()
 // per track and whenEnded() with its tracks' paths before it reports an album
 // as done, so one scheduler can run the downloads of several albums, and of
-// several workflows, at once behind the same calls.
+// several workflows, at once behind the same calls. The scheduler keeps one
+// record per track; whatever stands in front of it passes the records on.
 class TrackDownloads {
 public:
     virtual ~TrackDownloads() = default;
@@ -55,20 +35,28 @@ public:
     virtual QCoro::Task<> finish() = 0;
     // Makes the folder the next tracks go to (and its parents).
     virtual void prepareFolder(const QString &folder);
+    // Records a track that ends without a transfer (the archive has it, it
+    // has no place), with how.
+    virtual void settle(const TrackFile &track, const DownloadEnd &end) = 0;
 
-    DownloadCounts counts() const { return counts_; }
-    // The failed and cancelled tracks so far, in the order they ended.
-    const QList<FailedTrack> &failures() const { return failures_; }
+    // Every track handed over so far, in order.
+    virtual const TrackRecords &records() const = 0;
+    // A new job number for the tracks of one run, from 1.
+    virtual int openJob() = 0;
+    // The job whose tracks go through here; 0 when all of them do.
+    virtual int job() const { return 0; }
 
     void setTrackEnded(TrackEnded ended) { ended_ = std::move(ended); }
 
 protected:
-    void count(const TrackFile &track, const DownloadEnd &end);
+    void tellEnded(const TrackFile &track, const DownloadEnd &end) const
+    {
+        if (ended_)
+            ended_(track, end);
+    }
 
 private:
     TrackEnded ended_;
-    DownloadCounts counts_;
-    QList<FailedTrack> failures_;
 };
 
 } // namespace tavimo

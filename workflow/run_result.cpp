@@ -3,13 +3,14 @@
 namespace tavimo {
 
 RunTally::RunTally(const TrackDownloads &downloads)
-    : downloads_(downloads), countsBefore_(downloads.counts()), failuresBefore_(downloads.failures().size())
+    : downloads_(downloads), from_(downloads.records().size()), job_(downloads.job())
 {
 }
 
 RunResult RunTally::result(RunEnd end, const QString &reason) const
 {
-    return RunResult{end, reason, downloads_.counts() - countsBefore_, downloads_.failures().mid(failuresBefore_), {}};
+    RecordTally tally = TallyRecords(downloads_.records(), from_, job_);
+    return RunResult{end, reason, tally.counts, std::move(tally.failures), {}};
 }
 
 RunResult RunTally::failedPage(const PageReply &page) const

@@ -6,6 +6,8 @@
 #include <QList>
 #include <QString>
 
+#include <cstddef>
+
 namespace tavimo {
 
 // How a workflow run ended.
@@ -29,8 +31,8 @@ struct RunResult {
     PageReply failedPage;
 };
 
-// Notes where the track downloads stood when a run began, so that its
-// result holds only the tracks of that run.
+// Notes where the track records stood when a run began, so that its result
+// holds only the tracks its job handed over since.
 class RunTally {
 public:
     explicit RunTally(const TrackDownloads &downloads);
@@ -41,8 +43,8 @@ public:
 
 private:
     const TrackDownloads &downloads_;
-    DownloadCounts countsBefore_;
-    qsizetype failuresBefore_;
+    std::size_t from_;
+    int job_;
 };
 
 } // namespace tavimo

@@ -79,6 +79,11 @@ struct WorkflowContext {
     }
     // A pause that ends at once when the program is closing.
     QCoro::Task<> pause(int milliseconds) const { return PauseFor(milliseconds, net.stop()); }
+    // The same context for the tracks of one job.
+    WorkflowContext forJob(TrackDownloads &job) const
+    {
+        return WorkflowContext{hosts, net, job, downloadRoot, view, tables, pauses, pagesAhead, endsOnFailedPage};
+    }
 
     QString albumAddressPrefix() const { return hosts.catalogueAddress(QStringLiteral("/subject/")); }
     QString artistAddressPrefix() const { return hosts.catalogueAddress(QStringLiteral("/musician/")); }

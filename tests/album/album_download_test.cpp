@@ -1,8 +1,11 @@
-#include "tests/support/workflow_fixture.h"
 #include "download/file_names.h"
+#include "download/job_downloads.h"
+#include "tests/support/workflow_fixture.h"
 
 #include <QDir>
 #include <QFileInfo>
+
+#include <limits>
 
 namespace tavimo {
 namespace {
@@ -65,6 +68,31 @@ TEST_F(AlbumPageDownloadTest, PageWithoutTrackRowsCreatesNothing)
     EXPECT_EQ(requestsTo("/view/"), 0);
 }
 
+// An album and an album by its playlist side by side on one scheduler, as
+// the window runs its buttons, each job's tracks one after the other: each
+// result counts its own tracks, the failed one included.
+TEST_F(AlbumPageDownloadTest, RunsSideBySideCountTheirOwnTracks)
+{
+    const emu::Album &missing = emulator.catalogue().album(AlbumCase::MissingFiles);
+    ParallelTrackDownloads shared(files, std::numeric_limits<int>::max(), 1);
+    JobDownloads albumJob(shared);
+    JobDownloads playlistJob(shared);
+    const WorkflowContext albumRun = context().forJob(albumJob);
+    const WorkflowContext playlistRun = context().forJob(playlistJob);
+    QCoro::Task<RunResult> album = DownloadAlbumByPage(albumRun, albumAddress(missing));
+    QCoro::Task<RunResult> playlist = DownloadAlbumByPlaylist(
+        playlistRun, albumAddress(emulator.catalogue().album(AlbumCase::Plain)));
+    const RunResult albumEnd = QCoro::waitFor(album);
+    const RunResult playlistEnd = QCoro::waitFor(playlist);
+    EXPECT_EQ(albumEnd.counts.saved, int(missing.tracks.size()) - 1);
+    EXPECT_EQ(albumEnd.counts.failed, 1);
+    ASSERT_EQ(albumEnd.failedTracks.size(), 1);
+    EXPECT_TRUE(albumEnd.failedTracks.front().path.startsWith(root.file(folderOf(missing))));
+    EXPECT_GT(playlistEnd.counts.saved, 0);
+    EXPECT_EQ(playlistEnd.counts.failed, 0);
+    EXPECT_EQ(albumEnd.counts.saved + playlistEnd.counts.saved, root.allFiles().size());
+}
+
 using PlaylistAlbumDownloadTest = test::WorkflowFixture;
 
 const QString kNoTracks = QStringLiteral("抱歉,没找到专辑文件,下载失败!");
@@ -89,7 +117,8 @@ TEST_F(PlaylistAlbumDownloadTest, KeepsTheAlbumsTracks)
     runPlaylist(albumAddress(album));
     EXPECT_EQ(root.allFiles(), expected);
     EXPECT_TRUE(view.statuses.front().startsWith(QStringLiteral("下载第1首:  《")));
-    EXPECT_EQ(view.lastStatus(), QStringLiteral("专辑《") + CleanFileName(q(album.title)) + QStringLiteral("》下载完毕!"));
+    EXPECT_EQ(view.lastStatus(),
+              QStringLiteral("专辑《") + CleanFileName(q(album.title)) + QStringLiteral("》下载完毕!"));
     EXPECT_EQ(result.end, RunEnd::Done);
     EXPECT_EQ(result.counts.saved, expected.size());
 }

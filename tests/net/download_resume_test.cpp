@@ -33,9 +33,9 @@ struct KeptRow {
     const char *keptFrom; // the address recorded for them; nullptr: none
     const char *requested;
     DownloadOutcome outcome;
-    std::string range;    // the last request's Range header, "" for none
+    std::string range; // the last request's Range header, "" for none
     RangeAnswer answer = RangeAnswer::Honour;
-    int status = 200;     // of the wanted track at /p2.mp3, with a page of its own when not 200
+    int status = 200; // of the wanted track at /p2.mp3, with a page of its own when not 200
     bool resume = true;
 };
 
@@ -58,15 +58,16 @@ TEST_F(DownloadResumeTest, KeptBytesAreContinuedOnlyWhereTheyFit)
     const KeptRow rows[] = {
         {"206 continues", start, "/p2.mp3", "/p2.mp3", DownloadOutcome::Saved, rest},
         // Wrong kept bytes show that a whole-file answer replaces them.
-        {"200 replaces", QByteArray(kKept, 'x'), "/p2.mp3", "/p2.mp3", DownloadOutcome::Saved, rest, RangeAnswer::Ignore},
+        {"200 replaces", QByteArray(kKept, 'x'), "/p2.mp3", "/p2.mp3", DownloadOutcome::Saved, rest,
+         RangeAnswer::Ignore},
         {"whole file kept", bytes(wanted), "/p2.mp3", "/p2.mp3", DownloadOutcome::Saved, end},
         {"more than the file kept", bytes(wanted + "more"), "/p2.mp3", "/p2.mp3", DownloadOutcome::Failed,
          "bytes=" + std::to_string(kTrackSize + 4) + "-"},
         {"range not continuing", start, "/p2.mp3", "/p2.mp3", DownloadOutcome::Failed, rest, RangeAnswer::WrongStart},
         {"error reply", start, "/p2.mp3", "/p2.mp3", DownloadOutcome::Failed, rest, RangeAnswer::Honour, 410},
         {"through the fallback", start, "/p2.mp3", "/p2_192k.mp3", DownloadOutcome::Saved, rest},
-        {"resuming off", QByteArray(kKept, 'x'), "/p2.mp3", "/p2.mp3", DownloadOutcome::Saved, "",
-         RangeAnswer::Honour, 200, false},
+        {"resuming off", QByteArray(kKept, 'x'), "/p2.mp3", "/p2.mp3", DownloadOutcome::Saved, "", RangeAnswer::Honour,
+         200, false},
         {"equally named track", other, "/p1.mp3", "/p2.mp3", DownloadOutcome::Saved, ""},
         {"high bit rate, then the fallback", other, "/p2_192k.mp3", "/p2_192k.mp3", DownloadOutcome::Saved, ""},
         {"unknown origin", other, nullptr, "/p2.mp3", DownloadOutcome::Saved, ""},
@@ -87,7 +88,8 @@ TEST_F(DownloadResumeTest, KeptBytesAreContinuedOnlyWhereTheyFit)
         else
             folder.write("t.mp3.part", row.kept);
         downloader.setResumeEnabled(row.resume);
-        EXPECT_EQ(QCoro::waitFor(downloader.DownloadFile(server.url(row.requested), folder.file("t.mp3"))), row.outcome);
+        EXPECT_EQ(QCoro::waitFor(downloader.DownloadFile(server.url(row.requested), folder.file("t.mp3"))),
+                  row.outcome);
         EXPECT_EQ(server.requests().back().path, "/p2.mp3");
         EXPECT_EQ(server.requests().back().header("Range"), row.range);
         const bool saved = row.outcome == DownloadOutcome::Saved;
@@ -113,12 +115,14 @@ TEST_F(DownloadResumeTest, AnAttemptEndedEarlyIsContinuedByTheNext)
         Resource first;
         std::function<void(const QString &url, const QString &path)> attempt;
     } rows[] = {
-        {"broken off", cut, [&](const QString &url, const QString &path) {
+        {"broken off", cut,
+         [&](const QString &url, const QString &path) {
              EXPECT_EQ(QCoro::waitFor(downloader.DownloadFile(url, path)), DownloadOutcome::Failed);
          }},
-        {"downloader gone", slow, [&](const QString &url, const QString &path) {
+        {"downloader gone", slow,
+         [&](const QString &url, const QString &path) {
              FileDownloader early(http);
-             early.StartDownloadFile(url, path, [](const DownloadEnd &) {});
+             const QCoro::Task<DownloadEnd> unfinished = early.download(TrackFile{url, path, {}});
              QEventLoop loop;
              QObject::connect(&early, &FileDownloader::downloadProgress, &loop, [&](const QString &, qint64 received) {
                  if (received >= qint64(3 * slow.pieceBytes))
@@ -137,13 +141,14 @@ TEST_F(DownloadResumeTest, AnAttemptEndedEarlyIsContinuedByTheNext)
 
         server.put("/t.mp3", track(body));
         qint64 firstReported = -1;
-        const QMetaObject::Connection progress = QObject::connect(
-            &downloader, &FileDownloader::downloadProgress, [&](const QString &, qint64 received, qint64 total) {
-                if (firstReported < 0)
-                    firstReported = received;
-                EXPECT_EQ(total, qint64(body.size()));
-            });
-        EXPECT_EQ(QCoro::waitFor(downloader.DownloadFile(server.url("/t.mp3"), folder.file("t.mp3"))), DownloadOutcome::Saved);
+        const QMetaObject::Connection progress = QObject::connect(&downloader, &FileDownloader::downloadProgress,
+                                                                  [&](const QString &, qint64 received, qint64 total) {
+                                                                      if (firstReported < 0)
+                                                                          firstReported = received;
+                                                                      EXPECT_EQ(total, qint64(body.size()));
+                                                                  });
+        EXPECT_EQ(QCoro::waitFor(downloader.DownloadFile(server.url("/t.mp3"), folder.file("t.mp3"))),
+                  DownloadOutcome::Saved);
         QObject::disconnect(progress);
         EXPECT_EQ(folder.read("t.mp3"), bytes(body));
         EXPECT_EQ(folder.allFiles(), QStringList{"t.mp3"});
@@ -163,11 +168,14 @@ TEST_F(DownloadResumeTest, EquallyNamedTracksNeverShareKeptBytes)
         Resource cut = track(body);
         cut.dropAfter = kKept;
         server.put(path, cut);
-        EXPECT_EQ(QCoro::waitFor(downloader.DownloadFile(server.url(path), root.file("t.mp3"))), DownloadOutcome::Failed) << path;
+        EXPECT_EQ(QCoro::waitFor(downloader.DownloadFile(server.url(path), root.file("t.mp3"))),
+                  DownloadOutcome::Failed)
+            << path;
         EXPECT_FALSE(server.requests().back().hasHeader("Range")) << path;
     }
     server.put("/first.mp3", track(first));
-    EXPECT_EQ(QCoro::waitFor(downloader.DownloadFile(server.url("/first.mp3"), root.file("t.mp3"))), DownloadOutcome::Saved);
+    EXPECT_EQ(QCoro::waitFor(downloader.DownloadFile(server.url("/first.mp3"), root.file("t.mp3"))),
+              DownloadOutcome::Saved);
     EXPECT_FALSE(server.requests().back().hasHeader("Range"));
     EXPECT_EQ(root.read("t.mp3"), bytes(first));
     EXPECT_EQ(root.allFiles(), QStringList{"t.mp3"});
@@ -187,12 +195,14 @@ TEST_F(DownloadResumeTest, KeptBytesAnotherWriterHoldsAreLeftAlone)
     ASSERT_GE(otherWriter, 0);
     ASSERT_EQ(flock(otherWriter, LOCK_EX | LOCK_NB), 0);
 
-    EXPECT_EQ(QCoro::waitFor(downloader.DownloadFile(server.url("/t.mp3"), root.file("t.mp3"))), DownloadOutcome::Failed);
+    EXPECT_EQ(QCoro::waitFor(downloader.DownloadFile(server.url("/t.mp3"), root.file("t.mp3"))),
+              DownloadOutcome::Failed);
     EXPECT_EQ(root.allFiles(), QStringList{"t.mp3.part"});
     EXPECT_EQ(root.read("t.mp3.part"), bytes(body.substr(0, kKept)));
 
     ::close(otherWriter);
-    EXPECT_EQ(QCoro::waitFor(downloader.DownloadFile(server.url("/t.mp3"), root.file("t.mp3"))), DownloadOutcome::Saved);
+    EXPECT_EQ(QCoro::waitFor(downloader.DownloadFile(server.url("/t.mp3"), root.file("t.mp3"))),
+              DownloadOutcome::Saved);
     EXPECT_EQ(root.read("t.mp3"), bytes(body));
     EXPECT_EQ(root.allFiles(), QStringList{"t.mp3"});
 }

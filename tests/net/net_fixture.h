@@ -1,8 +1,8 @@
 #pragma once
 
-#include "loopback_server.h"
 #include "download/file_downloader.h"
 #include "download/part_source.h"
+#include "loopback_server.h"
 #include "net/mod_xml_http.h"
 #include "tests/support/temp_root.h"
 
@@ -75,18 +75,10 @@ protected:
         ASSERT_TRUE(RecordPartSource(folder.file(part), server.url(path)));
     }
 
-    // StartDownloadFile, waited for.
+    // A download with how it ended, waited for.
     DownloadEnd downloadEnd(const QString &url, const QString &path)
     {
-        std::optional<DownloadEnd> end;
-        QEventLoop loop;
-        downloader.StartDownloadFile(url, path, [&](const DownloadEnd &how) {
-            end = how;
-            loop.quit();
-        });
-        if (!end)
-            loop.exec();
-        return *end;
+        return QCoro::waitFor(downloader.download(TrackFile{url, path, {}}));
     }
 
     LoopbackServer server;

@@ -1,7 +1,12 @@
 #include "download/parallel_track_downloads.h"
+#include "download/transfer_slot.h"
 
 #include <QFileInfo>
 #include <QTimer>
+
+#include <chrono>
+
+#include <qcoro/qcorotimer.h>
 
 #include <gtest/gtest.h>
 
@@ -10,44 +15,16 @@
 namespace tavimo {
 namespace {
 
-// A downloader that transfers for a while, then writes the file after a
-// further while (as the flush to the disk would), and applies the
-// skip-if-present rule when it starts.
-class FakeStarter {
+// A transfer that takes a while, then writes the file after a further while
+// (as the flush to the disk would), and applies the skip-if-present rule when
+// it starts.
+class FakeTransfer {
 public:
-    explicit FakeStarter(int transferMs, int commitMs = 0) : transferMs_(transferMs), commitMs_(commitMs) {}
+    explicit FakeTransfer(int transferMs, int commitMs = 0) : transferMs_(transferMs), commitMs_(commitMs) {}
 
-    StartDownload starter()
+    ParallelTrackDownloads::Transfer transfer()
     {
-        return [this](const TrackFile &track, DownloadTransferred transferred, DownloadDone done) {
-            const QString url = track.url;
-            const QString path = track.path;
-            started.append(url);
-            startedWhileCommitting += committing > 0;
-            if (QFileInfo::exists(path)) {
-                done(DownloadOutcome::AlreadyPresent);
-                return;
-            }
-            ++inFlight;
-            maxInFlight = std::max(maxInFlight, inFlight);
-            QTimer::singleShot(transferMs_, &context_, [this, url, path, transferred, done] {
-                --inFlight;
-                if (url.contains(QLatin1String("bad"))) {
-                    done(DownloadOutcome::Failed);
-                    return;
-                }
-                ++committing;
-                transferred();
-                QTimer::singleShot(commitMs_, &context_, [this, url, path, done] {
-                    --committing;
-                    QFile file(path);
-                    EXPECT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
-                        << "written twice: " << path.toStdString();
-                    file.write(url.toUtf8());
-                    done(DownloadOutcome::Saved);
-                });
-            });
-        };
+        return [this](const TrackFile &track, TransferSlot &slot) { return run(track, slot); };
     }
 
     QStringList started;
@@ -57,22 +34,50 @@ public:
     int startedWhileCommitting = 0;
 
 private:
+    QCoro::Task<DownloadEnd> run(TrackFile track, TransferSlot &slot)
+    {
+        started.append(track.url);
+        startedWhileCommitting += committing > 0;
+        if (QFileInfo::exists(track.path))
+            co_return DownloadEnd(DownloadOutcome::AlreadyPresent);
+        ++inFlight;
+        maxInFlight = std::max(maxInFlight, inFlight);
+        co_await QCoro::sleepFor(std::chrono::milliseconds(transferMs_));
+        --inFlight;
+        if (track.url.contains(QLatin1String("bad")))
+            co_return DownloadEnd(DownloadOutcome::Failed);
+        ++committing;
+        slot.release();
+        co_await QCoro::sleepFor(std::chrono::milliseconds(commitMs_));
+        --committing;
+        QFile file(track.path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+            << "written twice: " << track.path.toStdString();
+        file.write(track.url.toUtf8());
+        co_return DownloadEnd(DownloadOutcome::Saved);
+    }
+
     int transferMs_;
     int commitMs_;
-    QObject context_; // a timer still running when the test ends dies with it
 };
+
+DownloadCounts CountsOf(const ParallelTrackDownloads &downloads)
+{
+    return TallyRecords(downloads.records()).counts;
+}
 
 // Up to N at once, never more; every track counted once.
 TEST(ParallelTrackDownloads, RunsUpToJobsAtOnce)
 {
     test::TempRoot root;
-    FakeStarter fake(20);
-    ParallelTrackDownloads downloads(fake.starter(), 3);
+    FakeTransfer fake(20);
+    ParallelTrackDownloads downloads(fake.transfer(), 3);
     for (int i = 0; i < 8; ++i)
-        QCoro::waitFor(downloads.download({QStringLiteral("u%1").arg(i), root.file(QStringLiteral("t%1.mp3").arg(i)), {}}));
+        QCoro::waitFor(
+            downloads.download({QStringLiteral("u%1").arg(i), root.file(QStringLiteral("t%1.mp3").arg(i)), {}}));
     QCoro::waitFor(downloads.finish());
     EXPECT_EQ(fake.maxInFlight, 3);
-    EXPECT_EQ(downloads.counts().saved, 8);
+    EXPECT_EQ(CountsOf(downloads).saved, 8);
     EXPECT_EQ(root.allFiles().size(), 8);
 }
 
@@ -81,14 +86,15 @@ TEST(ParallelTrackDownloads, RunsUpToJobsAtOnce)
 TEST(ParallelTrackDownloads, NextTransferOverlapsTheLastFlush)
 {
     test::TempRoot root;
-    FakeStarter fake(10, 30);
-    ParallelTrackDownloads downloads(fake.starter(), 1);
+    FakeTransfer fake(10, 30);
+    ParallelTrackDownloads downloads(fake.transfer(), 1);
     for (int i = 0; i < 4; ++i)
-        QCoro::waitFor(downloads.download({QStringLiteral("u%1").arg(i), root.file(QStringLiteral("t%1.mp3").arg(i)), {}}));
+        QCoro::waitFor(
+            downloads.download({QStringLiteral("u%1").arg(i), root.file(QStringLiteral("t%1.mp3").arg(i)), {}}));
     QCoro::waitFor(downloads.finish());
     EXPECT_EQ(fake.maxInFlight, 1);
     EXPECT_EQ(fake.startedWhileCommitting, 3);
-    EXPECT_EQ(downloads.counts().saved, 4);
+    EXPECT_EQ(CountsOf(downloads).saved, 4);
     EXPECT_EQ(root.allFiles().size(), 4);
 }
 
@@ -103,15 +109,16 @@ TEST(ParallelTrackDownloads, OnePathIsWrittenOnce)
     for (const auto &row : rows) {
         SCOPED_TRACE(row.first);
         test::TempRoot root;
-        FakeStarter fake(20, 20);
-        ParallelTrackDownloads downloads(fake.starter(), 2);
+        FakeTransfer fake(20, 20);
+        ParallelTrackDownloads downloads(fake.transfer(), 2);
         QCoro::waitFor(downloads.download({QString::fromLatin1(row.first), root.file(QStringLiteral("same.mp3")), {}}));
-        QCoro::waitFor(downloads.download({QString::fromLatin1(row.second), root.file(QStringLiteral("same.mp3")), {}}));
+        QCoro::waitFor(
+            downloads.download({QString::fromLatin1(row.second), root.file(QStringLiteral("same.mp3")), {}}));
         QCoro::waitFor(downloads.finish());
         EXPECT_EQ(root.read(QStringLiteral("same.mp3")), row.written);
-        EXPECT_EQ(downloads.counts().saved, row.saved);
-        EXPECT_EQ(downloads.counts().alreadyPresent, row.present);
-        EXPECT_EQ(downloads.counts().failed, row.failed);
+        EXPECT_EQ(CountsOf(downloads).saved, row.saved);
+        EXPECT_EQ(CountsOf(downloads).alreadyPresent, row.present);
+        EXPECT_EQ(CountsOf(downloads).failed, row.failed);
     }
 }
 
@@ -119,8 +126,8 @@ TEST(ParallelTrackDownloads, OnePathIsWrittenOnce)
 TEST(ParallelTrackDownloads, AbandonStopsTakingTracks)
 {
     test::TempRoot root;
-    FakeStarter fake(30);
-    ParallelTrackDownloads downloads(fake.starter(), 1);
+    FakeTransfer fake(30);
+    ParallelTrackDownloads downloads(fake.transfer(), 1);
     QObject scope;
     // Abandoned from the first wait, while the first track transfers.
     QTimer::singleShot(0, &scope, [&downloads] { downloads.abandon(); });
@@ -129,7 +136,7 @@ TEST(ParallelTrackDownloads, AbandonStopsTakingTracks)
     QCoro::waitFor(downloads.download({QStringLiteral("c"), root.file(QStringLiteral("c.mp3")), {}}));
     QCoro::waitFor(downloads.finish());
     EXPECT_EQ(fake.started, QStringList{QStringLiteral("a")});
-    EXPECT_EQ(downloads.counts().failed, 2);
+    EXPECT_EQ(CountsOf(downloads).failed, 2);
 }
 
 } // namespace
