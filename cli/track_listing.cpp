@@ -4,6 +4,19 @@
 
 namespace tavimo::cli {
 
+QString ListedStateText(ListedState state)
+{
+    switch (state) {
+    case ListedState::Present:
+        return QStringLiteral("已存在");
+    case ListedState::Archived:
+        return QStringLiteral("已记录");
+    case ListedState::Pending:
+        break;
+    }
+    return QStringLiteral("待下载");
+}
+
 ListedState TrackListing::stateOf(const TrackFile &track) const
 {
     if (archived_ && archived_(track))

@@ -10,6 +10,9 @@ namespace tavimo::cli {
 // because the download archive has it.
 enum class ListedState { Pending, Present, Archived };
 
+// The state as the listing shows it.
+QString ListedStateText(ListedState state);
+
 // The track downloads of a run with --list: each track is shown instead of
 // fetched, and no folder is made.
 class TrackListing final : public TrackDownloads {

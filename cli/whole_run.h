@@ -201,25 +201,12 @@ private:
         return errors.isEmpty();
     }
 
-    static QString ListedText(ListedState state)
-    {
-        switch (state) {
-        case ListedState::Present:
-            return QStringLiteral("已存在");
-        case ListedState::Archived:
-            return QStringLiteral("已记录");
-        case ListedState::Pending:
-            break;
-        }
-        return QStringLiteral("待下载");
-    }
-
     void showListed(const TrackFile &track, ListedState state)
     {
         if (json_)
             return json_->trackListed(track, state);
         PrintLine(PrintableText(track.tags.title) + u'\t' + PrintableText(QFileInfo(track.path).fileName()) + u'\t' +
-                  ListedText(state));
+                  ListedStateText(state));
     }
 
     // The job that handed the track over.
