@@ -25,6 +25,32 @@ void WriteJson(const QJsonObject &object)
     WriteLine(QJsonDocument(object).toJson(QJsonDocument::Compact));
 }
 
+// The verdict's name in the JSON lines.
+QString VerdictName(Mp3Fault fault)
+{
+    switch (fault) {
+    case Mp3Fault::None:
+        return QStringLiteral("whole");
+    case Mp3Fault::Empty:
+        return QStringLiteral("empty");
+    case Mp3Fault::NotMp3:
+    case Mp3Fault::HtmlPage:
+    case Mp3Fault::NoFrame:
+        return QStringLiteral("not-mp3");
+    case Mp3Fault::TagPastEnd:
+    case Mp3Fault::LastFrameCut:
+    case Mp3Fault::FramesMissing:
+        return QStringLiteral("cut");
+    case Mp3Fault::FramesBroken:
+        return QStringLiteral("broken");
+    case Mp3Fault::AudioDamaged:
+        return QStringLiteral("damaged");
+    case Mp3Fault::ReadError:
+        break;
+    }
+    return QStringLiteral("unreadable");
+}
+
 } // namespace
 
 int RunCheck(const CliOptions &options, ConsoleOutput &out)
@@ -35,22 +61,24 @@ int RunCheck(const CliOptions &options, ConsoleOutput &out)
         return kExitRejected;
     }
     const FolderCheck check = CheckMp3Folder(folder);
-    for (const BrokenFile &file : check.broken) {
+    for (const CheckedFile &file : check.files) {
         if (options.json)
-            WriteJson({{QStringLiteral("type"), QStringLiteral("broken")},
+            WriteJson({{QStringLiteral("type"), QStringLiteral("file")},
                        {QStringLiteral("path"), file.path},
-                       {QStringLiteral("reason"), file.reason}});
-        else
-            WriteLine((PrintableText(file.path) + u'\t' + file.reason).toUtf8());
+                       {QStringLiteral("verdict"), VerdictName(file.verdict.fault)},
+                       {QStringLiteral("detail"), file.verdict.reason()}});
+        else if (!file.verdict.whole())
+            WriteLine((PrintableText(file.path) + u'\t' + file.verdict.reason()).toUtf8());
     }
-    const int status = check.broken.isEmpty() ? kExitComplete : kExitSomeFailed;
+    const int broken = check.broken();
+    const int status = broken == 0 ? kExitComplete : kExitSomeFailed;
     if (options.json)
         WriteJson({{QStringLiteral("type"), QStringLiteral("summary")},
-                   {QStringLiteral("checked"), check.checked},
-                   {QStringLiteral("broken"), int(check.broken.size())},
+                   {QStringLiteral("checked"), int(check.files.size())},
+                   {QStringLiteral("broken"), broken},
                    {QStringLiteral("exit"), status}});
     std::fflush(stdout);
-    out.always(QStringLiteral("检查了 %1 个文件, 其中 %2 个不完整").arg(check.checked).arg(check.broken.size()));
+    out.always(QStringLiteral("检查了 %1 个文件, 其中 %2 个不完整").arg(check.files.size()).arg(broken));
     return status;
 }
 

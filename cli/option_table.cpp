@@ -21,6 +21,7 @@ const char kSubcommands[] = R"(
   liked [--cookies FILE] 下载已登录用户的红心歌曲; 不带 --cookies 时
                          使用窗口程序 tavimo 的浏览器保存的登录信息
   check [DIR]            检查 DIR (默认: 下载文件夹) 之下的 .mp3 文件是否完整,
+                         读取每个字节, 核对编码器记录的帧数、字节数与校验值;
                          每个不完整的文件列出一行及原因; 不发出网络请求
 
 输出模板 (-o): 字段 {title} {album} {artist} {position} {channel} {id},

@@ -13,7 +13,7 @@ FileDownloader::~FileDownloader()
 {
     // A file being committed gets its name before the program goes; the
     // transfers go with this object's children.
-    commits_.waitForDone();
+    workers_.waitForDone();
 }
 
 QCoro::Task<DownloadEnd> FileDownloader::download(TrackFile track, TransferSlot &slot)
@@ -48,9 +48,9 @@ void FileDownloader::setResumeEnabled(bool enabled)
     resumeEnabled_ = enabled;
 }
 
-void FileDownloader::startCommit(std::function<void()> commit)
+void FileDownloader::startOnWorker(std::function<void()> work)
 {
-    commits_.start(std::move(commit));
+    workers_.start(std::move(work));
 }
 
 } // namespace tavimo

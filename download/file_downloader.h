@@ -71,9 +71,10 @@ public:
     void setResumeEnabled(bool enabled);
     bool resumeEnabled() const { return resumeEnabled_; }
 
-    // Runs the flush and rename of a finished file on a worker thread, so the
-    // next transfer can start meanwhile; the destructor waits for it.
-    void startCommit(std::function<void()> commit);
+    // Runs what waits for the disk (the flush and rename of a finished file,
+    // the reading of a present one) on a worker thread, so the event loop and
+    // the next transfer go on meanwhile; the destructor waits for it.
+    void startOnWorker(std::function<void()> work);
 
 signals:
     // Per-file progress of DownloadFile (total is -1 when unknown). Told
@@ -88,7 +89,7 @@ private:
     bool tagging_ = false;
     bool checkPresent_ = false;
     bool resumeEnabled_ = true;
-    QThreadPool commits_;
+    QThreadPool workers_;
 };
 
 } // namespace tavimo

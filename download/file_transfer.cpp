@@ -77,7 +77,7 @@ QCoro::Task<std::optional<DownloadEnd>> FileTransfer::fetch()
     for (;;) {
         if (net_.isCancelled())
             co_return kCancelled;
-        if (QFileInfo::exists(track_.path) && !movedBrokenAside())
+        if (QFileInfo::exists(track_.path) && !(co_await movedBrokenAside()))
             co_return DownloadEnd(DownloadOutcome::AlreadyPresent);
         if (QFileInfo::exists(track_.path))
             co_return DownloadEnd(DownloadOutcome::Failed, DownloadFailure{FailureKind::Storage, brokenMoveError_});
@@ -185,18 +185,27 @@ QCoro::Task<DownloadEnd> FileTransfer::commit()
     std::optional<TrackTags> tags;
     if (downloader_.tagging())
         tags = track_.tags;
-    downloader_.startCommit([this, writer, path = track_.path, tags] {
+    downloader_.startOnWorker([this, writer, path = track_.path, tags] {
+        // A body that ends before the length its encoder recorded is broken
+        // off, however whole the reply looked; its bytes stay for the next
+        // attempt.
+        const QString part = path + QLatin1String(kPartialSuffix);
+        const Mp3Verdict recorded = CheckMp3File(part, Mp3Depth::Record);
+        const bool cut = recorded.fault == Mp3Fault::FramesMissing;
         // Tagged in place before the flush, so the file takes its name whole
         // and tagged; a file TagLib cannot read keeps the served bytes.
         QString tagError;
-        if (tags)
-            WriteTrackTags(path + QLatin1String(kPartialSuffix), *tags, tagError);
-        const bool moved = writer->commitTo(path);
+        if (tags && !cut)
+            WriteTrackTags(part, *tags, tagError);
+        if (cut)
+            writer->keep();
+        const bool moved = !cut && writer->commitTo(path);
         QMetaObject::invokeMethod(
             this,
-            [this, moved, tagError] {
+            [this, moved, tagError, shortBy = cut ? recorded.reason() : QString()] {
                 moved_ = moved;
                 tagError_ = tagError;
+                shortBy_ = shortBy;
                 emit committed();
             },
             Qt::QueuedConnection);
@@ -204,6 +213,9 @@ QCoro::Task<DownloadEnd> FileTransfer::commit()
     co_await qCoro(this, &FileTransfer::committed);
     const QString writeError = writer_->writeError();
     writer_.reset();
+    if (!shortBy_.isEmpty())
+        co_return DownloadEnd(DownloadOutcome::Failed,
+                              DownloadFailure{FailureKind::Transient, QStringLiteral("传输中断: ") + shortBy_});
     // A file that took the name meanwhile is kept; the track is there.
     if (moved_)
         co_return DownloadEnd(DownloadOutcome::Saved,
@@ -213,20 +225,33 @@ QCoro::Task<DownloadEnd> FileTransfer::commit()
     co_return DownloadEnd(DownloadOutcome::Failed, DownloadFailure{FailureKind::Storage, writeError});
 }
 
-bool FileTransfer::movedBrokenAside()
+// The present file is read on a worker thread, so the event loop (and the
+// other transfers) go on meanwhile.
+QCoro::Task<bool> FileTransfer::movedBrokenAside()
 {
     if (!downloader_.checksPresent() || !brokenKeptAt_.isEmpty())
-        return false;
-    if (CheckMp3File(track_.path).whole())
-        return false;
+        co_return false;
+    downloader_.startOnWorker([this, path = track_.path] {
+        const bool whole = CheckMp3File(path).whole();
+        QMetaObject::invokeMethod(
+            this,
+            [this, whole] {
+                presentWhole_ = whole;
+                emit presentJudged();
+            },
+            Qt::QueuedConnection);
+    });
+    co_await qCoro(this, &FileTransfer::presentJudged);
+    if (presentWhole_)
+        co_return false;
     const QString aside = FreeBrokenName(track_.path);
     QFile file(track_.path);
     if (!file.rename(aside)) {
         brokenMoveError_ = QStringLiteral("无法给不完整的文件改名: ") + file.errorString();
-        return true;
+        co_return true;
     }
     brokenKeptAt_ = aside;
-    return true;
+    co_return true;
 }
 
 } // namespace tavimo

@@ -40,8 +40,10 @@ public:
     State state() const { return state_; }
 
 signals:
-    // Internal: the server's wait is over, or the file was committed.
+    // Internal: the server's wait is over, the present file was judged, or
+    // the file was committed.
     void waitEnded();
+    void presentJudged();
     void committed();
 
 private:
@@ -55,7 +57,7 @@ private:
     QCoro::Task<DownloadEnd> commit();
     // With the present-file check on: moves a present file that is not a
     // whole MP3 aside and says whether it did (or tried, and failed).
-    bool movedBrokenAside();
+    QCoro::Task<bool> movedBrokenAside();
 
     FileDownloader &downloader_;
     ModXmlHttp &net_;
@@ -66,8 +68,10 @@ private:
     QElapsedTimer sinceProgress_;
     QString brokenKeptAt_;
     QString brokenMoveError_;
+    bool presentWhole_ = false;
     bool moved_ = false;
     QString tagError_;
+    QString shortBy_; // why a whole reply fell short of its recorded length
 };
 
 } // namespace tavimo

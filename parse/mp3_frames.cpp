@@ -1,5 +1,8 @@
 #include "parse/mp3_frames.h"
 
+#include "parse/crc16.h"
+#include "parse/encoder_record.h"
+
 #include <algorithm>
 #include <cstring>
 #include <memory>
@@ -12,6 +15,8 @@ namespace {
 // Large enough that reading costs a handful of calls a file, small enough
 // that no file is ever held whole.
 constexpr qint64 kWindowBytes = 1 << 20;
+// Enough for the first frame after a plain ID3v2 tag.
+constexpr qint64 kRecordWindowBytes = 64 << 10;
 constexpr qint64 kFrameHeaderBytes = 4;
 constexpr qint64 kId3v2HeaderBytes = 10; // the footer has the same length
 constexpr quint8 kId3v2HasFooter = 0x10;
@@ -66,10 +71,23 @@ qint64 FrameLength(quint32 header)
     return factor * bitRate / sampleRate + padding;
 }
 
+// Whether an APEv2 tag's bytes hold an item of a tool that changed the
+// frames' gain in place (MP3GAIN_UNDO, MP3GAIN_MINMAX); item keys are
+// compared without case.
+bool MarksGainChange(const uchar *tag, qint64 size)
+{
+    constexpr std::string_view kMark = "MP3GAIN_";
+    const auto upper = [](uchar c) { return c >= 'a' && c <= 'z' ? uchar(c - 'a' + 'A') : c; };
+    const auto equal = [&upper](uchar a, char b) { return upper(a) == uchar(b); };
+    return std::search(tag, tag + size, kMark.begin(), kMark.end(), equal) != tag + size;
+}
+
 class FrameWalk {
 public:
-    FrameWalk(qint64 size, const ReadAt &read)
-        : size_(size), read_(read), capacity_(std::min(size, kWindowBytes)), window_(new char[size_t(capacity_)])
+    FrameWalk(qint64 size, const ReadAt &read, Mp3Depth depth)
+        : size_(size), read_(read), depth_(depth),
+          capacity_(std::min(size, depth == Mp3Depth::Record ? kRecordWindowBytes : kWindowBytes)),
+          window_(new char[size_t(capacity_)])
     {
     }
 
@@ -79,10 +97,15 @@ private:
     const uchar *bytes(qint64 offset, qint64 count);
     bool has(qint64 offset, std::string_view mark);
     bool trailerFrom(qint64 offset);
+    bool looksLikeHtml();
+    Mp3Verdict againstRecord(qint64 first, qint64 audioFrames, qint64 audioEnd, quint16 crc) const;
     Mp3Verdict verdict(Mp3Fault fault, qint64 offset = 0, qint64 bytes = 0) const;
 
     qint64 size_;
     const ReadAt &read_;
+    Mp3Depth depth_;
+    EncoderRecord record_;
+    bool gainChanged_ = false;
     qint64 capacity_;
     std::unique_ptr<char[]> window_;
     qint64 start_ = 0;
@@ -136,8 +159,10 @@ bool FrameWalk::trailerFrom(qint64 offset)
                 return false;
             const bool hasHeader = LittleEndian32(footer + 20) & kApeHasHeader;
             const qint64 length = qint64(LittleEndian32(footer + 12)) + (hasHeader ? kApeFooterBytes : 0);
-            if (length < kApeFooterBytes)
+            if (length < kApeFooterBytes || length > end - offset)
                 return false;
+            if (const uchar *tag = length <= capacity_ ? bytes(end - length, length) : nullptr)
+                gainChanged_ = gainChanged_ || MarksGainChange(tag, length);
             end -= length;
         } else if (end - kLyrics3v2EndBytes >= offset && has(end - 9, "LYRICS200")) {
             const uchar *digits = bytes(end - kLyrics3v2EndBytes, 6);
@@ -156,6 +181,18 @@ bool FrameWalk::trailerFrom(qint64 offset)
         }
     }
     return end == offset;
+}
+
+// Whether the file starts as markup does: "<" after blanks (and a UTF-8
+// byte order mark).
+bool FrameWalk::looksLikeHtml()
+{
+    qint64 at = has(0, "\xef\xbb\xbf") ? 3 : 0;
+    for (const uchar *c; (c = bytes(at, 1)) != nullptr; ++at) {
+        if (*c != ' ' && *c != '\t' && *c != '\r' && *c != '\n')
+            return *c == '<';
+    }
+    return false;
 }
 
 Mp3Verdict FrameWalk::verdict(Mp3Fault fault, qint64 offset, qint64 bytes) const
@@ -181,13 +218,27 @@ Mp3Verdict FrameWalk::run()
     }
     const uchar *header = bytes(at, kFrameHeaderBytes);
     if (!header || FrameLength(BigEndian32(header)) == 0)
-        return verdict(at == 0 ? Mp3Fault::NotMp3 : Mp3Fault::NoFrame, at);
+        return verdict(at != 0 ? Mp3Fault::NoFrame : looksLikeHtml() ? Mp3Fault::HtmlPage : Mp3Fault::NotMp3, at);
     const quint32 stream = BigEndian32(header) & kStreamBits;
+    const qint64 first = at;
+    const qint64 firstLength = std::min(FrameLength(BigEndian32(header)), size_ - first);
+    if (const uchar *frame = bytes(first, firstLength))
+        record_ = ReadEncoderRecord(BigEndian32(frame), frame, firstLength);
+    if (depth_ == Mp3Depth::Record && !record_.recorded())
+        return verdict(Mp3Fault::None);
+    const bool checksAudio = depth_ == Mp3Depth::Audio && record_.lameTag;
+    qint64 frames = 0;
+    quint16 crc = 0;
     while (at < size_) {
         header = bytes(at, kFrameHeaderBytes);
         const quint32 word = header ? BigEndian32(header) : 0;
         const qint64 length = (word & kStreamBits) == stream ? FrameLength(word) : 0;
         if (length > 0 && length <= size_ - at) {
+            if (checksAudio && frames > 0) {
+                const uchar *frame = bytes(at, length);
+                crc = frame ? Crc16(crc, frame, length) : crc;
+            }
+            ++frames;
             at += length;
             continue;
         }
@@ -197,39 +248,39 @@ Mp3Verdict FrameWalk::run()
             return verdict(Mp3Fault::LastFrameCut, at, length - (size_ - at));
         return verdict(Mp3Fault::FramesBroken, at, size_ - at);
     }
+    return againstRecord(first, frames - 1, at, crc);
+}
+
+// Whole frames: judged against what the encoder recorded, when it did.
+Mp3Verdict FrameWalk::againstRecord(qint64 first, qint64 audioFrames, qint64 audioEnd, quint16 crc) const
+{
+    if (failed_ || !record_.recorded())
+        return verdict(Mp3Fault::None);
+    // Both counts run from the first frame's start to the last frame's end.
+    const qint64 recordedBytes = std::max(record_.bytes, record_.lameTag ? record_.musicLength : 0);
+    const qint64 missingBytes = std::max(qint64(0), recordedBytes - (audioEnd - first));
+    if (audioFrames < record_.frames || missingBytes > 0) {
+        Mp3Verdict cut = verdict(Mp3Fault::FramesMissing, audioEnd, missingBytes);
+        cut.found = audioFrames;
+        cut.recorded = record_.frames;
+        return cut;
+    }
+    if (depth_ == Mp3Depth::Audio && record_.lameTag && !gainChanged_ && crc != record_.musicCrc) {
+        Mp3Verdict damaged = verdict(Mp3Fault::AudioDamaged, first);
+        damaged.found = crc;
+        damaged.recorded = record_.musicCrc;
+        return damaged;
+    }
     return verdict(Mp3Fault::None);
 }
 
 } // namespace
 
-QString Mp3Verdict::reason() const
-{
-    switch (fault) {
-    case Mp3Fault::None:
-        return QString();
-    case Mp3Fault::Empty:
-        return QStringLiteral("空文件");
-    case Mp3Fault::NotMp3:
-        return QStringLiteral("开头既不是 ID3v2 标签也不是 MPEG 音频帧");
-    case Mp3Fault::TagPastEnd:
-        return QStringLiteral("标签声称 %1 字节, 文件只有 %2 字节").arg(bytes).arg(fileSize);
-    case Mp3Fault::NoFrame:
-        return QStringLiteral("没有 MPEG 音频帧");
-    case Mp3Fault::FramesBroken:
-        return QStringLiteral("第 %1 字节处音频帧中断, 其后还有 %2 字节").arg(offset).arg(bytes);
-    case Mp3Fault::LastFrameCut:
-        return QStringLiteral("最后一帧不完整 (缺 %1 字节)").arg(bytes);
-    case Mp3Fault::ReadError:
-        return error.isEmpty() ? QStringLiteral("无法读取") : QStringLiteral("无法读取: %1").arg(error);
-    }
-    return QString();
-}
-
-Mp3Verdict WalkMp3Frames(qint64 fileSize, const ReadAt &read)
+Mp3Verdict WalkMp3Frames(qint64 fileSize, const ReadAt &read, Mp3Depth depth)
 {
     if (fileSize < 0)
         return {Mp3Fault::ReadError, 0, 0, 0, QString()};
-    return FrameWalk(fileSize, read).run();
+    return FrameWalk(fileSize, read, depth).run();
 }
 
 } // namespace tavimo

@@ -13,6 +13,7 @@ packages=(
   libcurl4-openssl-dev libtag1-dev qcoro-qt6-dev
   fonts-wqy-microhei xvfb xauth curl nginx-light aria2 tinyproxy
   dpkg-dev file clang-format clang-tidy
+  mp3val lame ffmpeg mp3gain eyed3
 )
 
 missing=()
