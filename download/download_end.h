@@ -1,5 +1,7 @@
 #pragma once
 
+#include "net/http_reply.h"
+
 #include <QString>
 
 #include <utility>
@@ -48,5 +50,11 @@ struct DownloadEnd {
     // track was fetched again; empty when none was.
     QString brokenKeptAt;
 };
+
+// The end of a download that a stop cut short.
+inline DownloadEnd CancelledEnd()
+{
+    return {DownloadOutcome::Cancelled, kCancelledReason};
+}
 
 } // namespace tavimo

@@ -7,13 +7,17 @@
 
 namespace tavimo {
 
-FileDownloader::FileDownloader(ModXmlHttp &net, QObject *parent) : QObject(parent), net_(net) {}
+FileDownloader::FileDownloader(ModXmlHttp &net, QObject *parent) : QObject(parent), net_(net)
+{
+    commits_.setMaxThreadCount(1);
+}
 
 FileDownloader::~FileDownloader()
 {
     // A file being committed gets its name before the program goes; the
     // transfers go with this object's children.
-    workers_.waitForDone();
+    commits_.waitForDone();
+    reads_.waitForDone();
 }
 
 QCoro::Task<DownloadEnd> FileDownloader::download(TrackFile track, TransferSlot &slot)
@@ -48,9 +52,9 @@ void FileDownloader::setResumeEnabled(bool enabled)
     resumeEnabled_ = enabled;
 }
 
-void FileDownloader::startOnWorker(std::function<void()> work)
+void FileDownloader::startOnWorker(DiskWork kind, std::function<void()> work)
 {
-    workers_.start(std::move(work));
+    (kind == DiskWork::Commit ? commits_ : reads_).start(std::move(work));
 }
 
 } // namespace tavimo

@@ -71,10 +71,14 @@ public:
     void setResumeEnabled(bool enabled);
     bool resumeEnabled() const { return resumeEnabled_; }
 
-    // Runs what waits for the disk (the flush and rename of a finished file,
-    // the reading of a present one) on a worker thread, so the event loop and
-    // the next transfer go on meanwhile; the destructor waits for it.
-    void startOnWorker(std::function<void()> work);
+    // What waits for the disk: the flush and rename of a finished file, or
+    // the reading of a present one.
+    enum class DiskWork { Commit, Read };
+    // Runs it on a worker thread, so the event loop and the next transfer go
+    // on meanwhile; the destructor waits for it. Commits run one at a time,
+    // in the order they come, so files take their names (and are recorded)
+    // in the order their transfers ended.
+    void startOnWorker(DiskWork kind, std::function<void()> work);
 
 signals:
     // Per-file progress of DownloadFile (total is -1 when unknown). Told
@@ -89,7 +93,8 @@ private:
     bool tagging_ = false;
     bool checkPresent_ = false;
     bool resumeEnabled_ = true;
-    QThreadPool workers_;
+    QThreadPool commits_;
+    QThreadPool reads_;
 };
 
 } // namespace tavimo

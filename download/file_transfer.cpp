@@ -50,8 +50,6 @@ QString FreeBrokenName(const QString &path)
     return name;
 }
 
-const DownloadEnd kCancelled{DownloadOutcome::Cancelled, kCancelledReason};
-
 } // namespace
 
 FileTransfer::FileTransfer(FileDownloader &downloader, TrackFile track)
@@ -76,7 +74,7 @@ QCoro::Task<std::optional<DownloadEnd>> FileTransfer::fetch()
 {
     for (;;) {
         if (net_.isCancelled())
-            co_return kCancelled;
+            co_return CancelledEnd();
         if (QFileInfo::exists(track_.path) && !(co_await movedBrokenAside()))
             co_return DownloadEnd(DownloadOutcome::AlreadyPresent);
         if (QFileInfo::exists(track_.path))
@@ -152,7 +150,7 @@ bool FileTransfer::takeBody(const char *data, qint64 size)
 std::optional<DownloadEnd> FileTransfer::requestEnded(WaitEnd end, bool &fallBack)
 {
     if (!reply_)
-        return kCancelled;
+        return CancelledEnd();
     const TransferVerdict verdict = writer_->judge(*reply_, end);
     reply_->deleteLater();
     if (verdict == TransferVerdict::Complete) {
@@ -177,52 +175,59 @@ std::optional<DownloadEnd> FileTransfer::requestEnded(WaitEnd end, bool &fallBac
 }
 
 // Waiting for the disk is left to a worker thread, so the next transfer can
-// start meanwhile. The downloader waits for its workers before it goes, so
-// this transfer outlives the commit.
+// start meanwhile.
 QCoro::Task<DownloadEnd> FileTransfer::commit()
 {
     PartFileWriter *writer = writer_.get();
     std::optional<TrackTags> tags;
     if (downloader_.tagging())
         tags = track_.tags;
-    downloader_.startOnWorker([this, writer, path = track_.path, tags] {
+    bool moved = false;
+    QString tagError;
+    QString shortBy; // why a whole reply fell short of its recorded length
+    // Named: g++ 12 destroys a temporary argument twice inside a co_await.
+    std::function<void()> work = [writer, path = track_.path, tags, &moved, &tagError, &shortBy] {
         // A body that ends before the length its encoder recorded is broken
         // off, however whole the reply looked; its bytes stay for the next
         // attempt.
         const QString part = path + QLatin1String(kPartialSuffix);
         const Mp3Verdict recorded = CheckMp3File(part, Mp3Depth::Record);
-        const bool cut = recorded.fault == Mp3Fault::FramesMissing;
+        if (recorded.fault == Mp3Fault::FramesMissing) {
+            shortBy = recorded.reason();
+            writer->keep();
+            return;
+        }
         // Tagged in place before the flush, so the file takes its name whole
         // and tagged; a file TagLib cannot read keeps the served bytes.
-        QString tagError;
-        if (tags && !cut)
+        if (tags)
             WriteTrackTags(part, *tags, tagError);
-        if (cut)
-            writer->keep();
-        const bool moved = !cut && writer->commitTo(path);
-        QMetaObject::invokeMethod(
-            this,
-            [this, moved, tagError, shortBy = cut ? recorded.reason() : QString()] {
-                moved_ = moved;
-                tagError_ = tagError;
-                shortBy_ = shortBy;
-                emit committed();
-            },
-            Qt::QueuedConnection);
-    });
-    co_await qCoro(this, &FileTransfer::committed);
+        moved = writer->commitTo(path);
+    };
+    co_await onWorker(FileDownloader::DiskWork::Commit, std::move(work));
     const QString writeError = writer_->writeError();
     writer_.reset();
-    if (!shortBy_.isEmpty())
+    if (!shortBy.isEmpty())
         co_return DownloadEnd(DownloadOutcome::Failed,
-                              DownloadFailure{FailureKind::Transient, QStringLiteral("传输中断: ") + shortBy_});
+                              DownloadFailure{FailureKind::Transient, QStringLiteral("传输中断: ") + shortBy});
     // A file that took the name meanwhile is kept; the track is there.
-    if (moved_)
+    if (moved)
         co_return DownloadEnd(DownloadOutcome::Saved,
-                              tagError_.isEmpty() ? QString() : QStringLiteral("未写入标签: ") + tagError_);
+                              tagError.isEmpty() ? QString() : QStringLiteral("未写入标签: ") + tagError);
     if (QFileInfo::exists(track_.path))
         co_return DownloadEnd(DownloadOutcome::AlreadyPresent);
     co_return DownloadEnd(DownloadOutcome::Failed, DownloadFailure{FailureKind::Storage, writeError});
+}
+
+// Work that waits for the disk, on one of the downloader's workers; it may
+// write to the awaiting task's own variables. The downloader waits for its
+// workers before it goes, so the end is told to a transfer that still lives.
+QCoro::Task<> FileTransfer::onWorker(FileDownloader::DiskWork kind, std::function<void()> work)
+{
+    downloader_.startOnWorker(kind, [this, work = std::move(work)] {
+        work();
+        QMetaObject::invokeMethod(this, &FileTransfer::workDone, Qt::QueuedConnection);
+    });
+    co_await qCoro(this, &FileTransfer::workDone);
 }
 
 // The present file is read on a worker thread, so the event loop (and the
@@ -231,18 +236,10 @@ QCoro::Task<bool> FileTransfer::movedBrokenAside()
 {
     if (!downloader_.checksPresent() || !brokenKeptAt_.isEmpty())
         co_return false;
-    downloader_.startOnWorker([this, path = track_.path] {
-        const bool whole = CheckMp3File(path).whole();
-        QMetaObject::invokeMethod(
-            this,
-            [this, whole] {
-                presentWhole_ = whole;
-                emit presentJudged();
-            },
-            Qt::QueuedConnection);
-    });
-    co_await qCoro(this, &FileTransfer::presentJudged);
-    if (presentWhole_)
+    bool whole = false;
+    std::function<void()> judge = [path = track_.path, &whole] { whole = CheckMp3File(path).whole(); };
+    co_await onWorker(FileDownloader::DiskWork::Read, std::move(judge));
+    if (whole)
         co_return false;
     const QString aside = FreeBrokenName(track_.path);
     QFile file(track_.path);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "download/download_end.h"
+#include "download/file_downloader.h"
 #include "download/track_file.h"
 #include "net/reply_wait.h"
 
@@ -8,6 +9,7 @@
 #include <QObject>
 #include <QPointer>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -15,7 +17,6 @@
 
 namespace tavimo {
 
-class FileDownloader;
 class HttpReply;
 class ModXmlHttp;
 class PartFileWriter;
@@ -40,11 +41,9 @@ public:
     State state() const { return state_; }
 
 signals:
-    // Internal: the server's wait is over, the present file was judged, or
-    // the file was committed.
+    // Internal: the server's wait is over, or work on a worker thread.
     void waitEnded();
-    void presentJudged();
-    void committed();
+    void workDone();
 
 private:
     // The network part: its end, or nothing once a whole body waits to be
@@ -55,6 +54,7 @@ private:
     bool takeBody(const char *data, qint64 size);
     std::optional<DownloadEnd> requestEnded(WaitEnd end, bool &fallBack);
     QCoro::Task<DownloadEnd> commit();
+    QCoro::Task<> onWorker(FileDownloader::DiskWork kind, std::function<void()> work);
     // With the present-file check on: moves a present file that is not a
     // whole MP3 aside and says whether it did (or tried, and failed).
     QCoro::Task<bool> movedBrokenAside();
@@ -68,10 +68,6 @@ private:
     QElapsedTimer sinceProgress_;
     QString brokenKeptAt_;
     QString brokenMoveError_;
-    bool presentWhole_ = false;
-    bool moved_ = false;
-    QString tagError_;
-    QString shortBy_; // why a whole reply fell short of its recorded length
 };
 
 } // namespace tavimo

@@ -2,18 +2,11 @@
 
 #include "download/file_downloader.h"
 #include "download/transfer_slot.h"
-#include "net/http_reply.h"
 #include "net/yielding_pause.h"
 
 #include <algorithm>
 
 namespace tavimo {
-
-namespace {
-
-const DownloadEnd kCancelled{DownloadOutcome::Cancelled, kCancelledReason};
-
-} // namespace
 
 ParallelTrackDownloads::ParallelTrackDownloads(Transfer transfer, int jobs, int perJob)
     : transfer_(std::move(transfer)), jobs_(std::max(1, jobs)), perJob_(std::max(0, perJob))
@@ -29,7 +22,7 @@ ParallelTrackDownloads::ParallelTrackDownloads(FileDownloader &files, int jobs, 
 QCoro::Task<> ParallelTrackDownloads::download(TrackFile track)
 {
     if (abandoned_.isRaised()) {
-        settle(track, kCancelled);
+        settle(track, CancelledEnd());
         co_return;
     }
     const int job = track.job;
@@ -72,7 +65,7 @@ void ParallelTrackDownloads::abandon()
 {
     abandoned_.raise();
     for (TrackRecord *record : std::exchange(waiting_, {}))
-        end(*record, kCancelled);
+        end(*record, CancelledEnd());
     changed_.notify();
 }
 
@@ -140,7 +133,7 @@ QCoro::Task<> ParallelTrackDownloads::carry(TrackRecord &record)
         record.state = TrackState::Pausing;
         co_await PauseFor(firstRetryPauseMs_ * std::min(1 << (record.attempts - 1), 4), abandoned_);
         if (abandoned_.isRaised()) {
-            end(record, kCancelled);
+            end(record, CancelledEnd());
             co_return;
         }
         // The path stayed claimed during the pause, so no other track took
