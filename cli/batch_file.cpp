@@ -21,17 +21,12 @@ bool OpenBatch(QFile &file, const QString &path)
 
 } // namespace
 
-std::optional<QList<CliJob>> ReadBatchFile(const QString &path, QString &error)
+std::optional<QList<CliJob>> ParseJobLines(const QByteArray &bytes, JobLine kind, const QString &label, QString &error)
 {
-    QFile file;
-    if (!OpenBatch(file, path)) {
-        error = QStringLiteral("无法读取批处理文件 %1: %2").arg(path, file.errorString());
-        return std::nullopt;
-    }
     QStringDecoder utf8(QStringDecoder::Utf8);
-    const QString text = utf8.decode(file.readAll());
+    const QString text = utf8.decode(bytes);
     if (utf8.hasError()) {
-        error = QStringLiteral("批处理文件 %1 不是 UTF-8 文本").arg(path);
+        error = QStringLiteral("%1 不是 UTF-8 文本").arg(label);
         return std::nullopt;
     }
     QList<CliJob> jobs;
@@ -41,18 +36,28 @@ std::optional<QList<CliJob>> ReadBatchFile(const QString &path, QString &error)
         if (line.isEmpty() || line.startsWith(u'#'))
             continue;
         QString wrong;
-        const std::optional<QList<CliJob>> lineJobs = ParseJobLine(LineWords(line), wrong);
+        const std::optional<QList<CliJob>> lineJobs = ParseJobLine(LineWords(line), wrong, kind);
         if (!lineJobs) {
-            error = QStringLiteral("批处理文件 %1 第 %2 行: %3").arg(path).arg(i + 1).arg(wrong);
+            error = QStringLiteral("%1 第 %2 行: %3").arg(label).arg(i + 1).arg(wrong);
             return std::nullopt;
         }
         jobs += *lineJobs;
     }
     if (jobs.isEmpty()) {
-        error = QStringLiteral("批处理文件 %1 中没有命令").arg(path);
+        error = QStringLiteral("%1 中没有命令").arg(label);
         return std::nullopt;
     }
     return jobs;
+}
+
+std::optional<QList<CliJob>> ReadBatchFile(const QString &path, QString &error)
+{
+    QFile file;
+    if (!OpenBatch(file, path)) {
+        error = QStringLiteral("无法读取批处理文件 %1: %2").arg(path, file.errorString());
+        return std::nullopt;
+    }
+    return ParseJobLines(file.readAll(), JobLine::Batch, QStringLiteral("批处理文件 ") + path, error);
 }
 
 } // namespace tavimo::cli

@@ -13,4 +13,8 @@ namespace tavimo::cli {
 // line that cannot be used; the error names that line.
 std::optional<QList<CliJob>> ReadBatchFile(const QString &path, QString &error);
 
+// The jobs of a file's bytes read as a batch file's lines of the kind; label
+// names the file in the error ("批处理文件 jobs.txt").
+std::optional<QList<CliJob>> ParseJobLines(const QByteArray &bytes, JobLine kind, const QString &label, QString &error);
+
 } // namespace tavimo::cli

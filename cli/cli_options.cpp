@@ -1,6 +1,7 @@
 #include "cli/cli_options.h"
 
 #include "cli/option_table.h"
+#include "download/output_template.h"
 
 #include <QCommandLineParser>
 
@@ -42,6 +43,7 @@ const Subcommand kTable[] = {
     {"channel", Command::Channel, Command::None, nullptr},
     {"liked", Command::Liked, Command::None, nullptr},
     {"check", Command::Check, Command::None, nullptr},
+    {"sync", Command::Sync, Command::None, nullptr},
 };
 
 // How many positional words (the command included) a command takes: at
@@ -54,8 +56,10 @@ std::pair<int, int> wordsOf(Command command)
     case Command::ArtistPage:
         return {2, kAny};
     case Command::Channel:
+        return {2, 2};
     case Command::Check:
-        return {command == Command::Check ? 1 : 2, 2};
+    case Command::Sync:
+        return {1, 2};
     default:
         return {1, 1};
     }
@@ -78,11 +82,16 @@ const Subcommand *findSubcommand(const QString &name)
 }
 
 // The options that belong to one subcommand only.
-const QStringList kCommandOptions = {QStringLiteral("playlist"), QStringLiteral("name"), QStringLiteral("cookies")};
+const QStringList kCommandOptions = {QStringLiteral("playlist"), QStringLiteral("name"), QStringLiteral("cookies"),
+                                     QStringLiteral("full")};
+
+// The options a recorded source keeps beside its command's own.
+const QStringList kShapeOptions = {QStringLiteral("o"), QStringLiteral("output"), QStringLiteral("m3u"),
+                                   QStringLiteral("tags")};
 
 QString misplacedOption(const QCommandLineParser &parser, Command command)
 {
-    const Command owners[] = {Command::AlbumPlaylist, Command::ArtistName, Command::Liked};
+    const Command owners[] = {Command::AlbumPlaylist, Command::ArtistName, Command::Liked, Command::Sync};
     for (qsizetype i = 0; i < kCommandOptions.size(); ++i) {
         if (parser.isSet(kCommandOptions.at(i)) && command != owners[i])
             return QStringLiteral("--") + kCommandOptions.at(i);
@@ -138,6 +147,19 @@ bool readSeconds(const QCommandLineParser &parser, const QString &name, double l
     return true;
 }
 
+// Reads the options that shape the files into shape; why they cannot be
+// used, or the empty text.
+QString readShape(const QCommandLineParser &parser, FileShape &shape)
+{
+    shape.tags = parser.isSet(QStringLiteral("tags"));
+    shape.m3u = parser.isSet(QStringLiteral("m3u"));
+    if (!parser.isSet(QStringLiteral("output")))
+        return QString();
+    QString error;
+    shape.output = parser.value(QStringLiteral("output"));
+    return OutputTemplate::parse(shape.output, error) ? QString() : error;
+}
+
 // Reads the options that say how a run goes; why they cannot be used, or
 // the empty text.
 QString readSettings(const QCommandLineParser &parser, CliOptions &options)
@@ -164,18 +186,15 @@ QString readSettings(const QCommandLineParser &parser, CliOptions &options)
     if (options.list && options.command == Command::Channel)
         return QStringLiteral("命令 channel 要边下载边发现歌曲, 不能与 --list 一起使用");
     options.json = parser.isSet(QStringLiteral("json"));
-    options.tags = parser.isSet(QStringLiteral("tags"));
     options.archiveFile = parser.value(QStringLiteral("download-archive"));
     if (parser.isSet(QStringLiteral("download-archive")) && options.archiveFile.isEmpty())
         return QStringLiteral("--download-archive 须给出文件");
     options.checkPresent = parser.isSet(QStringLiteral("check-present"));
-    options.m3u = parser.isSet(QStringLiteral("m3u"));
-    if (parser.isSet(QStringLiteral("output"))) {
-        QString error;
-        options.output = OutputTemplate::parse(parser.value(QStringLiteral("output")), error);
-        if (!options.output)
-            return error;
-    }
+    if (const QString error = readShape(parser, options.shape); !error.isEmpty())
+        return error;
+    options.breakOnExisting = parser.isSet(QStringLiteral("break-on-existing"));
+    options.record = !parser.isSet(QStringLiteral("no-record"));
+    options.full = parser.isSet(QStringLiteral("full"));
     options.batchFile = parser.value(QStringLiteral("batch-file"));
     if (parser.isSet(QStringLiteral("batch-file")) && options.batchFile.isEmpty())
         return QStringLiteral("--batch-file 须给出文件");
@@ -212,10 +231,19 @@ CliOptions ParseCliOptions(const QStringList &arguments)
     } else if (const QString misplaced = misplacedOption(parser, Command::None); !misplaced.isEmpty()) {
         return failed(QStringLiteral("选项 %1 须跟在它的命令后面").arg(misplaced));
     }
-    if (batch && (options.command == Command::Channels || options.command == Command::Check))
+    const bool runsNoJob = options.command == Command::Channels || options.command == Command::Check ||
+                           options.command == Command::Sync;
+    if (batch && runsNoJob)
         return failed(QStringLiteral("命令 %1 不能与 --batch-file 一起使用").arg(parser.positionalArguments().first()));
     if (const QString error = readSettings(parser, options); !error.isEmpty())
         return failed(error);
+    if (options.command == Command::Sync)
+        options.breakOnExisting = !options.full;
+    if (options.command == Command::Sync && !options.arguments.isEmpty()) {
+        if (!options.root.isEmpty())
+            return failed(QStringLiteral("命令 sync 的文件夹与 --root 只能给出一个"));
+        options.root = options.arguments.first();
+    }
     return options;
 }
 
@@ -225,13 +253,13 @@ QList<CliJob> JobsOf(const CliOptions &options)
     if (options.command == Command::None)
         return jobs;
     for (const QString &argument : options.arguments)
-        jobs.append({options.command, argument, options.cookiesFile});
+        jobs.append({options.command, argument, options.cookiesFile, options.shape});
     if (options.arguments.isEmpty())
-        jobs.append({options.command, QString(), options.cookiesFile});
+        jobs.append({options.command, QString(), options.cookiesFile, options.shape});
     return jobs;
 }
 
-std::optional<QList<CliJob>> ParseJobLine(const QStringList &words, QString &error)
+std::optional<QList<CliJob>> ParseJobLine(const QStringList &words, QString &error, JobLine kind)
 {
     QCommandLineParser parser;
     addOptions(parser);
@@ -241,7 +269,7 @@ std::optional<QList<CliJob>> ParseJobLine(const QStringList &words, QString &err
         return std::nullopt;
     }
     for (const QString &name : parser.optionNames()) {
-        if (!kCommandOptions.contains(name)) {
+        if (!kCommandOptions.contains(name) && !(kind == JobLine::Source && kShapeOptions.contains(name))) {
             error =
                 QStringLiteral("选项 %1 只能写在命令行或配置文件中").arg(name.size() == 1 ? u'-' + name : "--" + name);
             return std::nullopt;
@@ -249,11 +277,52 @@ std::optional<QList<CliJob>> ParseJobLine(const QStringList &words, QString &err
     }
     CliOptions options;
     error = words.isEmpty() ? QStringLiteral("没有给出命令") : readCommand(parser, options);
-    if (error.isEmpty() && (options.command == Command::Channels || options.command == Command::Check))
-        error = QStringLiteral("批处理文件中不能使用命令 ") + words.first();
+    const bool runsNoJob = options.command == Command::Channels || options.command == Command::Check ||
+                           options.command == Command::Sync;
+    if (error.isEmpty() && runsNoJob)
+        error = (kind == JobLine::Source ? QStringLiteral("来源记录中不能使用命令 ")
+                                         : QStringLiteral("批处理文件中不能使用命令 ")) +
+                words.first();
+    if (error.isEmpty())
+        error = readShape(parser, options.shape);
     if (!error.isEmpty())
         return std::nullopt;
     return JobsOf(options);
+}
+
+bool FetchesTracks(Command command)
+{
+    return command != Command::Channels && command != Command::Check && command != Command::Sync &&
+           command != Command::None;
+}
+
+QString CommandName(Command command)
+{
+    for (const Subcommand &entry : kTable) {
+        if (entry.plain == command || entry.withOption == command)
+            return QLatin1String(entry.name);
+    }
+    return QString();
+}
+
+QStringList SourceWords(const CliJob &job)
+{
+    QStringList words{CommandName(job.command)};
+    for (const Subcommand &entry : kTable) {
+        if (entry.withOption == job.command && entry.option != nullptr)
+            words.append(QStringLiteral("--") + QLatin1String(entry.option));
+    }
+    if (!job.argument.isEmpty())
+        words.append(job.argument);
+    if (!job.cookiesFile.isEmpty())
+        words += {QStringLiteral("--cookies"), job.cookiesFile};
+    if (!job.shape.output.isEmpty())
+        words += {QStringLiteral("-o"), job.shape.output};
+    if (job.shape.m3u)
+        words.append(QStringLiteral("--m3u"));
+    if (job.shape.tags)
+        words.append(QStringLiteral("--tags"));
+    return words;
 }
 
 QString GeneralOptionsError(const QStringList &words)

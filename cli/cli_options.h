@@ -1,7 +1,5 @@
 #pragma once
 
-#include "download/output_template.h"
-
 #include <QString>
 #include <QStringList>
 
@@ -10,14 +8,27 @@
 namespace tavimo::cli {
 
 // The workflow a run of tavimo-dl drives.
-enum class Command { None, Album, AlbumPlaylist, ArtistPage, ArtistName, Channels, Channel, Liked, Check };
+enum class Command { None, Album, AlbumPlaylist, ArtistPage, ArtistName, Channels, Channel, Liked, Check, Sync };
+
+// What shapes a job's files; a recorded source keeps it, so that a sync
+// shapes them alike.
+struct FileShape {
+    QString output; // the output template as given (checked); empty for the usual layout
+    bool m3u = false;
+    bool tags = false;
+
+    bool operator==(const FileShape &) const = default;
+};
 
 // One workflow of a run with what it is given: the address, name or channel
-// identifier, and for liked the cookies file.
+// identifier, for liked the cookies file, and how its files are shaped.
 struct CliJob {
     Command command = Command::None;
     QString argument;
     QString cookiesFile;
+    FileShape shape;
+
+    bool operator==(const CliJob &) const = default;
 };
 
 // Everything the command line asked for. error is set (and command is None)
@@ -32,17 +43,18 @@ struct CliOptions {
     bool demo = false;
     bool quiet = false;
     int jobs = 1;
-    int retries = 3;                      // further attempts at a track that failed for a passing reason
-    qint64 rateLimit = 0;                 // bytes a second per download; 0 for no limit
-    bool list = false;                    // print the tracks instead of downloading them
-    bool json = false;                    // one JSON object per track and for the summary on standard output
-    bool tags = false;                    // write ID3v2.4 tags from the service's metadata
-    QString archiveFile;                  // the download archive, when one is kept
-    bool checkPresent = false;            // a present file must be a whole MP3 to be skipped
-    std::optional<OutputTemplate> output; // where tracks go instead of the usual layout
-    bool m3u = false;                     // a playlist per album, channel and liked run
-    int sleepRequestsMs = 0;              // the least gap between page and interface requests
-    int stallTimeoutMs = 30000;           // how long a transfer may bring nothing before it fails
+    int retries = 3;              // further attempts at a track that failed for a passing reason
+    qint64 rateLimit = 0;         // bytes a second per download; 0 for no limit
+    bool list = false;            // print the tracks instead of downloading them
+    bool json = false;            // one JSON object per track and for the summary on standard output
+    QString archiveFile;          // the download archive, when one is kept
+    bool checkPresent = false;    // a present file must be a whole MP3 to be skipped
+    FileShape shape;              // the output template, --m3u and --tags of the command line
+    bool breakOnExisting = false; // skip what the library holds (on for sync)
+    bool record = true;           // record the sources of the run beneath its root
+    bool full = false;            // sync: read every page, breaking on nothing
+    int sleepRequestsMs = 0;      // the least gap between page and interface requests
+    int stallTimeoutMs = 30000;   // how long a transfer may bring nothing before it fails
     QString answer;
     QString error;
 };
@@ -53,9 +65,24 @@ CliOptions ParseCliOptions(const QStringList &arguments);
 // The jobs of the command line: one for each address after album or artist.
 QList<CliJob> JobsOf(const CliOptions &options);
 
-// The jobs of one line of a batch file, written as on the command line but
-// with no general option; nothing, with error set, when it cannot be used.
-std::optional<QList<CliJob>> ParseJobLine(const QStringList &words, QString &error);
+// Which lines ParseJobLine reads: a batch file's take a command's own
+// options only; a recorded source's also the options that shape its files.
+enum class JobLine { Batch, Source };
+
+// The jobs of one line of a batch file or of the recorded sources, written
+// as on the command line but with no general option; nothing, with error
+// set, when it cannot be used.
+std::optional<QList<CliJob>> ParseJobLine(const QStringList &words, QString &error, JobLine kind = JobLine::Batch);
+
+// The words of a source's line: the command, its own options, its argument
+// and its file-shaping options, as ParseJobLine reads them back.
+QStringList SourceWords(const CliJob &job);
+
+// Whether a command's jobs fetch tracks (and so make a library's source).
+bool FetchesTracks(Command command);
+
+// The command's word as it is typed ("album" for both ways of album).
+QString CommandName(Command command);
 
 // Whether words (no argv[0]) are general options only, as a config file may
 // hold them; why not, when they are not.

@@ -48,8 +48,8 @@ QCoro::Task<RunResult> RunCommand(CliJob job, CommandSetup &setup)
     CliMainView view(setup.out);
     TrackTables tables;
     const WorkflowContext context{
-        setup.hosts,      setup.net, setup.downloads, setup.downloadRoot, view, tables, PausesOf(setup),
-        setup.pagesAhead, true,
+        setup.hosts,      setup.net, setup.downloads,       setup.downloadRoot, view, tables, PausesOf(setup),
+        setup.pagesAhead, true,      setup.breakOnExisting,
     };
     const RunResult result = co_await RunWorkflow(job, context, setup);
     // An end told in a message box was shown as the workflow's message; the

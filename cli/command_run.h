@@ -24,6 +24,7 @@ struct CommandSetup {
     ConsoleOutput &out;
     int pauseMs = -1;   // the workflows' own pauses when negative
     int pagesAhead = 1; // pages asked for ahead of the tracks handed over
+    bool breakOnExisting = false;
     // Shows one channel of the catalogue the channels command lists.
     std::function<void(const HotChannel &)> showChannel;
 };

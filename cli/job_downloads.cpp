@@ -13,6 +13,14 @@ bool WaitsOnceAtTheEnd(Command command)
 
 } // namespace
 
+BatchJob::BatchJob(TrackDownloads &run, CliJob job) : JobDownloads(run), job_(std::move(job))
+{
+    // The template was checked when the options or the source were read.
+    QString unused;
+    if (!job_.shape.output.isEmpty())
+        output_ = OutputTemplate::parse(job_.shape.output, unused);
+}
+
 QCoro::Task<> BatchJob::whenEnded(QStringList paths)
 {
     if (WaitsOnceAtTheEnd(job_.command) && !handedOver_) {

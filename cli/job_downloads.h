@@ -2,6 +2,7 @@
 
 #include "cli/cli_options.h"
 #include "download/job_downloads.h"
+#include "download/output_template.h"
 #include "net/wakeup.h"
 
 namespace tavimo::cli {
@@ -11,9 +12,11 @@ namespace tavimo::cli {
 // that the next job can start meanwhile.
 class BatchJob final : public JobDownloads {
 public:
-    BatchJob(TrackDownloads &run, CliJob job) : JobDownloads(run), job_(std::move(job)) {}
+    BatchJob(TrackDownloads &run, CliJob job);
 
     const CliJob &command() const { return job_; }
+    // Where the job's tracks go instead of the usual layout, when it says.
+    const std::optional<OutputTemplate> &output() const { return output_; }
 
     QCoro::Task<> whenEnded(QStringList paths) override;
 
@@ -25,6 +28,7 @@ public:
 
 private:
     CliJob job_;
+    std::optional<OutputTemplate> output_;
     bool handedOver_ = false;
     Wakeup changed_;
 };

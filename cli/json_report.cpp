@@ -50,25 +50,6 @@ QJsonObject TrackObject(const QString &type, const TrackFile &track)
                        {QStringLiteral("path"), track.path}};
 }
 
-QString CommandName(Command command)
-{
-    switch (command) {
-    case Command::Album:
-    case Command::AlbumPlaylist:
-        return QStringLiteral("album");
-    case Command::ArtistPage:
-    case Command::ArtistName:
-        return QStringLiteral("artist");
-    case Command::Channel:
-        return QStringLiteral("channel");
-    case Command::Liked:
-        return QStringLiteral("liked");
-    default:
-        break;
-    }
-    return QString();
-}
-
 } // namespace
 
 void JsonReport::trackEnded(const TrackFile &track, const DownloadEnd &end)
@@ -99,11 +80,17 @@ void JsonReport::channel(const HotChannel &channel)
                       {QStringLiteral("songs"), channel.songCount}});
 }
 
-void JsonReport::jobSummary(const CliJob &job, const RunResult &result, int exitStatus)
+void JsonReport::jobSummary(const CliJob &job, const RunResult &result, int exitStatus, const QString &source,
+                            std::optional<int> pending)
 {
-    QJsonObject object = SummaryObject(QStringLiteral("job"), result, exitStatus);
+    QJsonObject object = SummaryObject(source.isEmpty() ? QStringLiteral("job") : QStringLiteral("source"), result,
+                                       exitStatus);
     object.insert(QStringLiteral("command"), CommandName(job.command));
     object.insert(QStringLiteral("argument"), job.argument);
+    if (!source.isEmpty())
+        object.insert(QStringLiteral("source"), source);
+    if (pending)
+        object.insert(QStringLiteral("pending"), *pending);
     write(object);
 }
 

@@ -8,6 +8,7 @@
 #include <QJsonObject>
 
 #include <cstdio>
+#include <optional>
 
 namespace tavimo::cli {
 
@@ -22,8 +23,11 @@ public:
     // A track --list shows: title, address, path, whether present or archived.
     void trackListed(const TrackFile &track, ListedState state);
     void channel(const HotChannel &channel);
-    // One job's end among several of a run, as the summary with its command.
-    void jobSummary(const CliJob &job, const RunResult &result, int exitStatus);
+    // One job's end among several of a run, as the summary with its command;
+    // with source, a recorded source's end in a sync (and how many of its
+    // tracks are pending, when listed).
+    void jobSummary(const CliJob &job, const RunResult &result, int exitStatus, const QString &source = {},
+                    std::optional<int> pending = std::nullopt);
     // The run's end: how it ended, its counts and the exit status.
     void summary(const RunResult &result, int exitStatus);
 

@@ -4,6 +4,7 @@
 #include "cli/config_file.h"
 #include "cli/console_output.h"
 #include "cli/exit_status.h"
+#include "cli/library_sources.h"
 #include "cli/run_settings.h"
 #include "cli/whole_run.h"
 #include "download/download_archive.h"
@@ -12,6 +13,10 @@
 #include "net/mod_xml_http.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+
+#include <algorithm>
 
 #include <unistd.h>
 
@@ -35,20 +40,71 @@ private:
     emu::Emulator emulator_;
 };
 
-// Reads the download archive, for writing unless only listing; false when
-// the run must be refused.
-bool OpenArchive(DownloadArchive &archive, const CliOptions &options, ConsoleOutput &out)
+// Whether the run keeps a library beneath its root: it fetches tracks and
+// records their sources.
+bool KeepsLibrary(const CliOptions &options, const QList<CliJob> &jobs)
 {
-    if (!archive.open(options.archiveFile, !options.list)) {
+    return options.record && !options.list &&
+           std::any_of(jobs.cbegin(), jobs.cend(), [](const CliJob &job) { return FetchesTracks(job.command); });
+}
+
+// The archive a run keeps: the one named, else the library's own when the
+// run syncs, breaks on what the library holds or keeps the library; empty
+// for none.
+QString ArchivePathOf(const CliOptions &options, const QString &root, bool keepsLibrary)
+{
+    if (!options.archiveFile.isEmpty())
+        return options.archiveFile;
+    const bool library = options.command == Command::Sync || options.breakOnExisting || keepsLibrary;
+    return library ? LibraryArchivePath(root) : QString();
+}
+
+// A listing only reads the archive; a run merely keeping its library's
+// archive fetches what is not on disk, as without one.
+ArchiveUse ArchiveUseOf(const CliOptions &options)
+{
+    if (options.list)
+        return ArchiveUse::Consult;
+    const bool skips = !options.archiveFile.isEmpty() || options.command == Command::Sync || options.breakOnExisting;
+    return skips ? ArchiveUse::Skip : ArchiveUse::Record;
+}
+
+// Reads the download archive at path, for writing unless only listing (the
+// library's own is made by its first line); false when the run must be
+// refused.
+bool OpenArchive(DownloadArchive &archive, const QString &path, const CliOptions &options, ConsoleOutput &out)
+{
+    using Access = SharedLineFile::Access;
+    const Access access = options.list                    ? Access::Read
+                          : options.archiveFile.isEmpty() ? Access::AppendLater
+                                                          : Access::Append;
+    if (!archive.open(path, access)) {
         out.error(archive.error());
         return false;
     }
     if (archive.damagedLines() > 0)
         out.always(QStringLiteral("警告: 下载记录 %1 中有 %2 行无法识别 (第一处在第 %3 行), 已略过")
-                       .arg(options.archiveFile)
+                       .arg(path)
                        .arg(archive.damagedLines())
                        .arg(archive.firstDamagedLine()));
     return true;
+}
+
+// The jobs of the run: the command line's and the batch file's, or the
+// sources a sync reruns; nothing, with error set, when they cannot be read.
+std::optional<QList<CliJob>> JobsOfRun(const CliOptions &options, const QString &root, QString &error)
+{
+    if (options.command == Command::Sync)
+        return ReadSources(root, error);
+    QList<CliJob> jobs = JobsOf(options);
+    if (options.batchFile.isEmpty())
+        return jobs;
+    std::optional<QList<CliJob>> batch = ReadBatchFile(options.batchFile, error);
+    if (!batch)
+        return std::nullopt;
+    for (CliJob &job : *batch)
+        job.shape = options.shape;
+    return jobs + *batch;
 }
 
 } // namespace
@@ -80,15 +136,21 @@ int main(int argc, char **argv)
     }
     if (options.command == Command::Check)
         return RunCheck(options, out);
-    QList<CliJob> jobs = JobsOf(options);
-    if (!options.batchFile.isEmpty()) {
-        QString batchError;
-        const std::optional<QList<CliJob>> batch = ReadBatchFile(options.batchFile, batchError);
-        if (!batch) {
-            out.error(batchError);
-            return kExitRejected;
-        }
-        jobs += *batch;
+    // A sync names a library that is there; it makes no folder.
+    if (options.command == Command::Sync && !options.root.isEmpty() && !QFileInfo(options.root).isDir()) {
+        out.error(QStringLiteral("下载文件夹不存在: ") + options.root);
+        return kExitRejected;
+    }
+    const QString root = ChooseDownloadRoot(options.root);
+    if (root.isEmpty()) {
+        out.error(QStringLiteral("无法使用下载文件夹: ") + options.root);
+        return kExitRejected;
+    }
+    QString jobsError;
+    const std::optional<QList<CliJob>> jobs = JobsOfRun(options, root, jobsError);
+    if (!jobs) {
+        out.error(jobsError);
+        return kExitRejected;
     }
 
     ModXmlHttp net;
@@ -101,17 +163,15 @@ int main(int argc, char **argv)
     }
     if (const auto testHosts = HostsFromSetting(qEnvironmentVariable("TAVIMO_HOSTS")); testHosts && !options.demo)
         hosts = *testHosts;
-    const QString root = ChooseDownloadRoot(options.root);
-    if (root.isEmpty()) {
-        out.error(QStringLiteral("无法使用下载文件夹: ") + options.root);
-        return kExitRejected;
-    }
     DownloadArchive archive;
-    if (!options.archiveFile.isEmpty() && !OpenArchive(archive, options, out))
+    const QString archivePath = ArchivePathOf(options, root, KeepsLibrary(options, *jobs));
+    if (!archivePath.isEmpty() && !OpenArchive(archive, archivePath, options, out))
         return kExitRejected;
-    CommandRun run(options, out, net, files, options.archiveFile.isEmpty() ? nullptr : &archive);
+    CommandRun run(options, out, net, files);
+    if (!archivePath.isEmpty())
+        run.useArchive(archive, ArchiveUseOf(options));
     // Queued: a run refused before its first wait ends before the loop runs.
-    QCoro::connect(run.run(hosts, root, jobs), &app, [&app](int status) {
+    QCoro::connect(run.run(hosts, root, *jobs), &app, [&app](int status) {
         QMetaObject::invokeMethod(
             &app, [status] { QCoreApplication::exit(status); }, Qt::QueuedConnection);
     });

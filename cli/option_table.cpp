@@ -23,6 +23,8 @@ const char kSubcommands[] = R"(
   check [DIR]            检查 DIR (默认: 下载文件夹) 之下的 .mp3 文件是否完整,
                          读取每个字节, 核对编码器记录的帧数、字节数与校验值;
                          每个不完整的文件列出一行及原因; 不发出网络请求
+  sync [DIR]             重新运行 DIR (默认: 下载文件夹) 中记录的全部来源, 只取新的
+                         歌曲 (带 --break-on-existing); 与 --list 一起时只列出
 
 输出模板 (-o): 字段 {title} {album} {artist} {position} {channel} {id},
 {position:02} 补足两位数字; "/" 分隔文件夹, 扩展名 .mp3 自动加上.
@@ -62,6 +64,11 @@ const QList<OptionRow> &OptionRows()
         {{QStringLiteral("download-archive")},
          "file",
          "在 <file> 中记录已下载的歌曲, 并跳过其中记录过的歌曲 (不发出请求)"},
+        {{QStringLiteral("break-on-existing")},
+         nullptr,
+         "重新运行时跳过已有的内容: 下载记录中完整的专辑不再读取页面, 红心列表读到全部已有的一页即停止"},
+        {{QStringLiteral("no-record")}, nullptr, "不把本次运行的来源记入下载文件夹的 .tavimo/sources"},
+        {{QStringLiteral("full")}, nullptr, "sync: 读取全部页面, 不因已有的内容提前停止"},
         {{QStringLiteral("check-present")},
          nullptr,
          "已存在的文件须是完整的 MP3 才跳过; 不完整的改名为 .mp3.broken 后重新下载"},

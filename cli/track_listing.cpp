@@ -29,6 +29,7 @@ QCoro::Task<> TrackListing::download(TrackFile track)
     const ListedState state = stateOf(track);
     ++listed_;
     present_ += state == ListedState::Pending ? 0 : 1;
+    pendingByJob_[track.job] += state == ListedState::Pending ? 1 : 0;
     shown_(track, state);
     co_return;
 }

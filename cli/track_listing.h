@@ -2,6 +2,8 @@
 
 #include "download/track_downloads.h"
 
+#include <QHash>
+
 #include <functional>
 
 namespace tavimo::cli {
@@ -30,10 +32,13 @@ public:
     void prepareFolder(const QString &) override {}
     // A track that could not be placed is not listed; nothing is recorded.
     void settle(const TrackFile &, const DownloadEnd &) override {}
+    bool holds(const TrackFile &track) const override { return stateOf(track) != ListedState::Pending; }
     const TrackRecords &records() const override { return records_; }
     int openJob() override { return ++lastJob_; }
 
     int listed() const { return listed_; }
+    // How many of the job's tracks are to be fetched.
+    int pending(int job) const { return pendingByJob_.value(job); }
     int present() const { return present_; }
 
 private:
@@ -43,6 +48,7 @@ private:
     Archived archived_;
     int listed_ = 0;
     int present_ = 0;
+    QHash<int, int> pendingByJob_;
     TrackRecords records_; // none: nothing is fetched
     int lastJob_ = 0;
 };

@@ -14,8 +14,8 @@ _tavimo_dl()
     local valued='--playlist --name --cookies --root --jobs --retries --limit-rate --download-archive
         -o --output -a --batch-file --sleep-requests --timeout --config'
     local options='--playlist --name --cookies --root --demo --jobs --retries --limit-rate --list --json
-        --tags --download-archive --check-present -o --output --m3u -a --batch-file --sleep-requests
-        --timeout --config --ignore-config -q --quiet --version -h --help'
+        --tags --download-archive --break-on-existing --no-record --full --check-present -o --output --m3u
+        -a --batch-file --sleep-requests --timeout --config --ignore-config -q --quiet --version -h --help'
 
     case $prev in
     --cookies | --download-archive | -a | --batch-file | --config)
@@ -59,8 +59,8 @@ _tavimo_dl()
     done
 
     if [[ -z $command ]]; then
-        COMPREPLY=($(compgen -W 'album artist channels channel liked check' -- "$cur"))
-    elif [[ $command == check ]] && ((arguments == 0)); then
+        COMPREPLY=($(compgen -W 'album artist channels channel liked check sync' -- "$cur"))
+    elif [[ $command == check || $command == sync ]] && ((arguments == 0)); then
         compopt -o filenames 2>/dev/null
         COMPREPLY=($(compgen -d -- "$cur"))
     else

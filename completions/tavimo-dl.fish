@@ -1,6 +1,6 @@
 # fish completion for tavimo-dl
 
-set -l commands album artist channels channel liked check
+set -l commands album artist channels channel liked check sync
 
 complete -c tavimo-dl -f
 complete -c tavimo-dl -n "not __fish_seen_subcommand_from $commands" -a album -d '下载一张专辑'
@@ -9,7 +9,8 @@ complete -c tavimo-dl -n "not __fish_seen_subcommand_from $commands" -a channels
 complete -c tavimo-dl -n "not __fish_seen_subcommand_from $commands" -a channel -d '下载一个热门兆赫'
 complete -c tavimo-dl -n "not __fish_seen_subcommand_from $commands" -a liked -d '下载已登录用户的红心歌曲'
 complete -c tavimo-dl -n "not __fish_seen_subcommand_from $commands" -a check -d '检查 .mp3 文件是否完整'
-complete -c tavimo-dl -n '__fish_seen_subcommand_from check' -a '(__fish_complete_directories)'
+complete -c tavimo-dl -n "not __fish_seen_subcommand_from $commands" -a sync -d '重新运行记录的全部来源'
+complete -c tavimo-dl -n '__fish_seen_subcommand_from check sync' -a '(__fish_complete_directories)'
 
 complete -c tavimo-dl -l playlist -x -d 'album: 用电台的播放列表方式下载'
 complete -c tavimo-dl -l name -x -d 'artist: 按名字查找歌手'
@@ -23,6 +24,9 @@ complete -c tavimo-dl -l list -d '只列出要下载的歌曲, 不下载'
 complete -c tavimo-dl -l json -d '每首歌曲和汇总各输出一行 JSON'
 complete -c tavimo-dl -l tags -d '写入 ID3v2.4 标签'
 complete -c tavimo-dl -l download-archive -r -F -d '在此文件中记录并跳过已下载的歌曲'
+complete -c tavimo-dl -l break-on-existing -d '重新运行时跳过已有的内容'
+complete -c tavimo-dl -l no-record -d '不记录本次运行的来源'
+complete -c tavimo-dl -l full -d 'sync: 读取全部页面'
 complete -c tavimo-dl -l check-present -d '已存在的文件须是完整的 MP3 才跳过'
 complete -c tavimo-dl -s o -l output -x -d '按模板放置歌曲文件'
 complete -c tavimo-dl -l m3u -d '写 .m3u8 播放列表'

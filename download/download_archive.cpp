@@ -1,61 +1,21 @@
 #include "download/download_archive.h"
 
-#include <QFile>
 #include <QRegularExpression>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/file.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace tavimo {
 
 namespace {
 
-constexpr char kArchiveName[] = "tavimo";
-
-// Holds an flock on a descriptor for its lifetime.
-class FileLock {
-public:
-    FileLock(int fd, int operation) : fd_(fd), held_(::flock(fd, operation) == 0) {}
-    ~FileLock()
-    {
-        if (held_)
-            ::flock(fd_, LOCK_UN);
-    }
-    bool held() const { return held_; }
-
-private:
-    int fd_;
-    bool held_;
-};
+constexpr char kTrackName[] = "tavimo";
+constexpr char kAlbumName[] = "tavimo-album";
 
 bool IsDigits(const QByteArray &text)
 {
     return !text.isEmpty() && std::all_of(text.cbegin(), text.cend(), [](char c) { return c >= '0' && c <= '9'; });
-}
-
-bool WriteAll(int fd, const QByteArray &bytes)
-{
-    qsizetype done = 0;
-    while (done < bytes.size()) {
-        const ssize_t written = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0)
-            return false;
-        done += written;
-    }
-    return true;
-}
-
-bool EndsInNewline(int fd)
-{
-    struct stat info {};
-    char last = '\n';
-    return ::fstat(fd, &info) != 0 || info.st_size == 0 || ::pread(fd, &last, 1, info.st_size - 1) != 1 || last == '\n';
 }
 
 } // namespace
@@ -67,36 +27,21 @@ QString SongIdOf(const QString &trackAddress)
     return match.hasMatch() ? match.captured(1) : QString();
 }
 
-DownloadArchive::~DownloadArchive()
-{
-    if (fd_ >= 0)
-        ::close(fd_);
-}
-
 bool DownloadArchive::fail(const QString &what)
 {
     error_ = QStringLiteral("%1下载记录 %2: %3").arg(what, path_, QString::fromLocal8Bit(std::strerror(errno)));
     return false;
 }
 
-bool DownloadArchive::open(const QString &path, bool forWriting)
+bool DownloadArchive::open(const QString &path, SharedLineFile::Access access)
 {
     path_ = path;
-    const QByteArray name = QFile::encodeName(path);
-    fd_ = forWriting ? ::open(name.constData(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC, 0644)
-                     : ::open(name.constData(), O_RDONLY | O_CLOEXEC);
-    if (fd_ < 0 && !forWriting && errno == ENOENT)
-        return true;
-    if (fd_ < 0)
-        return fail(forWriting ? QStringLiteral("无法写入") : QStringLiteral("无法读取"));
-    const FileLock lock(fd_, LOCK_SH);
-    QFile file;
-    if (!file.open(fd_, QIODevice::ReadOnly, QFileDevice::DontCloseHandle))
+    if (!file_.open(path, access))
+        return fail(access == SharedLineFile::Access::Read ? QStringLiteral("无法读取") : QStringLiteral("无法写入"));
+    const std::optional<QByteArray> text = file_.read();
+    if (!text)
         return fail(QStringLiteral("无法读取"));
-    const QByteArray text = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return fail(QStringLiteral("无法读取"));
-    read(text);
+    read(*text);
     return true;
 }
 
@@ -116,32 +61,35 @@ void DownloadArchive::read(const QByteArray &text)
         const QByteArrayView tool = line.first(std::max<qsizetype>(space, 0));
         const QByteArray id = line.sliced(space + 1).toByteArray();
         const bool wellFormed = space > 0 && !id.isEmpty() && !id.contains(' ') && !id.contains('\t');
-        if (wellFormed && tool != kArchiveName)
+        const bool ours = tool == kTrackName || tool == kAlbumName;
+        if (wellFormed && !ours)
             continue;
         if (!wellFormed || !IsDigits(id)) {
             if (damagedLines_++ == 0)
                 firstDamagedLine_ = number;
             continue;
         }
-        ids_.insert(QString::fromLatin1(id));
+        (tool == kAlbumName ? albums_ : ids_).insert(QString::fromLatin1(id));
     }
 }
 
 bool DownloadArchive::record(const QString &songId)
 {
-    if (songId.isEmpty() || ids_.contains(songId))
+    return append(kTrackName, songId, ids_);
+}
+
+bool DownloadArchive::recordAlbum(const QString &albumId)
+{
+    return append(kAlbumName, albumId, albums_);
+}
+
+bool DownloadArchive::append(const char *name, const QString &id, QSet<QString> &kept)
+{
+    if (id.isEmpty() || kept.contains(id))
         return true;
-    if (fd_ < 0) {
-        errno = EBADF;
+    if (!file_.append(QByteArray(name) + ' ' + id.toLatin1()))
         return fail(QStringLiteral("无法写入"));
-    }
-    const FileLock lock(fd_, LOCK_EX);
-    // A line cut short by an earlier crash must not swallow this one.
-    const QByteArray line = (EndsInNewline(fd_) ? QByteArray() : QByteArray("\n")) + kArchiveName + ' ' +
-                            songId.toLatin1() + '\n';
-    if (!lock.held() || !WriteAll(fd_, line))
-        return fail(QStringLiteral("无法写入"));
-    ids_.insert(songId);
+    kept.insert(id);
     return true;
 }
 

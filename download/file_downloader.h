@@ -8,6 +8,7 @@
 #include <QThreadPool>
 
 #include <algorithm>
+#include <functional>
 
 #include <qcoro/qcorotask.h>
 
@@ -45,10 +46,11 @@ public:
     // download() of an address into a path, for its outcome alone.
     QCoro::Task<DownloadOutcome> DownloadFile(QString url, QString path);
 
-    // Whether a finished track file gets its tags (ID3v2.4) before it takes
-    // its name; off by default, so the served bytes stay as they are.
-    void setTagging(bool enabled) { tagging_ = enabled; }
-    bool tagging() const { return tagging_; }
+    // Which finished track files get their tags (ID3v2.4) before they take
+    // their names; none by default, so the served bytes stay as they are.
+    using Tagging = std::function<bool(const TrackFile &track)>;
+    void setTagging(Tagging tagging) { tagging_ = std::move(tagging); }
+    bool tags(const TrackFile &track) const { return tagging_ && tagging_(track); }
 
     // Whether a file already under a track's name is checked to be a whole
     // MP3 before the track is skipped; one that is not is renamed to
@@ -90,7 +92,7 @@ private:
     ModXmlHttp &net_;
     qint64 readBufferSize_ = qint64(1024) * 1024;
     qint64 rateLimit_ = 0;
-    bool tagging_ = false;
+    Tagging tagging_;
     bool checkPresent_ = false;
     bool resumeEnabled_ = true;
     QThreadPool commits_;

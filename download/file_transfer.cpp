@@ -180,7 +180,7 @@ QCoro::Task<DownloadEnd> FileTransfer::commit()
 {
     PartFileWriter *writer = writer_.get();
     std::optional<TrackTags> tags;
-    if (downloader_.tagging())
+    if (downloader_.tags(track_))
         tags = track_.tags;
     bool moved = false;
     QString tagError;

@@ -25,6 +25,12 @@ public:
         own.job = number_;
         run_.settle(own, end);
     }
+    bool holds(const TrackFile &track) const override { return run_.holds(track); }
+    bool holdsAlbum(const QString &albumId) const override { return run_.holdsAlbum(albumId); }
+    void albumEnded(const QString &albumId, const QStringList &trackUrls) override
+    {
+        run_.albumEnded(albumId, trackUrls);
+    }
     const TrackRecords &records() const override { return run_.records(); }
     int openJob() override { return run_.openJob(); }
     int job() const override { return number_; }

@@ -32,10 +32,45 @@ LibraryTrackDownloads::LibraryTrackDownloads(TrackDownloads &inner) : inner_(inn
     inner_.setTrackEnded([this](const TrackFile &track, const DownloadEnd &end) { ended(track, end); });
 }
 
-void LibraryTrackDownloads::setArchive(DownloadArchive *archive, std::function<void(const QString &)> failed)
+void LibraryTrackDownloads::setArchive(DownloadArchive *archive, ArchiveUse use,
+                                       std::function<void(const QString &)> failed)
 {
     archive_ = archive;
+    archiveUse_ = use;
     archiveFailed_ = std::move(failed);
+}
+
+bool LibraryTrackDownloads::archived(const TrackFile &track) const
+{
+    return archive_ != nullptr && archive_->contains(SongIdOf(track.url));
+}
+
+bool LibraryTrackDownloads::holds(const TrackFile &track) const
+{
+    TrackFile placed = track;
+    placed.path = placedPath(track);
+    return archived(track) || (!placed.path.isEmpty() && inner_.holds(placed));
+}
+
+bool LibraryTrackDownloads::holdsAlbum(const QString &albumId) const
+{
+    return archive_ != nullptr && archive_->containsAlbum(albumId);
+}
+
+void LibraryTrackDownloads::albumEnded(const QString &albumId, const QStringList &trackUrls)
+{
+    if (archive_ == nullptr || archiveUse_ == ArchiveUse::Consult || trackUrls.isEmpty())
+        return;
+    const bool whole = std::all_of(trackUrls.cbegin(), trackUrls.cend(),
+                                   [this](const QString &url) { return archive_->contains(SongIdOf(url)); });
+    if (whole && !archive_->recordAlbum(albumId))
+        recordFailure();
+}
+
+void LibraryTrackDownloads::recordFailure()
+{
+    if (archiveFailed_)
+        std::exchange(archiveFailed_, nullptr)(archive_->error());
 }
 
 QString LibraryTrackDownloads::placedPath(const TrackFile &track) const
@@ -54,7 +89,7 @@ QCoro::Task<> LibraryTrackDownloads::download(TrackFile track)
     }
     placed_.insert(track.path, placed.path);
     note(QFileInfo(track.path).path(), placed);
-    if (archive_ != nullptr && archive_->contains(SongIdOf(track.url))) {
+    if (archiveUse_ == ArchiveUse::Skip && archived(track)) {
         inner_.settle(placed, DownloadOutcome::Archived);
         co_return;
     }
@@ -98,8 +133,9 @@ void LibraryTrackDownloads::prepareFolder(const QString &)
 void LibraryTrackDownloads::ended(const TrackFile &track, const DownloadEnd &end)
 {
     const bool onDisk = end.outcome == DownloadOutcome::Saved || end.outcome == DownloadOutcome::AlreadyPresent;
-    if (onDisk && archive_ != nullptr && !archive_->record(SongIdOf(track.url)) && archiveFailed_)
-        std::exchange(archiveFailed_, nullptr)(archive_->error());
+    const bool recording = archive_ != nullptr && archiveUse_ != ArchiveUse::Consult;
+    if (onDisk && recording && !archive_->record(SongIdOf(track.url)))
+        recordFailure();
     tellEnded(track, end);
 }
 
@@ -108,7 +144,7 @@ void LibraryTrackDownloads::note(const QString &folder, const TrackFile &placed)
     auto found = playlistOf_.constFind(folder);
     if (found == playlistOf_.cend()) {
         found = playlistOf_.insert(folder, playlists_.size());
-        playlists_.append({QFileInfo(folder).fileName(), {}, {}});
+        playlists_.append({QFileInfo(folder).fileName(), placed.job, {}, {}});
     }
     Playlist &playlist = playlists_[*found];
     if (!playlist.paths.contains(placed.path)) {
@@ -117,10 +153,12 @@ void LibraryTrackDownloads::note(const QString &folder, const TrackFile &placed)
     }
 }
 
-QStringList LibraryTrackDownloads::writePlaylists() const
+QStringList LibraryTrackDownloads::writePlaylists(const std::function<bool(int job)> &wanted) const
 {
     QStringList errors;
     for (const Playlist &playlist : playlists_) {
+        if (!wanted(playlist.job))
+            continue;
         const bool anyOnDisk = std::any_of(playlist.entries.cbegin(), playlist.entries.cend(),
                                            [](const PlaylistEntry &entry) { return QFileInfo(entry.path).isFile(); });
         if (!anyOnDisk)

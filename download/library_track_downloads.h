@@ -12,6 +12,11 @@ namespace tavimo {
 
 class DownloadArchive;
 
+// How a run uses its download archive: it skips the tracks the archive has
+// and records those on disk; it only records them (a library's own archive,
+// kept for later syncs); or it only reads the archive (a listing).
+enum class ArchiveUse { Skip, Record, Consult };
+
 // The track downloads of a run that keeps a music library in order, in front
 // of the scheduler: each track is placed by an output template, skipped
 // without a request when the download archive has it, recorded there once its
@@ -24,26 +29,31 @@ public:
     explicit LibraryTrackDownloads(TrackDownloads &inner);
 
     void setPlace(Place place) { place_ = std::move(place); }
-    // The archive whose tracks are skipped and where the tracks on disk are
-    // recorded; failed tells of a line that could not be written, once.
-    void setArchive(DownloadArchive *archive, std::function<void(const QString &error)> failed);
+    // The archive whose tracks are skipped and where the tracks on disk and
+    // whole albums are recorded, as use says; failed tells of a line that
+    // could not be written, once.
+    void setArchive(DownloadArchive *archive, ArchiveUse use, std::function<void(const QString &error)> failed);
 
     QCoro::Task<> download(TrackFile track) override;
     QCoro::Task<> whenEnded(QStringList paths) override;
     QCoro::Task<> finish() override;
     void prepareFolder(const QString &folder) override;
     void settle(const TrackFile &track, const DownloadEnd &end) override { inner_.settle(track, end); }
+    bool holds(const TrackFile &track) const override;
+    bool holdsAlbum(const QString &albumId) const override;
+    void albumEnded(const QString &albumId, const QStringList &trackUrls) override;
     const TrackRecords &records() const override { return inner_.records(); }
     int openJob() override { return inner_.openJob(); }
 
-    // Writes "<folder name>.m3u8" for each folder the workflows filled, in
+    // Writes "<folder name>.m3u8" for each folder the wanted jobs filled, in
     // the folder that holds its tracks, listing those on disk; why each one
     // that could not be written failed.
-    QStringList writePlaylists() const;
+    QStringList writePlaylists(const std::function<bool(int job)> &wanted) const;
 
 private:
     struct Playlist {
         QString name;
+        int job = 0; // of the first track that went there
         QList<PlaylistEntry> entries;
         QSet<QString> paths;
     };
@@ -56,7 +66,11 @@ private:
 
     TrackDownloads &inner_;
     Place place_;
+    bool archived(const TrackFile &track) const;
+    void recordFailure();
+
     DownloadArchive *archive_ = nullptr;
+    ArchiveUse archiveUse_ = ArchiveUse::Skip;
     std::function<void(const QString &)> archiveFailed_;
     QHash<QString, QString> placed_; // the workflow's paths to the placed ones
     QString lastFolder_;

@@ -2,12 +2,26 @@
 
 #include "download/download_root.h"
 
+#include <QFileInfo>
+
 namespace tavimo {
 
 void TrackDownloads::prepareFolder(const QString &folder)
 {
     EnsureFolder(folder);
 }
+
+bool TrackDownloads::holds(const TrackFile &track) const
+{
+    return QFileInfo(track.path).isFile();
+}
+
+bool TrackDownloads::holdsAlbum(const QString &) const
+{
+    return false;
+}
+
+void TrackDownloads::albumEnded(const QString &, const QStringList &) {}
 
 RecordTally TallyRecords(const TrackRecords &records, std::size_t from, int job)
 {

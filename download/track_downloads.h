@@ -41,6 +41,16 @@ public:
 
     // Every track handed over so far, in order.
     virtual const TrackRecords &records() const = 0;
+    // Whether the track needs no transfer: its file is there, or the
+    // download archive kept in front of the scheduler has it.
+    virtual bool holds(const TrackFile &track) const;
+    // Whether the download archive records the album as whole, so that its
+    // page need not be read.
+    virtual bool holdsAlbum(const QString &albumId) const;
+    // Told once every track of an album has ended, with the tracks'
+    // addresses: where the archive has them all, it records the album.
+    virtual void albumEnded(const QString &albumId, const QStringList &trackUrls);
+
     // A new job number for the tracks of one run, from 1.
     virtual int openJob() = 0;
     // The job whose tracks go through here; 0 when all of them do.

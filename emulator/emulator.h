@@ -83,6 +83,8 @@ public:
 
     // Shortens the liked list to its first `count` tracks (0: a user without liked tracks).
     void setLikedCount(int count) { router_.setLikedCount(count); }
+    // Puts `count` tracks liked lately at the top of the liked list.
+    void setLikedLately(int count) { router_.setLikedLately(count); }
     // The channels' playlists start again from their first reply.
     void resetChannels() { router_.resetChannels(); }
     // The Cookie header value of a signed-in browser.

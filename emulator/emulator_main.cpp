@@ -20,24 +20,26 @@ void requestStop(int)
 
 void printHelp()
 {
-    std::cout << "Usage: tavimo-emulator [options]\n"
-                 "Serves the Tavimo radio, catalogue and MP3 file hosts on 127.0.0.1, one port each,\n"
-                 "and a fourth port that takes requests in proxy form for radio.tavimo.com,\n"
-                 "music.tavimo.com and audio.tavimo.com (use it as http_proxy).\n\n"
-                 "  --port-base PORT     radio, catalogue, audio and proxy on PORT .. PORT+3 (default: any free)\n"
-                 "  --mp3-size BYTES     size of every MP3 file (default "
-              << tavimo::emu::Mp3File::kDefaultSize
-              << ")\n"
-                 "  --liked-count N      the liked list holds N tracks (beyond its own 44, more that repeat its titles)\n"
-                 "  --fault RULE         misbehave on paths starting with PREFIX; RULE is\n"
-                 "                       "
-              << tavimo::emu::faultOptionHelp()
-              << "\n"
-                 "                       (repeatable; e.g. --fault /j/mine/playlist=fail-first:3)\n"
-                 "  --proxy-credentials USER:PASSWORD\n"
-                 "                       the proxy port answers 407 to requests without these credentials\n"
-                 "  --log FILE           on exit, write one line per request: status, body bytes sent, path, ms since start\n"
-                 "  --help               this text\n";
+    std::cout
+        << "Usage: tavimo-emulator [options]\n"
+           "Serves the Tavimo radio, catalogue and MP3 file hosts on 127.0.0.1, one port each,\n"
+           "and a fourth port that takes requests in proxy form for radio.tavimo.com,\n"
+           "music.tavimo.com and audio.tavimo.com (use it as http_proxy).\n\n"
+           "  --port-base PORT     radio, catalogue, audio and proxy on PORT .. PORT+3 (default: any free)\n"
+           "  --mp3-size BYTES     size of every MP3 file (default "
+        << tavimo::emu::Mp3File::kDefaultSize
+        << ")\n"
+           "  --liked-count N      the liked list holds N tracks (beyond its own 44, more that repeat its titles)\n"
+           "  --liked-lately N     N tracks liked lately at the top of the liked list\n"
+           "  --fault RULE         misbehave on paths starting with PREFIX; RULE is\n"
+           "                       "
+        << tavimo::emu::faultOptionHelp()
+        << "\n"
+           "                       (repeatable; e.g. --fault /j/mine/playlist=fail-first:3)\n"
+           "  --proxy-credentials USER:PASSWORD\n"
+           "                       the proxy port answers 407 to requests without these credentials\n"
+           "  --log FILE           on exit, write one line per request: status, body bytes sent, path, ms since start\n"
+           "  --help               this text\n";
 }
 
 bool readNumber(const std::string &text, long long &value)
@@ -83,6 +85,8 @@ int main(int argc, char **argv)
             emulator.setMp3Size(static_cast<uint64_t>(number));
         } else if (option == "--liked-count" && readNumber(value, number)) {
             emulator.setLikedCount(static_cast<int>(std::min<long long>(number, 1 << 16)));
+        } else if (option == "--liked-lately" && readNumber(value, number)) {
+            emulator.setLikedLately(static_cast<int>(std::min<long long>(number, 1 << 16)));
         } else if (option == "--proxy-credentials" && value.find(':') != std::string::npos) {
             emulator.setProxyCredentials(value);
         } else if (option == "--log" && !value.empty()) {

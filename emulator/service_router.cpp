@@ -46,9 +46,8 @@ Reply notFound()
 
 Reply redirect(const std::string &location)
 {
-    Reply reply = Reply::html("<html><body><a href=\"" + htmlEscape(location) + "\">" + htmlEscape(location) +
-                                  "</a></body></html>\n",
-                              302);
+    Reply reply = Reply::html(
+        "<html><body><a href=\"" + htmlEscape(location) + "\">" + htmlEscape(location) + "</a></body></html>\n", 302);
     reply.headers.emplace_back("Location", location);
     return reply;
 }
@@ -69,9 +68,7 @@ bool signedIn(const ServiceRequest &request)
 } // namespace
 
 ServiceRouter::ServiceRouter(const Catalogue &catalogue)
-    : catalogue_(catalogue)
-    , mp3Size_(Mp3File::kDefaultSize)
-    , likedCount_(static_cast<int>(catalogue.liked().size()))
+    : catalogue_(catalogue), mp3Size_(Mp3File::kDefaultSize), likedCount_(static_cast<int>(catalogue.liked().size()))
 {
 }
 
@@ -84,9 +81,12 @@ void ServiceRouter::resetChannels()
 Reply ServiceRouter::reply(const ServiceRequest &request)
 {
     switch (request.host) {
-    case ServiceHost::Radio: return radio(request);
-    case ServiceHost::Catalogue: return catalogue(request);
-    case ServiceHost::Audio: return audio(request);
+    case ServiceHost::Radio:
+        return radio(request);
+    case ServiceHost::Catalogue:
+        return catalogue(request);
+    case ServiceHost::Audio:
+        return audio(request);
     }
     return notFound();
 }
@@ -131,10 +131,13 @@ Reply ServiceRouter::liked(const ServiceRequest &request)
     // Beyond the catalogue's own list, further songs repeat its titles.
     const std::vector<Track> &all = catalogue_.liked();
     std::vector<Track> shown;
+    // The tracks liked lately come first, the newest at the top.
+    for (int i = likedLately_.load(); i > 0; --i)
+        shown.push_back(Track{std::to_string(3900000 + i), "新近红心 " + std::to_string(i)});
     for (size_t i = 0; i < static_cast<size_t>(std::max(0, likedCount_.load())); ++i)
         shown.push_back(i < all.size() ? all[i] : Track{std::to_string(3000001 + i), all[i % all.size()].title});
-    return Reply::html(pages::likedList(shown, numberOr(queryValue(parseQuery(request.query), "start"), 0),
-                                        request.hosts));
+    return Reply::html(
+        pages::likedList(shown, numberOr(queryValue(parseQuery(request.query), "start"), 0), request.hosts));
 }
 
 Reply ServiceRouter::playlist(const ServiceRequest &request)

@@ -37,6 +37,7 @@ public:
     void setMp3Size(uint64_t bytes) { mp3Size_ = bytes; }
     uint64_t mp3Size() const { return mp3Size_; }
     void setLikedCount(int count) { likedCount_ = count; }
+    void setLikedLately(int count) { likedLately_ = count; }
     void resetChannels();
 
 private:
@@ -50,6 +51,7 @@ private:
     const Catalogue &catalogue_;
     std::atomic<uint64_t> mp3Size_;
     std::atomic<int> likedCount_;
+    std::atomic<int> likedLately_ = 0;
     std::mutex channelMutex_;
     std::map<int, int> channelRequests_;
 };

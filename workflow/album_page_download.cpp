@@ -31,10 +31,11 @@ QString TrackAddress(const ServiceHosts &hosts, const QString &songId)
 }
 
 // Hands the tracks of a filled track table over into the album's folder.
-QCoro::Task<AlbumHandOver> HandOverTracks(const WorkflowContext &context, int rows, QString albumTitle,
+QCoro::Task<AlbumHandOver> HandOverTracks(const WorkflowContext &context, int rows, QString albumId, QString albumTitle,
                                           QString parentFolder, const Dictionary<> &table, QString artist)
 {
     AlbumHandOver album;
+    album.id = albumId;
     album.title = albumTitle;
     if (rows <= 0) {
         album.end = RunEnd::NothingFound;
@@ -51,8 +52,8 @@ QCoro::Task<AlbumHandOver> HandOverTracks(const WorkflowContext &context, int ro
         context.view.setStatus(QStringLiteral("正在下载:  《") + titles.at(i) + QStringLiteral("》 ..."));
         const QString path = folder + u'/' + CleanFileName(titles.at(i)) + QStringLiteral(".mp3");
         album.paths.append(path);
-        const TrackFile track{
-            TrackAddress(context.hosts, songIds.at(i)), path, {titles.at(i), albumTitle, artist, int(i) + 1}};
+        album.urls.append(TrackAddress(context.hosts, songIds.at(i)));
+        const TrackFile track{album.urls.last(), path, {titles.at(i), albumTitle, artist, int(i) + 1}};
         co_await context.downloads.download(track);
         if (context.stopped()) {
             album.end = RunEnd::Stopped;
@@ -73,6 +74,7 @@ QCoro::Task<RunResult> AlbumEnd(const WorkflowContext &context, RunTally tally, 
     co_await context.downloads.whenEnded(album.paths);
     if (context.stopped())
         co_return tally.result(RunEnd::Stopped);
+    context.downloads.albumEnded(album.id, album.urls);
     context.view.setStatus(QStringLiteral("《") + album.title + QStringLiteral("》下载完毕!"));
     co_return tally.result(RunEnd::Done);
 }
@@ -81,7 +83,8 @@ QCoro::Task<RunResult> DownloadAlbumByPage(const WorkflowContext &context, QStri
 {
     const RunTally tally(context.downloads);
     context.tables.dictAlbum2.RemoveAll();
-    if (!ReadsAsNumber(IdentifierFromAddress(typedAddress, context.albumAddressPrefix())))
+    const QString albumId = IdentifierFromAddress(typedAddress, context.albumAddressPrefix());
+    if (!ReadsAsNumber(albumId))
         co_return co_await context.refuse(tally, QStringLiteral("专辑地址无法识别"));
     // The page is fetched at the address as typed, not rebuilt from the number.
     const PageReply page = co_await context.fetchPage(kUtf8, TrimBlanks(typedAddress));
@@ -91,13 +94,13 @@ QCoro::Task<RunResult> DownloadAlbumByPage(const WorkflowContext &context, QStri
         co_return *failed;
     const QString albumTitle = co_await AlbumTitleOf(context.view, page.text);
     const int rows = ParseAlbumTracks(QString::fromLatin1(kTrackRowPattern), page.text, context.tables.dictAlbum2);
-    AlbumHandOver album = co_await HandOverTracks(context, rows, albumTitle, context.downloadRoot,
+    AlbumHandOver album = co_await HandOverTracks(context, rows, albumId, albumTitle, context.downloadRoot,
                                                   context.tables.dictAlbum2, QString());
     co_return co_await AlbumEnd(context, tally, std::move(album));
 }
 
-QCoro::Task<AlbumHandOver> HandOverArtistAlbum(const WorkflowContext &context, PageReply page, QString parentFolder,
-                                               QString artist)
+QCoro::Task<AlbumHandOver> HandOverArtistAlbum(const WorkflowContext &context, PageReply page, QString albumId,
+                                               QString parentFolder, QString artist)
 {
     if (context.endsStep(page)) {
         AlbumHandOver failed;
@@ -108,7 +111,8 @@ QCoro::Task<AlbumHandOver> HandOverArtistAlbum(const WorkflowContext &context, P
     const QString albumTitle = co_await AlbumTitleOf(context.view, page.text);
     const int rows = ParseArtistAlbumTracks(QString::fromLatin1(kTrackRowPattern), page.text,
                                             context.tables.dictAlbum3);
-    co_return co_await HandOverTracks(context, rows, albumTitle, parentFolder, context.tables.dictAlbum3, artist);
+    co_return co_await HandOverTracks(context, rows, albumId, albumTitle, parentFolder, context.tables.dictAlbum3,
+                                      artist);
 }
 
 QCoro::Task<QString> TextBetween(MainView &view, QString text, QString startMark, QString endMark)

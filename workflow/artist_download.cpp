@@ -84,6 +84,22 @@ QCoro::Task<ArtistAlbums> CollectAlbums(const WorkflowContext &context, QString 
     }
 }
 
+// The albums whose pages a run reads: all of them, or when it breaks on what
+// the library holds, those the archive does not record as whole.
+QStringList AlbumsToRead(const WorkflowContext &context, const QStringList &addresses)
+{
+    if (!context.breakOnExisting)
+        return addresses;
+    QStringList unheld;
+    for (const QString &address : addresses) {
+        if (!context.downloads.holdsAlbum(IdentifierFromAddress(address, context.albumAddressPrefix())))
+            unheld.append(address);
+    }
+    if (unheld.size() < addresses.size())
+        context.view.setStatus(QStringLiteral("跳过 %1 张已下载完整的专辑").arg(addresses.size() - unheld.size()));
+    return unheld;
+}
+
 // Hands every album over in listing order, its page asked for ahead while
 // earlier albums' tracks download; the albums' ends, to be awaited.
 QCoro::Task<std::vector<QCoro::Task<RunResult>>> HandOverAlbums(const WorkflowContext &context, QStringList albumUrls,
@@ -93,11 +109,12 @@ QCoro::Task<std::vector<QCoro::Task<RunResult>>> HandOverAlbums(const WorkflowCo
         url = TrimBlanks(url);
     PagesAhead pages(context, kUtf8, albumUrls, context.pagesAhead);
     std::vector<QCoro::Task<RunResult>> albums;
-    while (!pages.atEnd()) {
+    for (qsizetype i = 0; !pages.atEnd(); ++i) {
         const PageReply page = co_await pages.next();
         if (context.stopped())
             break;
-        AlbumHandOver album = co_await HandOverArtistAlbum(context, page, artistFolder, artist);
+        const QString albumId = IdentifierFromAddress(albumUrls.at(i), context.albumAddressPrefix());
+        AlbumHandOver album = co_await HandOverArtistAlbum(context, page, albumId, artistFolder, artist);
         const RunTally tally(context.downloads);
         albums.push_back(AlbumEnd(context, tally, std::move(album)));
         if (context.stopped())
@@ -132,8 +149,8 @@ QCoro::Task<RunResult> DownloadArtistByPage(const WorkflowContext &context, QStr
         co_return tally.result(RunEnd::Stopped);
     if (found.failedListing.failed())
         co_return tally.failedPage(found.failedListing);
-    std::vector<QCoro::Task<RunResult>> albums = co_await HandOverAlbums(context, found.addresses, artistFolder,
-                                                                         displayName);
+    const QStringList unheld = AlbumsToRead(context, found.addresses);
+    std::vector<QCoro::Task<RunResult>> albums = co_await HandOverAlbums(context, unheld, artistFolder, displayName);
     // Every album's end is awaited, a stopped run's too, so none outlives the run.
     std::optional<RunResult> firstFailed;
     for (QCoro::Task<RunResult> &album : albums) {

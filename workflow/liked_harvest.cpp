@@ -4,6 +4,7 @@
 #include "download/file_names.h"
 #include "workflow/liked_page.h"
 
+#include <algorithm>
 #include <optional>
 
 namespace tavimo {
@@ -15,6 +16,16 @@ constexpr int kPageStep = 15;
 QString trackAddress(const ServiceHosts &hosts, const QString &sid)
 {
     return hosts.audioAddress(QStringLiteral("/view/song/small/p") + sid + QStringLiteral("_192k.mp3"));
+}
+
+// How many of a page's tracks the library holds, when the harvest breaks on
+// them; none otherwise.
+qsizetype HeldTracks(const WorkflowContext &app, const QList<TrackFile> &tracks)
+{
+    if (!app.breakOnExisting)
+        return 0;
+    return std::count_if(tracks.cbegin(), tracks.cend(),
+                         [&app](const TrackFile &track) { return app.downloads.holds(track); });
 }
 
 } // namespace
@@ -41,7 +52,8 @@ QCoro::Task<RunResult> HarvestLikedTracks(const LikedContext &context)
     QStringList paths;
     // Wider than the 16-bit counters of old: long lists must not wrap.
     qint64 tracks = 0;
-    PageReply failedPage; // the page whose failure ended the harvest
+    PageReply failedPage;  // the page whose failure ended the harvest
+    bool heldSeen = false; // whether the library held a track of a page read so far
     std::optional<QCoro::Task<PageReply>> nextPage = context.fetchPage(utf8, LikedListAddress(app.hosts, 0));
     for (qint64 offset = 0;; offset += kPageStep) {
         QCoro::Task<PageReply> pending = std::move(*nextPage);
@@ -54,22 +66,34 @@ QCoro::Task<RunResult> HarvestLikedTracks(const LikedContext &context)
         const QList<LikedEntry> entries = ReadLikedEntries(page.text);
         if (failedPage.failed() || entries.isEmpty())
             break;
-        // The next page is read while this one's tracks download.
-        nextPage = context.fetchPage(utf8, LikedListAddress(app.hosts, offset + kPageStep));
+        QList<TrackFile> pageTracks;
         for (const LikedEntry &entry : entries) {
+            const QString name = UniqueTrackName(entry.title, usedTitles);
+            pageTracks.append({trackAddress(app.hosts, entry.sid),
+                               likedFolder + QLatin1Char('/') + CleanFileName(name) + QStringLiteral(".mp3"),
+                               {entry.title, QString(), QString(), 0}});
+        }
+        const qsizetype held = HeldTracks(app, pageTracks);
+        const bool lastPage = held == pageTracks.size();
+        heldSeen = heldSeen || held > 0;
+        // The next page is read while this one's tracks download, unless the
+        // list has reached what the library holds: then the next page is
+        // read only if this one brought a new track.
+        if (!heldSeen)
+            nextPage = context.fetchPage(utf8, LikedListAddress(app.hosts, offset + kPageStep));
+        for (const TrackFile &track : pageTracks) {
             ++tracks;
             view.setStatus(QStringLiteral("下载第") + QString::number(tracks) + QStringLiteral("首:  《") +
-                           entry.title + QStringLiteral("》 ..."));
-            const QString name = UniqueTrackName(entry.title, usedTitles);
-            paths.append(likedFolder + QLatin1Char('/') + CleanFileName(name) + QStringLiteral(".mp3"));
-            const TrackFile track{
-                trackAddress(app.hosts, entry.sid), paths.last(), {entry.title, QString(), QString(), 0}};
+                           track.tags.title + QStringLiteral("》 ..."));
+            paths.append(track.path);
             co_await app.downloads.download(track);
             if (context.stopped())
                 break;
         }
-        if (context.stopped())
+        if (context.stopped() || lastPage)
             break;
+        if (!nextPage)
+            nextPage = context.fetchPage(utf8, LikedListAddress(app.hosts, offset + kPageStep));
     }
     // A stopped harvest's page in flight ends with the stop; it is awaited
     // so that nothing of this run outlives it.

@@ -55,6 +55,10 @@ struct WorkflowContext {
     // command line), or is judged by its markers like any reply, as the
     // windows judge them.
     bool endsOnFailedPage = false;
+    // Whether a rerun skips what the library holds: an artist's albums the
+    // archive records as whole, and the liked pages after the first one
+    // whose every track is there.
+    bool breakOnExisting = false;
 
     // True once the program is closing: a workflow returns at its next step
     // and writes nothing more.
@@ -82,7 +86,8 @@ struct WorkflowContext {
     // The same context for the tracks of one job.
     WorkflowContext forJob(TrackDownloads &job) const
     {
-        return WorkflowContext{hosts, net, job, downloadRoot, view, tables, pauses, pagesAhead, endsOnFailedPage};
+        return WorkflowContext{hosts,  net,    job,        downloadRoot,     view,
+                               tables, pauses, pagesAhead, endsOnFailedPage, breakOnExisting};
     }
 
     QString albumAddressPrefix() const { return hosts.catalogueAddress(QStringLiteral("/subject/")); }

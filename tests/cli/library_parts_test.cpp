@@ -31,10 +31,10 @@ TEST(OutputTemplate, RefusesTemplatesThatCannotPlaceATrack)
         {QStringLiteral("{artist}/{position:03}-{id} {title}.mp3"), QString()},
     };
     for (const TemplateRow &row : rows) {
-        const CliOptions options = ParseCliOptions({QStringLiteral("tavimo-dl"), QStringLiteral("-o"), row.spelled,
-                                                    QStringLiteral("liked")});
+        const CliOptions options = ParseCliOptions(
+            {QStringLiteral("tavimo-dl"), QStringLiteral("-o"), row.spelled, QStringLiteral("liked")});
         EXPECT_EQ(options.error, row.error) << row.spelled.toStdString();
-        EXPECT_EQ(options.output.has_value(), row.error.isEmpty());
+        EXPECT_EQ(options.shape.output.isEmpty(), !row.error.isEmpty());
     }
 }
 
@@ -53,20 +53,28 @@ TEST(OutputTemplate, PlacesTracksByTheirFields)
     const QString root = QStringLiteral("/r");
     const QString longTitle(300, u'x');
     const QList<PlaceRow> rows = {
-        {Command::Channel, QStringLiteral("{artist}/{album}/{position:02} {title}"), QStringLiteral("/r/华语/晴天.mp3"),
-         {QStringLiteral("晴天"), QStringLiteral("A/B"), QString(), 0}, QStringLiteral("/r/AB/ 晴天.mp3")},
-        {Command::Album, QStringLiteral("{album}/{position:02} {title}"), QStringLiteral("/r/a/t.mp3"),
-         {QStringLiteral("t"), QString(), QString(), 7}, QStringLiteral("/r/a/07 t.mp3")},
-        {Command::Liked, QStringLiteral("{id}/{title}{title}"), QStringLiteral("/r/TavimoFM.加心/") + longTitle + ".mp3",
-         {}, QStringLiteral("/r/1780271/") + QString(MaxCleanNameBytes(), u'x') + ".mp3"},
+        {Command::Channel,
+         QStringLiteral("{artist}/{album}/{position:02} {title}"),
+         QStringLiteral("/r/华语/晴天.mp3"),
+         {QStringLiteral("晴天"), QStringLiteral("A/B"), QString(), 0},
+         QStringLiteral("/r/AB/ 晴天.mp3")},
+        {Command::Album,
+         QStringLiteral("{album}/{position:02} {title}"),
+         QStringLiteral("/r/a/t.mp3"),
+         {QStringLiteral("t"), QString(), QString(), 7},
+         QStringLiteral("/r/a/07 t.mp3")},
+        {Command::Liked,
+         QStringLiteral("{id}/{title}{title}"),
+         QStringLiteral("/r/TavimoFM.加心/") + longTitle + ".mp3",
+         {},
+         QStringLiteral("/r/1780271/") + QString(MaxCleanNameBytes(), u'x') + ".mp3"},
     };
     for (const PlaceRow &row : rows) {
         QString error;
         const std::optional<OutputTemplate> spelled = OutputTemplate::parse(row.spelled, error);
         ASSERT_TRUE(spelled) << row.spelled.toStdString();
         const TrackFile track{QStringLiteral("http://audio/view/song/small/p1780271_192k.mp3"), row.path, row.tags};
-        EXPECT_EQ(spelled->fill(root, FieldsOf(row.command, root, track)), row.placed)
-            << row.spelled.toStdString();
+        EXPECT_EQ(spelled->fill(root, FieldsOf(row.command, root, track)), row.placed) << row.spelled.toStdString();
     }
 }
 

@@ -22,11 +22,15 @@ int AudioRequests(const std::vector<emu::RequestRecord> &log)
                              [](const emu::RequestRecord &r) { return r.host == emu::ServiceHost::Audio; }));
 }
 
+// The archive's lines for the album's first count tracks, and the album's
+// own line once every track is there.
 QStringList ArchiveLines(const emu::Album &album, size_t count)
 {
     QStringList lines;
     for (size_t i = 0; i < count; ++i)
         lines.append(QStringLiteral("tavimo ") + QString::fromStdString(album.tracks.at(i).songId));
+    if (count == album.tracks.size())
+        lines.append(QStringLiteral("tavimo-album ") + QString::fromStdString(album.number));
     return lines;
 }
 
@@ -36,9 +40,10 @@ TEST_F(TavimoDlTest, DefaultTemplatesGiveEachCommandsOwnPaths)
 {
     emulator.setLikedCount(20);
     const tavimo::test::TempRoot home;
-    home.write(QStringLiteral("cookies.txt"),
-               tavimo::test::CookieLine(emulator.hosts().radio, QByteArray::fromStdString(emu::Emulator::signInCookie())) +
-                   '\n');
+    home.write(
+        QStringLiteral("cookies.txt"),
+        tavimo::test::CookieLine(emulator.hosts().radio, QByteArray::fromStdString(emu::Emulator::signInCookie())) +
+            '\n');
     const QString album = QStringLiteral("{album}/{title}");
     const struct {
         QStringList command;
@@ -46,9 +51,12 @@ TEST_F(TavimoDlTest, DefaultTemplatesGiveEachCommandsOwnPaths)
     } rows[] = {
         {{QStringLiteral("album"), albumAddress(AlbumCase::SpecialTitles)}, album},
         {{QStringLiteral("album"), QStringLiteral("--playlist"), albumAddress(AlbumCase::Plain)}, album},
-        {{QStringLiteral("artist"), artistAddress(emu::ArtistCase::CleanedName)}, QStringLiteral("歌手 - {artist}/{album}/{title}")},
-        {{QStringLiteral("artist"), QStringLiteral("--name"), QStringLiteral("Tom")}, QStringLiteral("歌手 - {artist}/{album}/{title}")},
-        {{QStringLiteral("channel"), QString::number(emulator.catalogue().channels().at(5).id)}, QStringLiteral("{channel}/{title}")},
+        {{QStringLiteral("artist"), artistAddress(emu::ArtistCase::CleanedName)},
+         QStringLiteral("歌手 - {artist}/{album}/{title}")},
+        {{QStringLiteral("artist"), QStringLiteral("--name"), QStringLiteral("Tom")},
+         QStringLiteral("歌手 - {artist}/{album}/{title}")},
+        {{QStringLiteral("channel"), QString::number(emulator.catalogue().channels().at(5).id)},
+         QStringLiteral("{channel}/{title}")},
         {{QStringLiteral("liked"), QStringLiteral("--cookies"), home.file(QStringLiteral("cookies.txt"))},
          QStringLiteral("TavimoFM.加心/{title}")},
     };
@@ -103,8 +111,8 @@ TEST_F(TavimoDlTest, ArchiveWaitsForAnotherWritersLock)
     // The album page comes late, so the second line is begun after the run
     // read the archive and before it records its first track.
     emulator.setFault("/subject/", emu::Fault::of(emu::FaultKind::Delay, 2000));
-    start(process, {QStringLiteral("--download-archive"), path, QStringLiteral("album"), albumAddress(AlbumCase::Plain)},
-          root);
+    start(process,
+          {QStringLiteral("--download-archive"), path, QStringLiteral("album"), albumAddress(AlbumCase::Plain)}, root);
     writeLineWhileWaitedFor("tavimo 12", "34\n");
     ASSERT_TRUE(emulator.waitForRequests(1));
     writeLineWhileWaitedFor("tavimo 56", "78\n");
@@ -131,7 +139,8 @@ TEST_F(TavimoDlTest, ArchiveSkipsRecordedTracksWithoutARequest)
     ASSERT_EQ(run({QStringLiteral("album"), albumAddress(AlbumCase::Plain)}).exitCode, 0);
     ASSERT_EQ(run(withArchive).exitCode, 0);
     ASSERT_EQ(run(withArchive).exitCode, 0);
-    EXPECT_EQ(root.read(QStringLiteral("archive.txt")), (ArchiveLines(album, album.tracks.size()).join(u'\n') + u'\n').toUtf8());
+    EXPECT_EQ(root.read(QStringLiteral("archive.txt")),
+              (ArchiveLines(album, album.tracks.size()).join(u'\n') + u'\n').toUtf8());
 
     ASSERT_TRUE(QDir(root.file(QString::fromStdString(album.title))).removeRecursively());
     emulator.clearRequestLog();
@@ -139,14 +148,17 @@ TEST_F(TavimoDlTest, ArchiveSkipsRecordedTracksWithoutARequest)
     EXPECT_EQ(rerun.exitCode, 0);
     EXPECT_EQ(AudioRequests(emulator.requestLog()), 0);
     EXPECT_EQ(rerun.out.count(QStringLiteral("\"outcome\":\"archived\"")), qsizetype(album.tracks.size()));
-    EXPECT_TRUE(rerun.err.endsWith(QStringLiteral("完成: 已下载 0 首, 已存在 5 首, 失败 0 首; 5 首见于下载记录, 未再请求\n")))
+    EXPECT_TRUE(
+        rerun.err.endsWith(QStringLiteral("完成: 已下载 0 首, 已存在 5 首, 失败 0 首; 5 首见于下载记录, 未再请求\n")))
         << rerun.err.toStdString();
     const RunResult listed = run(QStringList{QStringLiteral("--list")} + withArchive);
-    EXPECT_EQ(listed.out.count(QStringLiteral("\t已记录\n")), qsizetype(album.tracks.size())) << listed.out.toStdString();
+    EXPECT_EQ(listed.out.count(QStringLiteral("\t已记录\n")), qsizetype(album.tracks.size()))
+        << listed.out.toStdString();
 
     const emu::Album &missing = emulator.catalogue().album(AlbumCase::MissingFiles);
     const QString other = root.file(QStringLiteral("other.txt"));
-    EXPECT_EQ(run({QStringLiteral("--download-archive"), other, QStringLiteral("album"), albumAddress(AlbumCase::MissingFiles)})
+    EXPECT_EQ(run({QStringLiteral("--download-archive"), other, QStringLiteral("album"),
+                   albumAddress(AlbumCase::MissingFiles)})
                   .exitCode,
               1);
     EXPECT_EQ(root.read(QStringLiteral("other.txt")).count('\n'), qsizetype(missing.tracks.size() - 1));
@@ -157,23 +169,26 @@ TEST_F(TavimoDlTest, ArchiveSkipsRecordedTracksWithoutARequest)
 TEST_F(TavimoDlTest, DamagedOrUnwritableArchive)
 {
     const emu::Album &album = emulator.catalogue().album(AlbumCase::Plain);
-    root.write(QStringLiteral("a.txt"), "tavimo\nyoutube abc\ntavimo x1\n\xff\xfe\n" +
-                                            ArchiveLines(album, 2).join(u'\n').toUtf8() + "\ntavi");
+    root.write(QStringLiteral("a.txt"),
+               "tavimo\nyoutube abc\ntavimo x1\n\xff\xfe\n" + ArchiveLines(album, 2).join(u'\n').toUtf8() + "\ntavi");
     const RunResult damaged = run({QStringLiteral("--download-archive"), root.file(QStringLiteral("a.txt")),
                                    QStringLiteral("album"), albumAddress(AlbumCase::Plain)});
     EXPECT_EQ(damaged.exitCode, 0);
     EXPECT_EQ(damaged.err.count(QStringLiteral("警告: 下载记录")), 1);
-    EXPECT_TRUE(damaged.err.contains(QStringLiteral("中有 4 行无法识别 (第一处在第 1 行)"))) << damaged.err.toStdString();
+    EXPECT_TRUE(damaged.err.contains(QStringLiteral("中有 4 行无法识别 (第一处在第 1 行)")))
+        << damaged.err.toStdString();
     EXPECT_TRUE(damaged.err.contains(QStringLiteral("已下载 3 首, 已存在 2 首"))) << damaged.err.toStdString();
     // The torn last line is ended before the first new one.
-    EXPECT_TRUE(root.read(QStringLiteral("a.txt")).contains("\ntavi\ntavimo ")) << root.read(QStringLiteral("a.txt")).toStdString();
+    EXPECT_TRUE(root.read(QStringLiteral("a.txt")).contains("\ntavi\ntavimo "))
+        << root.read(QStringLiteral("a.txt")).toStdString();
 
     for (const QString &unwritable : {root.path(), root.file(QStringLiteral("no/such/folder/a.txt"))}) {
         emulator.clearRequestLog();
         const RunResult refused = run({QStringLiteral("--download-archive"), unwritable, QStringLiteral("album"),
                                        albumAddress(AlbumCase::Plain)});
         EXPECT_EQ(refused.exitCode, 2);
-        EXPECT_TRUE(refused.err.startsWith(QStringLiteral("错误: 无法写入下载记录 ") + unwritable)) << refused.err.toStdString();
+        EXPECT_TRUE(refused.err.startsWith(QStringLiteral("错误: 无法写入下载记录 ") + unwritable))
+            << refused.err.toStdString();
         EXPECT_TRUE(emulator.requestLog().empty());
     }
 }
@@ -189,10 +204,11 @@ TEST_F(TavimoDlTest, CheckPresentReplacesBrokenFiles)
     root.write(trackFile(album, album.tracks.at(0)), html);
     root.write(trackFile(album, album.tracks.at(1)), cut);
     root.write(trackFile(album, album.tracks.at(2)), servedBytes(album.tracks.at(2).songId));
-    const RunResult result =
-        run({QStringLiteral("--check-present"), QStringLiteral("--json"), QStringLiteral("album"), albumAddress(AlbumCase::Plain)});
+    const RunResult result = run({QStringLiteral("--check-present"), QStringLiteral("--json"), QStringLiteral("album"),
+                                  albumAddress(AlbumCase::Plain)});
     EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
-    EXPECT_TRUE(result.err.endsWith(QStringLiteral("已下载 4 首, 已存在 1 首, 失败 0 首; 2 个不完整的文件已改名为 .broken 并重新下载\n")))
+    EXPECT_TRUE(result.err.endsWith(
+        QStringLiteral("已下载 4 首, 已存在 1 首, 失败 0 首; 2 个不完整的文件已改名为 .broken 并重新下载\n")))
         << result.err.toStdString();
     EXPECT_EQ(result.out.count(QStringLiteral("\"broken\":\"")), 2);
     for (const emu::Track &track : album.tracks)
@@ -208,13 +224,16 @@ TEST_F(TavimoDlTest, OutputTemplateAndPlaylist)
 {
     const emu::Album &album = emulator.catalogue().album(AlbumCase::MissingFiles);
     const RunResult result = run({QStringLiteral("-o"), QStringLiteral("{channel}/{album}/{position:02} {title}"),
-                                  QStringLiteral("--m3u"), QStringLiteral("album"), albumAddress(AlbumCase::MissingFiles)});
+                                  QStringLiteral("--m3u"), QStringLiteral("album"),
+                                  albumAddress(AlbumCase::MissingFiles)});
     EXPECT_EQ(result.exitCode, 1);
     const QString folder = QString::fromStdString(album.title) + u'/';
     QStringList expected;
     QByteArray playlist = "#EXTM3U\n";
     for (size_t i = 0; i < album.tracks.size(); ++i) {
-        const QString name = QStringLiteral("%1 %2.mp3").arg(i + 1, 2, 10, QLatin1Char('0')).arg(QString::fromStdString(album.tracks[i].title));
+        const QString name = QStringLiteral("%1 %2.mp3")
+                                 .arg(i + 1, 2, 10, QLatin1Char('0'))
+                                 .arg(QString::fromStdString(album.tracks[i].title));
         if (emulator.catalogue().songFiles(album.tracks[i].songId) == emu::SongFiles::Missing)
             continue;
         expected.append(folder + name);

@@ -39,7 +39,8 @@ TEST(TrackTagger, WritesMetadataAndKeepsOtherFrames)
     }
 
     QString error;
-    ASSERT_TRUE(WriteTrackTags(path, {QStringLiteral("晴天"), QStringLiteral("晴天 Sunny Day"), QString(), 3}, error)) << error.toStdString();
+    ASSERT_TRUE(WriteTrackTags(path, {QStringLiteral("晴天"), QStringLiteral("晴天 Sunny Day"), QString(), 3}, error))
+        << error.toStdString();
     TagLib::MPEG::File file(QFile::encodeName(path).constData(), false);
     TagLib::ID3v2::Tag *tag = file.ID3v2Tag();
     ASSERT_NE(tag, nullptr);
@@ -64,7 +65,7 @@ TEST_F(NetTest, UntaggableFileIsSavedAndSaysSo)
     test::Resource resource;
     resource.body = damaged;
     server.put("/damaged.mp3", resource);
-    downloader.setTagging(true);
+    downloader.setTagging([](const TrackFile &) { return true; });
     const DownloadEnd end = downloadEnd(server.url("/damaged.mp3"), root.file(QStringLiteral("d.mp3")));
     EXPECT_EQ(end.outcome, DownloadOutcome::Saved);
     EXPECT_TRUE(end.reason.startsWith(QStringLiteral("未写入标签: "))) << end.reason.toStdString();

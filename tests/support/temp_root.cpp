@@ -7,15 +7,21 @@
 
 namespace tavimo::test {
 
-TempRoot::TempRoot() { dir_.setAutoRemove(true); }
+TempRoot::TempRoot()
+{
+    dir_.setAutoRemove(true);
+}
 
 QStringList TempRoot::allFiles() const
 {
     QStringList files;
     QDirIterator it(dir_.path(), QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
     const QDir root(dir_.path());
-    while (it.hasNext())
-        files.append(root.relativeFilePath(it.next()));
+    while (it.hasNext()) {
+        const QString file = root.relativeFilePath(it.next());
+        if (!file.startsWith(QLatin1String(".tavimo/")))
+            files.append(file);
+    }
     files.sort();
     return files;
 }

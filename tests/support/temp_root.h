@@ -13,7 +13,8 @@ public:
     QString path() const { return dir_.path(); }
     QString file(const QString &relative) const { return dir_.filePath(relative); }
 
-    // Every file beneath the root, as paths relative to it, sorted.
+    // Every file beneath the root but the program's own (in ".tavimo"), as
+    // paths relative to it, sorted.
     QStringList allFiles() const;
     QByteArray read(const QString &relative) const;
     void write(const QString &relative, const QByteArray &bytes) const;
