@@ -1,5 +1,6 @@
 #include "cli/cli_options.h"
 
+#include "cli/command_table.h"
 #include "cli/option_table.h"
 #include "download/output_template.h"
 
@@ -29,56 +30,11 @@ QString parseError(const QCommandLineParser &parser, const QStringList &argument
     return QStringLiteral("选项缺少取值: ") + arguments.last();
 }
 
-struct Subcommand {
-    const char *name;
-    Command plain;
-    Command withOption;
-    const char *option; // the option that selects withOption, or nullptr
-};
-
-const Subcommand kTable[] = {
-    {"album", Command::Album, Command::AlbumPlaylist, "playlist"},
-    {"artist", Command::ArtistPage, Command::ArtistName, "name"},
-    {"channels", Command::Channels, Command::None, nullptr},
-    {"channel", Command::Channel, Command::None, nullptr},
-    {"liked", Command::Liked, Command::None, nullptr},
-    {"check", Command::Check, Command::None, nullptr},
-    {"sync", Command::Sync, Command::None, nullptr},
-};
-
-// How many positional words (the command included) a command takes: at
-// least, and at most.
-std::pair<int, int> wordsOf(Command command)
-{
-    constexpr int kAny = std::numeric_limits<int>::max();
-    switch (command) {
-    case Command::Album:
-    case Command::ArtistPage:
-        return {2, kAny};
-    case Command::Channel:
-        return {2, 2};
-    case Command::Check:
-    case Command::Sync:
-        return {1, 2};
-    default:
-        return {1, 1};
-    }
-}
-
 CliOptions failed(const QString &error)
 {
     CliOptions options;
     options.error = error;
     return options;
-}
-
-const Subcommand *findSubcommand(const QString &name)
-{
-    for (const Subcommand &entry : kTable) {
-        if (name == QLatin1String(entry.name))
-            return &entry;
-    }
-    return nullptr;
 }
 
 // The options that belong to one subcommand only.
@@ -114,12 +70,12 @@ void addOptions(QCommandLineParser &parser)
 QString readCommand(const QCommandLineParser &parser, CliOptions &options)
 {
     const QStringList words = parser.positionalArguments();
-    const Subcommand *subcommand = findSubcommand(words.first());
+    const Subcommand *subcommand = FindSubcommand(words.first());
     if (subcommand == nullptr)
         return QStringLiteral("未知命令: ") + words.first();
     const bool withOption = subcommand->option != nullptr && parser.isSet(QLatin1String(subcommand->option));
     const Command command = withOption ? subcommand->withOption : subcommand->plain;
-    const auto [fewest, most] = wordsOf(command);
+    const auto [fewest, most] = WordsOf(command);
     if (words.size() < fewest)
         return QStringLiteral("命令 %1 缺少参数").arg(words.first());
     if (words.size() > most)
@@ -190,7 +146,7 @@ QString readSettings(const QCommandLineParser &parser, CliOptions &options)
     if (parser.isSet(QStringLiteral("download-archive")) && options.archiveFile.isEmpty())
         return QStringLiteral("--download-archive 须给出文件");
     options.checkPresent = parser.isSet(QStringLiteral("check-present"));
-    if (const QString error = readShape(parser, options.shape); !error.isEmpty())
+    if (QString error = readShape(parser, options.shape); !error.isEmpty())
         return error;
     options.breakOnExisting = parser.isSet(QStringLiteral("break-on-existing"));
     options.record = !parser.isSet(QStringLiteral("no-record"));
@@ -288,41 +244,6 @@ std::optional<QList<CliJob>> ParseJobLine(const QStringList &words, QString &err
     if (!error.isEmpty())
         return std::nullopt;
     return JobsOf(options);
-}
-
-bool FetchesTracks(Command command)
-{
-    return command != Command::Channels && command != Command::Check && command != Command::Sync &&
-           command != Command::None;
-}
-
-QString CommandName(Command command)
-{
-    for (const Subcommand &entry : kTable) {
-        if (entry.plain == command || entry.withOption == command)
-            return QLatin1String(entry.name);
-    }
-    return QString();
-}
-
-QStringList SourceWords(const CliJob &job)
-{
-    QStringList words{CommandName(job.command)};
-    for (const Subcommand &entry : kTable) {
-        if (entry.withOption == job.command && entry.option != nullptr)
-            words.append(QStringLiteral("--") + QLatin1String(entry.option));
-    }
-    if (!job.argument.isEmpty())
-        words.append(job.argument);
-    if (!job.cookiesFile.isEmpty())
-        words += {QStringLiteral("--cookies"), job.cookiesFile};
-    if (!job.shape.output.isEmpty())
-        words += {QStringLiteral("-o"), job.shape.output};
-    if (job.shape.m3u)
-        words.append(QStringLiteral("--m3u"));
-    if (job.shape.tags)
-        words.append(QStringLiteral("--tags"));
-    return words;
 }
 
 QString GeneralOptionsError(const QStringList &words)

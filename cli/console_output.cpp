@@ -1,5 +1,7 @@
 #include "cli/console_output.h"
 
+#include <cstdio>
+
 namespace tavimo::cli {
 
 ConsoleOutput::ConsoleOutput(FILE *stream, bool terminal, bool quiet)
@@ -67,6 +69,13 @@ QString PrintableText(const QString &text)
             c = u'?';
     }
     return printable;
+}
+
+void PrintResultLine(const QString &line)
+{
+    const QByteArray bytes = line.toUtf8() + '\n';
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
+    std::fflush(stdout);
 }
 
 } // namespace tavimo::cli

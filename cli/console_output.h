@@ -38,4 +38,8 @@ private:
 // title from the service can never move the cursor or end a line.
 QString PrintableText(const QString &text);
 
+// Writes one line of what the run found (a track listed, a channel) to
+// standard output at once.
+void PrintResultLine(const QString &line);
+
 } // namespace tavimo::cli

@@ -1,5 +1,7 @@
 #include "cli/exit_status.h"
 
+#include <algorithm>
+
 namespace tavimo::cli {
 
 int ExitStatus(const RunResult &result, bool interrupted)
@@ -18,6 +20,16 @@ int ExitStatus(const RunResult &result, bool interrupted)
         break;
     }
     return kExitSomeFailed;
+}
+
+void RunVerdict::weigh(const RunResult &result, int jobStatus)
+{
+    if (jobStatus > status || (result.end != RunEnd::Done && end == RunEnd::Done)) {
+        end = result.end;
+        reason = result.reason;
+        failedPage = result.failedPage;
+    }
+    status = std::max(status, jobStatus);
 }
 
 QString SummaryLine(const DownloadCounts &counts)

@@ -14,6 +14,17 @@ inline constexpr int kExitInterrupted = 130;
 // anything that did not reach the disk over complete.
 int ExitStatus(const RunResult &result, bool interrupted);
 
+// How far the jobs of a run got: the worst job decides the status, and the
+// first job that did not end Done gives the run's end and why.
+struct RunVerdict {
+    int status = kExitComplete;
+    RunEnd end = RunEnd::Done;
+    QString reason;
+    PageReply failedPage;
+
+    void weigh(const RunResult &result, int jobStatus);
+};
+
 // The summary line: tracks downloaded, already present, failed; and how
 // many the archive had and how many broken files were fetched again.
 QString SummaryLine(const DownloadCounts &counts);

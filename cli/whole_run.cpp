@@ -71,12 +71,12 @@ QCoro::Task<int> CommandRun::run(ServiceHosts hosts, QString root, QList<CliJob>
     // A stopped workflow returns before its last tracks ended; the
     // summaries count them once they have.
     co_await library_.finish();
-    Verdict verdict;
+    RunVerdict verdict;
     for (qsizetype i = 0; i < results.size(); ++i) {
         const BatchJob &job = *jobs_.at(size_t(i));
         const RunResult result = settled(results.at(i), job);
         const int status = ExitStatus(result, interrupted_);
-        weigh(verdict, result, status);
+        verdict.weigh(result, status);
         reportJob(job, result, status);
     }
     RunResult result = whole.result(verdict.end, verdict.reason);
@@ -151,18 +151,6 @@ RunResult CommandRun::settled(const RunResult &result, const BatchJob &job) cons
     return settled;
 }
 
-// The worst of the jobs decides the run's status; the first job that did
-// not end Done gives its end.
-void CommandRun::weigh(Verdict &verdict, const RunResult &result, int status) const
-{
-    if (status > verdict.status || (result.end != RunEnd::Done && verdict.end == RunEnd::Done)) {
-        verdict.end = result.end;
-        verdict.reason = result.reason;
-        verdict.failedPage = result.failedPage;
-    }
-    verdict.status = std::max(verdict.status, status);
-}
-
 // One line per job of a batch (--json), and one per source of a sync.
 void CommandRun::reportJob(const BatchJob &job, const RunResult &result, int status)
 {
@@ -219,14 +207,7 @@ std::function<void(const HotChannel &)> CommandRun::showChannel()
 {
     if (json_)
         return [this](const HotChannel &channel) { json_->channel(channel); };
-    return [](const HotChannel &channel) { PrintLine(ChannelListLine(channel)); };
-}
-
-void CommandRun::PrintLine(const QString &line)
-{
-    const QByteArray bytes = line.toUtf8() + '\n';
-    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
-    std::fflush(stdout);
+    return [](const HotChannel &channel) { PrintResultLine(ChannelListLine(channel)); };
 }
 
 // After the last file of the run settled, the playlists of the jobs that
@@ -249,8 +230,8 @@ void CommandRun::showListed(const TrackFile &track, ListedState state)
 {
     if (json_)
         return json_->trackListed(track, state);
-    PrintLine(PrintableText(track.tags.title) + u'\t' + PrintableText(QFileInfo(track.path).fileName()) + u'\t' +
-              ListedStateText(state));
+    PrintResultLine(PrintableText(track.tags.title) + u'\t' + PrintableText(QFileInfo(track.path).fileName()) + u'\t' +
+                    ListedStateText(state));
 }
 
 // The job that handed the track over.

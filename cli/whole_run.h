@@ -38,26 +38,15 @@ public:
     QCoro::Task<int> run(ServiceHosts hosts, QString root, QList<CliJob> jobs);
 
 private:
-    // How far the jobs' results got: the run's exit status and the end that
-    // decided it.
-    struct Verdict {
-        int status = 0;
-        RunEnd end = RunEnd::Done;
-        QString reason;
-        PageReply failedPage;
-    };
-
     QCoro::Task<QList<RunResult>> runJobs(ServiceHosts hosts, QString root);
     static QCoro::Task<RunResult> runJob(BatchJob &job, CommandSetup &setup);
     RunResult settled(const RunResult &result, const BatchJob &job) const;
-    void weigh(Verdict &verdict, const RunResult &result, int status) const;
     void reportJob(const BatchJob &job, const RunResult &result, int status);
     int recordSources(const QString &root, const QList<RunResult> &results);
     bool keepsLibrary() const;
 
     void placeTracks(const QString &root);
     std::function<void(const HotChannel &)> showChannel();
-    static void PrintLine(const QString &line);
     bool writePlaylists();
     void showListed(const TrackFile &track, ListedState state);
     const BatchJob *jobOf(const TrackFile &track) const;
