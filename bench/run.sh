@@ -358,7 +358,7 @@ env "TAVIMO_HOSTS=$HOSTS" "$B/cli/tavimo-dl" --quiet --jobs 4 --root "$(fresh)" 
   --download-archive "$WORK/artist.archive" artist "$ARTIST_URL" 2>/dev/null || echo "warning: the rerun failed" >&2
 stop_emulator
 report "archived artist rerun: track requests" "$(grep -c ' /view/song/' "$WORK/archive.log" || true)" "<=" 0 \
-  "$(wc -l <"$WORK/artist.archive") tracks archived, $(wc -l <"$WORK/archive.log") page requests"
+  "$(grep -c '^tavimo ' "$WORK/artist.archive") tracks archived, $(wc -l <"$WORK/archive.log") page requests"
 
 # 11. check over 1000 files of 5 MB from a warm cache against md5sum over the
 # same files, three rounds each, medians. The files are an encoder's own
@@ -394,5 +394,42 @@ present_cost=$(awk -v a="$(check_wall present)" -v b="$(check_wall plain)" 'BEGI
 report "--check-present rerun of them vs md5sum" "$(ratio "$present_cost" "$(check_wall md5)")" "<=" 0.1 \
   "seconds more than a rerun without it: $present_cost (${#present[@]} files, $(check_wall present)s against $(check_wall plain)s)"
 rm -rf "$checked_root" "$WORK/encoded.mp3"
+
+# 12. A library kept current over the slow link: the liked list (150) and
+# the artist (27 albums) downloaded once, then one track liked lately. sync
+# of that root against the plain rerun of the same two commands (one batch)
+# with --download-archive, each in a root of its own; requests from the
+# logs. Tracks of 250 KB, so that the one new track both fetch does not
+# hide the pages asked for.
+slow_link=(--mp3-size $((MB / 4)) --fault "/=delay:50" --fault "/view/=bandwidth:$MB" --liked-count 150)
+start_emulator "${slow_link[@]}"
+library=$WORK/library plain=$WORK/plain
+rm -rf "$library" "$plain"
+for how in library plain; do
+  root=$WORK/$how
+  archive=(); [ "$how" = plain ] && archive=(--download-archive "$plain/archive.txt")
+  for command in "liked --cookies $WORK/cookies.txt" "artist $ARTIST_URL"; do
+    # shellcheck disable=SC2086
+    env "TAVIMO_HOSTS=$HOSTS" "$B/cli/tavimo-dl" --quiet --jobs 4 --root "$root" "${archive[@]}" $command \
+      2>/dev/null || echo "warning: the first $how run of $command failed" >&2
+  done
+done
+stop_emulator
+start_emulator "${slow_link[@]}" --liked-lately 1 --log "$WORK/sync.log"
+timed "$WORK/sync" env "TAVIMO_HOSTS=$HOSTS" "$B/cli/tavimo-dl" --quiet --jobs 4 sync "$library"
+stop_emulator
+start_emulator "${slow_link[@]}" --liked-lately 1 --log "$WORK/rerun.log"
+timed "$WORK/rerun" env "TAVIMO_HOSTS=$HOSTS" "$B/cli/tavimo-dl" --quiet --jobs 4 --root "$plain" \
+  --download-archive "$plain/archive.txt" -a <(printf 'liked --cookies %s\nartist %s\n' "$WORK/cookies.txt" "$ARTIST_URL")
+stop_emulator
+requests() { grep -c "$2" "$WORK/$1.log" || true; } # LOG PATTERN
+pages() { grep -vc ' /view/song/' "$WORK/$1.log" || true; } # LOG
+sync_pages=$(pages sync) rerun_pages=$(pages rerun)
+report "sync: liked and album page requests" "$(($(requests sync ' /mine') + $(requests sync ' /subject/')))" "<=" 2 \
+  "$(requests sync ' /mine') liked pages, $(requests sync ' /subject/') album pages, $(requests sync ' /view/song/') track requests"
+report "sync vs plain rerun: page requests" "$(ratio "$sync_pages" "$rerun_pages")" "<=" 0.15 \
+  "$sync_pages against $rerun_pages; track requests $(requests sync ' /view/song/') and $(requests rerun ' /view/song/')"
+report "sync vs plain rerun: wall" "$(ratio "$(field "$WORK/sync" 1)" "$(field "$WORK/rerun" 1)")" "<=" 0.5 \
+  "sync $(field "$WORK/sync" 1)s, the two commands again $(field "$WORK/rerun" 1)s"
 
 echo "== load average at end: $(cut -d' ' -f1-3 /proc/loadavg)"

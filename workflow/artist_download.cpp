@@ -8,6 +8,7 @@
 #include "workflow/pages_ahead.h"
 
 #include <QDateTime>
+#include <QSet>
 
 #include <vector>
 
@@ -18,6 +19,7 @@ namespace {
 const QString kUtf8 = QStringLiteral("UTF-8");
 const QString kArtistPageMarker = QStringLiteral("class=\"info\">");
 const QString kListingMarker = QStringLiteral("按评价排序");
+constexpr int kListingPageSize = 10; // albums on a full listing page
 
 QString NowAsText()
 {
@@ -68,18 +70,24 @@ struct ArtistAlbums {
 QCoro::Task<ArtistAlbums> CollectAlbums(const WorkflowContext &context, QString artistId, HtmlDocument &document)
 {
     Dictionary<> seenAlbums;
-    for (int offset = 0;; offset += 10) {
+    for (int offset = 0;; offset += kListingPageSize) {
         const PageReply listing = co_await FetchListing(context, artistId, offset);
         if (context.stopped() || context.endsStep(listing))
             co_return ArtistAlbums{seenAlbums.Items(), listing};
         document.Clear();
         document.Write(listing.text);
         bool newAlbum = false;
+        QSet<QString> onPage;
         for (const QString &href : document.linkHrefs()) {
-            if (IsAlbumLink(context, href) && seenAlbums.Add(href, href))
-                newAlbum = true;
+            if (!IsAlbumLink(context, href))
+                continue;
+            onPage.insert(href);
+            newAlbum = seenAlbums.Add(href, href) || newAlbum;
         }
-        if (!newAlbum)
+        // A rerun that breaks on what the library holds takes a page short
+        // of albums for the last one, and spares the empty page after it.
+        const bool lastPage = context.breakOnExisting && onPage.size() < kListingPageSize;
+        if (!newAlbum || lastPage)
             co_return ArtistAlbums{seenAlbums.Items(), {}};
     }
 }

@@ -143,6 +143,7 @@ TEST_F(SyncTest, WholeAlbumsAreSkippedByPage)
     EXPECT_EQ(run({QStringLiteral("sync")}).exitCode, 0);
     const auto log = emulator.requestLog();
     EXPECT_EQ(Requests(log, "/subject/"), 1);
+    EXPECT_EQ(Requests(log, "/musician/"), 2); // the artist and the one listing page short of albums
     EXPECT_EQ(Requests(log, "/view/song/"), 1);
     EXPECT_EQ(Requests(log, missing), 1);
     EXPECT_EQ(root.read(QStringLiteral(".tavimo/archive")).count("tavimo-album "), 3);
