@@ -193,6 +193,9 @@ CliOptions ParseCliOptions(const QStringList &arguments)
         return failed(QStringLiteral("命令 %1 不能与 --batch-file 一起使用").arg(parser.positionalArguments().first()));
     if (const QString error = readSettings(parser, options); !error.isEmpty())
         return failed(error);
+    // A sync shapes each source's files as the source was recorded.
+    if (options.command == Command::Sync && options.shape != FileShape{})
+        return failed(QStringLiteral("命令 sync 按每个来源记录的 -o, --m3u 和 --tags 放置文件, 不能另行指定"));
     if (options.command == Command::Sync)
         options.breakOnExisting = !options.full;
     if (options.command == Command::Sync && !options.arguments.isEmpty()) {

@@ -4,6 +4,8 @@
 #include "cli/config_file.h"
 #include "download/locked_file.h"
 
+#include <QFileInfo>
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -80,8 +82,12 @@ std::optional<QList<CliJob>> ReadSources(const QString &root, QString &error)
 QString RecordSource(const QString &root, const CliJob &job)
 {
     const QString path = SourcesPath(root);
+    // Kept whatever folder a later sync runs in.
+    CliJob source = job;
+    if (!source.cookiesFile.isEmpty())
+        source.cookiesFile = QFileInfo(source.cookiesFile).absoluteFilePath();
     SharedLineFile file;
-    if (!file.open(path, SharedLineFile::Access::AppendLater) || !file.append(SourceLine(job).toUtf8(), HoldsLine))
+    if (!file.open(path, SharedLineFile::Access::AppendLater) || !file.append(SourceLine(source).toUtf8(), HoldsLine))
         return QStringLiteral("无法记录来源 %1: %2").arg(path, SystemError());
     return QString();
 }

@@ -25,7 +25,12 @@ public:
         own.job = number_;
         run_.settle(own, end);
     }
-    bool holds(const TrackFile &track) const override { return run_.holds(track); }
+    bool holds(const TrackFile &track) const override
+    {
+        TrackFile own = track;
+        own.job = number_;
+        return run_.holds(own);
+    }
     bool holdsAlbum(const QString &albumId) const override { return run_.holdsAlbum(albumId); }
     void albumEnded(const QString &albumId, const QStringList &trackUrls) override
     {

@@ -23,12 +23,13 @@ QList<QJsonObject> LinesOfType(const QString &out, const QString &type)
 // job and one for the run, whose exit status is the worst of the jobs'.
 TEST_F(TavimoDlTest, BatchJobsRunInOrderWithOneSummary)
 {
-    root.write(QStringLiteral("batch.txt"), ("# two more\n\nalbum --playlist " + albumAddress(AlbumCase::EqualTitles) +
-                                             "\n  artist --name \"Moon Band\"  \nalbum http://music.tavimo.com/subject/oops/\n")
-                                                .toUtf8());
-    const RunResult result = run({QStringLiteral("--jobs"), QStringLiteral("4"), QStringLiteral("--json"), QStringLiteral("-a"),
-                                  root.file(QStringLiteral("batch.txt")), QStringLiteral("album"), albumAddress(AlbumCase::Plain),
-                                  albumAddress(AlbumCase::MissingFiles)});
+    root.write(QStringLiteral("batch.txt"),
+               ("# two more\n\nalbum --playlist " + albumAddress(AlbumCase::EqualTitles) +
+                "\n  artist --name \"Moon Band\"  \nalbum http://music.tavimo.com/subject/oops/\n")
+                   .toUtf8());
+    const RunResult result = run({QStringLiteral("--jobs"), QStringLiteral("4"), QStringLiteral("--json"),
+                                  QStringLiteral("-a"), root.file(QStringLiteral("batch.txt")), QStringLiteral("album"),
+                                  albumAddress(AlbumCase::Plain), albumAddress(AlbumCase::MissingFiles)});
     EXPECT_EQ(result.exitCode, 2) << result.err.toStdString();
     const QList<QJsonObject> jobs = LinesOfType(result.out, QStringLiteral("job"));
     ASSERT_EQ(jobs.size(), 5);
@@ -54,7 +55,8 @@ TEST_F(TavimoDlTest, BatchJobsRunInOrderWithOneSummary)
 // each job's files and counts are its own, its line in the order given.
 TEST_F(TavimoDlTest, BatchJobStartsOnceTheOneBeforeHandedOver)
 {
-    const emu::Album &second = emulator.editableCatalogue().addExtraAlbum("乙 Second", {"一 One", "二 Two", "三 Three"});
+    const emu::Album &second = emulator.editableCatalogue().addExtraAlbum("乙 Second",
+                                                                          {"一 One", "二 Two", "三 Three"});
     const emu::Album *albums[] = {&emulator.catalogue().album(AlbumCase::Plain), &second,
                                   &emulator.catalogue().album(AlbumCase::MissingFiles)};
     QByteArray batch;
@@ -115,7 +117,8 @@ TEST_F(TavimoDlTest, SameAlbumTwiceCountsPerJob)
     emulator.setMp3Size(128 * 1024);
     emulator.setFault("/view/", emu::Fault::of(emu::FaultKind::Bandwidth, 256 * 1024));
     const RunResult result = run({QStringLiteral("--jobs"), QStringLiteral("4"), QStringLiteral("--json"),
-                                  QStringLiteral("album"), albumAddress(AlbumCase::Plain), albumAddress(AlbumCase::Plain)});
+                                  QStringLiteral("album"), albumAddress(AlbumCase::Plain),
+                                  albumAddress(AlbumCase::Plain)});
     EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
     const QList<QJsonObject> jobs = LinesOfType(result.out, QStringLiteral("job"));
     ASSERT_EQ(jobs.size(), 2);
@@ -152,8 +155,15 @@ TEST_F(TavimoDlTest, UnusableBatchAndConfigFilesAreRefused)
     const QString batch = root.file(QStringLiteral("batch.txt"));
     const QString config = configHome.file(QStringLiteral("tavimo/tavimo-dl.conf"));
     QList<Row> rows = {
-        {nullptr, {}, {}, {QStringLiteral("-a"), root.file(QStringLiteral("none.txt"))}, QStringLiteral("错误: 无法读取批处理文件 ")},
-        {nullptr, {}, {}, {QStringLiteral("--config"), root.file(QStringLiteral("none.conf")), QStringLiteral("liked")},
+        {nullptr,
+         {},
+         {},
+         {QStringLiteral("-a"), root.file(QStringLiteral("none.txt"))},
+         QStringLiteral("错误: 无法读取批处理文件 ")},
+        {nullptr,
+         {},
+         {},
+         {QStringLiteral("--config"), root.file(QStringLiteral("none.conf")), QStringLiteral("liked")},
          QStringLiteral("错误: 无法读取配置文件 ")},
     };
     for (const auto &[text, message] : batches)
@@ -165,7 +175,11 @@ TEST_F(TavimoDlTest, UnusableBatchAndConfigFilesAreRefused)
         {"--colour\n", QStringLiteral("第 1 行: 未知选项: colour")},
     };
     for (const auto &[text, message] : configs)
-        rows.append({&configHome, QStringLiteral("tavimo/tavimo-dl.conf"), text, {QStringLiteral("liked")}, config + u' ' + message});
+        rows.append({&configHome,
+                     QStringLiteral("tavimo/tavimo-dl.conf"),
+                     text,
+                     {QStringLiteral("liked")},
+                     config + u' ' + message});
     for (const Row &row : rows) {
         if (row.folder != nullptr)
             row.folder->write(row.file, row.text);
@@ -181,7 +195,8 @@ TEST_F(TavimoDlTest, UnusableBatchAndConfigFilesAreRefused)
 TEST_F(TavimoDlTest, ConfigFileOptionsUnderTheCommandLine)
 {
     configHome.write(QStringLiteral("tavimo/tavimo-dl.conf"), "# always\n--quiet\n-o \"flat/{title}\"\n");
-    const QStringList album{QStringLiteral("--list"), QStringLiteral("--json"), QStringLiteral("album"), albumAddress(AlbumCase::Plain)};
+    const QStringList album{QStringLiteral("--list"), QStringLiteral("--json"), QStringLiteral("album"),
+                            albumAddress(AlbumCase::Plain)};
     const auto firstPath = [this](const QStringList &arguments) {
         const QList<QJsonObject> listed = LinesOfType(run(arguments).out, QStringLiteral("listed"));
         return listed.isEmpty() ? QString() : listed.first().value(QStringLiteral("path")).toString();
@@ -189,7 +204,8 @@ TEST_F(TavimoDlTest, ConfigFileOptionsUnderTheCommandLine)
     EXPECT_EQ(firstPath(album), root.file(QStringLiteral("flat/晴天.mp3")));
     EXPECT_EQ(firstPath(QStringList{QStringLiteral("-o"), QStringLiteral("{album}/{title}")} + album),
               root.file(QStringLiteral("晴天 Sunny Day/晴天.mp3")));
-    EXPECT_EQ(firstPath(QStringList{QStringLiteral("--ignore-config")} + album), root.file(QStringLiteral("晴天 Sunny Day/晴天.mp3")));
+    EXPECT_EQ(firstPath(QStringList{QStringLiteral("--ignore-config")} + album),
+              root.file(QStringLiteral("晴天 Sunny Day/晴天.mp3")));
     const RunResult quiet = run({QStringLiteral("album"), albumAddress(AlbumCase::Plain)});
     EXPECT_EQ(quiet.err, QStringLiteral("完成: 已下载 5 首, 已存在 0 首, 失败 0 首\n"));
 }

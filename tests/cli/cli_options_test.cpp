@@ -29,10 +29,13 @@ TEST(CliOptions, SubcommandsSelectTheirWorkflow)
         {{"channel", "17"}, Command::Channel, "17"},
         {{"liked"}, Command::Liked, ""},
         {{"liked", "--cookies", "c.txt"}, Command::Liked, ""},
+        {{"sync"}, Command::Sync, ""},
+        {{"sync", "--full", "/music"}, Command::Sync, "/music"},
     };
     for (const CommandRow &row : rows) {
         const CliOptions options = Parse(row.words);
-        EXPECT_TRUE(options.error.isEmpty()) << row.words.join(' ').toStdString() << ": " << options.error.toStdString();
+        EXPECT_TRUE(options.error.isEmpty())
+            << row.words.join(' ').toStdString() << ": " << options.error.toStdString();
         EXPECT_EQ(options.command, row.command) << row.words.join(' ').toStdString();
         EXPECT_EQ(options.arguments.value(0), row.argument) << row.words.join(' ').toStdString();
     }
@@ -41,8 +44,8 @@ TEST(CliOptions, SubcommandsSelectTheirWorkflow)
 // The general options are read wherever they stand.
 TEST(CliOptions, GeneralOptions)
 {
-    const CliOptions options =
-        Parse({"--root", "/tmp/x", "--jobs", "4", "liked", "--quiet", "--demo", "--cookies", "c.txt"});
+    const CliOptions options = Parse(
+        {"--root", "/tmp/x", "--jobs", "4", "liked", "--quiet", "--demo", "--cookies", "c.txt"});
     ASSERT_TRUE(options.error.isEmpty()) << options.error.toStdString();
     EXPECT_EQ(options.root, "/tmp/x");
     EXPECT_EQ(options.jobs, 4);
@@ -50,6 +53,8 @@ TEST(CliOptions, GeneralOptions)
     EXPECT_TRUE(options.demo);
     EXPECT_EQ(options.cookiesFile, "c.txt");
     EXPECT_EQ(Parse({"channels"}).jobs, 1);
+    EXPECT_TRUE(Parse({"sync"}).breakOnExisting);
+    EXPECT_FALSE(Parse({"sync", "--full"}).breakOnExisting);
 }
 
 // Unusable command lines give no command and an error that says in Chinese what is wrong,
@@ -73,12 +78,18 @@ TEST(CliOptions, UnusableArgumentsAreRefused)
         {{"album", "url", "--jobs", "17"}, QStringLiteral("--jobs 的取值须是 1 到 16 之间的数")},
         {{"album", "url", "--jobs", "two"}, QStringLiteral("--jobs 的取值须是 1 到 16 之间的数")},
         {{"album", "url", "--retries", "-1"}, QStringLiteral("--retries 的取值须是 0 到 100 之间的数")},
-        {{"album", "url", "--limit-rate", "5x"}, QStringLiteral("--limit-rate 的取值须是正数, 可带 k, m 或 g, 如 500k")},
+        {{"album", "url", "--limit-rate", "5x"},
+         QStringLiteral("--limit-rate 的取值须是正数, 可带 k, m 或 g, 如 500k")},
         {{"album", "url", "--limit-rate", "0"}, QStringLiteral("--limit-rate 的取值须是正数, 可带 k, m 或 g, 如 500k")},
         {{"channel", "1", "--list"}, QStringLiteral("命令 channel 要边下载边发现歌曲, 不能与 --list 一起使用")},
         {{"album", "url", "--bogus"}, QStringLiteral("未知选项: bogus")},
         {{"album", "url", "--root"}, QStringLiteral("选项缺少取值: --root")},
         {{"--demo=yes", "channels"}, QStringLiteral("选项不接受取值: --demo")},
+        {{"sync", "a", "b"}, QStringLiteral("多余的参数: b")},
+        {{"album", "url", "--full"}, QStringLiteral("选项 --full 不适用于命令 album")},
+        {{"sync", "--tags"}, QStringLiteral("命令 sync 按每个来源记录的 -o, --m3u 和 --tags 放置文件, 不能另行指定")},
+        {{"sync", "/a", "--root", "/b"}, QStringLiteral("命令 sync 的文件夹与 --root 只能给出一个")},
+        {{"sync", "-a", "jobs.txt"}, QStringLiteral("命令 sync 不能与 --batch-file 一起使用")},
     };
     for (const auto &[words, message] : rows) {
         SCOPED_TRACE(words.join(' ').toStdString());
@@ -92,9 +103,15 @@ TEST(CliOptions, UnusableArgumentsAreRefused)
 TEST(CliOptions, RatesInBytesASecond)
 {
     const QList<QPair<QString, qint64>> rows = {
-        {QStringLiteral("2M"), 2 * 1024 * 1024}, {QStringLiteral("500k"), 500 * 1024}, {QStringLiteral("1g"), 1024 * 1024 * 1024},
-        {QStringLiteral("4096"), 4096},          {QStringLiteral("1.5M"), -1},         {QStringLiteral("M"), -1},
-        {QStringLiteral("-5k"), -1},             {QStringLiteral("+5k"), -1},          {QString(), -1},
+        {QStringLiteral("2M"), 2 * 1024 * 1024},
+        {QStringLiteral("500k"), 500 * 1024},
+        {QStringLiteral("1g"), 1024 * 1024 * 1024},
+        {QStringLiteral("4096"), 4096},
+        {QStringLiteral("1.5M"), -1},
+        {QStringLiteral("M"), -1},
+        {QStringLiteral("-5k"), -1},
+        {QStringLiteral("+5k"), -1},
+        {QString(), -1},
     };
     for (const auto &[text, bytes] : rows)
         EXPECT_EQ(ParseRate(text), bytes) << text.toStdString();

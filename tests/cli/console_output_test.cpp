@@ -59,20 +59,24 @@ TEST(ConsoleOutput, WritesWhatTheSettingsLetThrough)
         {"plain", false, false, SayEverything,
          "正在下载:  《晴天》 ...\n提示: 请先等待上一个操作完成\n错误: 专辑地址无法识别\nsummary\n"},
         {"quiet terminal", true, true, SayEverything, "错误: 专辑地址无法识别\nsummary\n"},
-        {"progress on a terminal", true, false, [](ConsoleOutput &out) {
+        {"progress on a terminal", true, false,
+         [](ConsoleOutput &out) {
              out.progress(QStringLiteral("a"));
              out.progress(QStringLiteral("b"));
              out.status(QStringLiteral("next"));
-         }, "\r\x1b[Ka\r\x1b[Kb\r\x1b[Knext\n"},
-        {"control characters", false, false, [](ConsoleOutput &out) {
-             out.status(QStringLiteral("evil\x1b[2J\rtitle\n\u0085end\x7f"));
-         }, "evil?[2J?title??end?\n"},
-        {"main view, quiet", false, true, [](ConsoleOutput &out) {
+         },
+         "\r\x1b[Ka\r\x1b[Kb\r\x1b[Knext\n"},
+        {"control characters", false, false,
+         [](ConsoleOutput &out) { out.status(QStringLiteral("evil\x1b[2J\rtitle\n\u0085end\x7f")); },
+         "evil?[2J?title??end?\n"},
+        {"main view, quiet", false, true,
+         [](ConsoleOutput &out) {
              CliMainView view(out);
              QCoro::waitFor(view.showMessage(QStringLiteral("专辑地址输入有误"), MessageKind::Critical));
              QCoro::waitFor(view.showMessage(QStringLiteral("请先等待上一个操作完成"), MessageKind::Information));
              view.setStatus(QStringLiteral("正在下载"));
-         }, "错误: 专辑地址输入有误\n"},
+         },
+         "错误: 专辑地址输入有误\n"},
     };
     for (const auto &row : rows) {
         Captured captured;
@@ -92,7 +96,8 @@ TEST(ProgressMeter, FormatsTheLine)
     EXPECT_EQ(FormatProgress(QStringLiteral("a.mp3"), 100, 100, 50),
               QStringLiteral("a.mp3  [####################] 100%  100 B/100 B  50 B/s"));
     // More bytes than announced never draw past the bar.
-    EXPECT_TRUE(FormatProgress(QStringLiteral("a"), 300, 100, 0).contains(QStringLiteral("[####################] 100%")));
+    EXPECT_TRUE(
+        FormatProgress(QStringLiteral("a"), 300, 100, 0).contains(QStringLiteral("[####################] 100%")));
     EXPECT_EQ(FormatProgress(QStringLiteral("一二三四五六七八九十一二三四五六七八九十一二三四五六"), 0, -1, 0),
               QStringLiteral("一二三四五六七八九十一二三四五六七八九十一二三…  0 B"));
 }
@@ -108,9 +113,9 @@ struct ExitRow {
 TEST(ExitStatus, FollowsTheResult)
 {
     const QList<ExitRow> rows = {
-        {RunEnd::Done, 0, false, kExitComplete},          {RunEnd::Done, 1, false, kExitSomeFailed},
+        {RunEnd::Done, 0, false, kExitComplete},           {RunEnd::Done, 1, false, kExitSomeFailed},
         {RunEnd::NothingFound, 0, false, kExitSomeFailed}, {RunEnd::Failed, 0, false, kExitSomeFailed},
-        {RunEnd::Rejected, 0, false, kExitRejected},      {RunEnd::Stopped, 0, false, kExitInterrupted},
+        {RunEnd::Rejected, 0, false, kExitRejected},       {RunEnd::Stopped, 0, false, kExitInterrupted},
         {RunEnd::Rejected, 1, true, kExitInterrupted},
     };
     for (const ExitRow &row : rows) {

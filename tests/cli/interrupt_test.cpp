@@ -59,9 +59,13 @@ TEST_F(TavimoDlTest, InterruptedTransfersResumeWhereTheyStopped)
         const TempRoot folder;
         emulator.clearRequestLog();
         emulator.setFault("/view/", emu::Fault::of(emu::FaultKind::Bandwidth, 128 * 1024));
-        const QStringList command{QStringLiteral("--jobs"), QStringLiteral("4"), QStringLiteral("--m3u"),
-                                  QStringLiteral("--download-archive"), folder.file(QStringLiteral("archive.txt")),
-                                  QStringLiteral("album"), albumAddress(emu::AlbumCase::Twenty)};
+        const QStringList command{QStringLiteral("--jobs"),
+                                  QStringLiteral("4"),
+                                  QStringLiteral("--m3u"),
+                                  QStringLiteral("--download-archive"),
+                                  folder.file(QStringLiteral("archive.txt")),
+                                  QStringLiteral("album"),
+                                  albumAddress(emu::AlbumCase::Twenty)};
         QProcess process;
         start(process, command, folder);
         // Whole files are there, and at least two more are far from whole
@@ -81,7 +85,8 @@ TEST_F(TavimoDlTest, InterruptedTransfersResumeWhereTheyStopped)
         ASSERT_FALSE(whole.isEmpty());
         ASSERT_FALSE(kept.isEmpty());
         for (auto part = kept.cbegin(); part != kept.cend(); ++part)
-            EXPECT_FALSE(PartSource(folder.file(part.key() + QStringLiteral(".part"))).isEmpty()) << part.key().toStdString();
+            EXPECT_FALSE(PartSource(folder.file(part.key() + QStringLiteral(".part"))).isEmpty())
+                << part.key().toStdString();
         const QString playlist = CleanFileName(q(album.title)) + u'/' + CleanFileName(q(album.title)) + ".m3u8";
         EXPECT_EQ(folder.read(QStringLiteral("archive.txt")).count('\n'), whole.size());
         // A second Ctrl-C taken on its own leaves without the playlist: none, never a partial one.

@@ -37,9 +37,17 @@ TEST_F(TavimoDlTest, RetryAfterIsHeededOrRefused)
         emu::FaultKind kind;
         QStringList command;
     } rows[] = {
-        {"429 on a track", track, emu::FaultKind::RetryAfter, {QStringLiteral("album"), albumAddress(emu::AlbumCase::Plain)}},
-        {"503 on a track", track, emu::FaultKind::Unavailable, {QStringLiteral("album"), albumAddress(emu::AlbumCase::Plain)}},
-        {"429 on a listing page", "/musician/" + artist.id + "/albums?start=0&", emu::FaultKind::RetryAfter,
+        {"429 on a track",
+         track,
+         emu::FaultKind::RetryAfter,
+         {QStringLiteral("album"), albumAddress(emu::AlbumCase::Plain)}},
+        {"503 on a track",
+         track,
+         emu::FaultKind::Unavailable,
+         {QStringLiteral("album"), albumAddress(emu::AlbumCase::Plain)}},
+        {"429 on a listing page",
+         "/musician/" + artist.id + "/albums?start=0&",
+         emu::FaultKind::RetryAfter,
          {QStringLiteral("artist"), artistAddress(emu::ArtistCase::Plain)}},
     };
     for (const auto &row : rows) {
@@ -84,8 +92,8 @@ TEST_F(TavimoDlTest, RetryAfterHoldsTheWholeHost)
     emulator.setMp3Size(64 * 1024);
     emulator.setFault("/view/", emu::Fault::of(emu::FaultKind::Bandwidth, 128 * 1024));
     emulator.setFault(held, emu::Fault::of(emu::FaultKind::RetryAfter, 2, 1));
-    const RunResult result =
-        run({QStringLiteral("--jobs"), QStringLiteral("4"), QStringLiteral("album"), albumAddress(emu::AlbumCase::Twenty)});
+    const RunResult result = run(
+        {QStringLiteral("--jobs"), QStringLiteral("4"), QStringLiteral("album"), albumAddress(emu::AlbumCase::Twenty)});
     EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
     const std::vector<emu::RequestRecord> attempts = requests(held);
     ASSERT_EQ(attempts.size(), 2u);
@@ -105,7 +113,8 @@ TEST_F(TavimoDlTest, SleepRequestsSpacesThePages)
     constexpr int64_t kGapMs = 400;
     constexpr int64_t kArrivalJitterMs = 100;
     const RunResult result = run({QStringLiteral("--sleep-requests"), QStringLiteral("0.4"), QStringLiteral("--jobs"),
-                                  QStringLiteral("4"), QStringLiteral("artist"), artistAddress(emu::ArtistCase::Plain)});
+                                  QStringLiteral("4"), QStringLiteral("artist"),
+                                  artistAddress(emu::ArtistCase::Plain)});
     EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
     std::vector<int64_t> pages;
     for (const emu::RequestRecord &record : emulator.requestLog()) {

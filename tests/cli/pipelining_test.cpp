@@ -48,9 +48,10 @@ TEST_F(TavimoDlTest, FourJobsGiveWhatOneJobGives)
 {
     emulator.setLikedCount(40);
     tavimo::test::TempRoot home;
-    home.write(QStringLiteral("cookies.txt"),
-               tavimo::test::CookieLine(emulator.hosts().radio, QByteArray::fromStdString(emu::Emulator::signInCookie())) +
-                   '\n');
+    home.write(
+        QStringLiteral("cookies.txt"),
+        tavimo::test::CookieLine(emulator.hosts().radio, QByteArray::fromStdString(emu::Emulator::signInCookie())) +
+            '\n');
     const struct {
         const char *name;
         QStringList command;
@@ -59,8 +60,7 @@ TEST_F(TavimoDlTest, FourJobsGiveWhatOneJobGives)
         {"artist", {QStringLiteral("artist"), artistAddress(emu::ArtistCase::Plain)}},
         {"artist of 27 albums", {QStringLiteral("artist"), artistAddress(emu::ArtistCase::Prolific)}},
         {"liked", {QStringLiteral("liked"), QStringLiteral("--cookies"), home.file(QStringLiteral("cookies.txt"))}},
-        {"channel",
-         {QStringLiteral("channel"), QString::number(emulator.catalogue().channels().front().id)}},
+        {"channel", {QStringLiteral("channel"), QString::number(emulator.catalogue().channels().front().id)}},
     };
     for (const auto &row : rows) {
         SCOPED_TRACE(row.name);
@@ -105,9 +105,9 @@ TEST_F(TavimoDlTest, PagesAreAskedAheadAndJobsRunAtOnce)
         SCOPED_TRACE(jobs);
         tavimo::test::TempRoot folder;
         emulator.clearRequestLog();
-        const RunResult result =
-            run({QStringLiteral("--jobs"), QString::number(jobs), QStringLiteral("artist"), artistAddress(emu::ArtistCase::Plain)},
-                folder);
+        const RunResult result = run({QStringLiteral("--jobs"), QString::number(jobs), QStringLiteral("artist"),
+                                      artistAddress(emu::ArtistCase::Plain)},
+                                     folder);
         ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
         const std::vector<emu::RequestRecord> transfers = requests("/view/");
         EXPECT_EQ(MostInFlight(transfers), jobs);

@@ -27,8 +27,8 @@ QList<SessionStep> ReadmeSession()
     if (!readme.open(QIODevice::ReadOnly))
         return {};
     const QString text = QString::fromUtf8(readme.readAll());
-    const QString section = text.section(QStringLiteral("## The command-line program: a first session"), 1).section(
-        QStringLiteral("\n## "), 0, 0);
+    const QString section = text.section(QStringLiteral("## The command-line program: a first session"), 1)
+                                .section(QStringLiteral("\n## "), 0, 0);
     QList<SessionStep> steps;
     for (const QString &line : section.split(u'\n')) {
         if (!line.startsWith(QStringLiteral("    ")))
@@ -42,7 +42,10 @@ QList<SessionStep> ReadmeSession()
     return steps;
 }
 
-QString Collapsed(const QString &text) { return text.simplified(); }
+QString Collapsed(const QString &text)
+{
+    return text.simplified();
+}
 
 TEST(ReadmeSession, RunsAsWritten)
 {
@@ -52,8 +55,8 @@ TEST(ReadmeSession, RunsAsWritten)
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("HOME"), home.path());
     environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
-    environment.insert(QStringLiteral("PATH"), QFileInfo(QStringLiteral(TAVIMO_DL_PATH)).absolutePath() + u':'
-                                                   + environment.value(QStringLiteral("PATH")));
+    environment.insert(QStringLiteral("PATH"), QFileInfo(QStringLiteral(TAVIMO_DL_PATH)).absolutePath() + u':' +
+                                                   environment.value(QStringLiteral("PATH")));
     for (const char *name : {"TAVIMO_HOSTS", "http_proxy", "HTTP_PROXY", "https_proxy", "ALL_PROXY", "XDG_CONFIG_HOME"})
         environment.remove(QString::fromLatin1(name));
 
@@ -67,7 +70,8 @@ TEST(ReadmeSession, RunsAsWritten)
         EXPECT_EQ(shell.exitCode(), 0) << step.command.toStdString() << "\n" << output.toStdString();
         // Blanks as a terminal lays them out do not count.
         EXPECT_TRUE(Collapsed(output).contains(Collapsed(step.shown.join(u'\n'))))
-            << step.command.toStdString() << "\nshown:\n" << step.shown.join(u'\n').toStdString() << "\ngot:\n"
+            << step.command.toStdString() << "\nshown:\n"
+            << step.shown.join(u'\n').toStdString() << "\ngot:\n"
             << output.toStdString();
     }
     // The album's five tracks and the artist's albums are on disk.

@@ -84,9 +84,10 @@ QString BashCompletes(const QStringList &words, const QString &in)
            printf '%s\n' "${COMPREPLY[@]}" | LC_ALL=C sort)");
     QProcess bash;
     bash.setWorkingDirectory(in);
-    bash.start(QStringLiteral("bash"), QStringList{QStringLiteral("--norc"), QStringLiteral("-c"), script,
-                                                   QStringLiteral("bash"), SourceFile(QStringLiteral("completions/tavimo-dl.bash")),
-                                                   QStringLiteral("tavimo-dl")} + words);
+    bash.start(QStringLiteral("bash"),
+               QStringList{QStringLiteral("--norc"), QStringLiteral("-c"), script, QStringLiteral("bash"),
+                           SourceFile(QStringLiteral("completions/tavimo-dl.bash")), QStringLiteral("tavimo-dl")} +
+                   words);
     if (!bash.waitForFinished() || bash.exitCode() != 0)
         return QStringLiteral("failed: ") + QString::fromUtf8(bash.readAllStandardError());
     return QString::fromUtf8(bash.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts).join(u' ');
@@ -107,11 +108,13 @@ TEST(ShippedFiles, ManualPageAndCompletionsFollowTheOptionTable)
     for (const QString &name : OptionsIn(Unmarked(page)))
         EXPECT_TRUE(names.contains(name)) << "the manual page names " << name.toStdString();
 
-    for (const auto &[path, spelling] : {std::pair{"completions/_tavimo-dl", "--%1"}, {"completions/tavimo-dl.fish", "-l %1"}}) {
+    for (const auto &[path, spelling] :
+         {std::pair{"completions/_tavimo-dl", "--%1"}, {"completions/tavimo-dl.fish", "-l %1"}}) {
         const QString text = ReadSource(QString::fromLatin1(path));
         for (const QString &name : names.filter(QRegularExpression(QStringLiteral("^--")))) {
             const QString spelt = QString::fromLatin1(spelling).arg(name.mid(2));
-            EXPECT_TRUE(text.contains(QRegularExpression(QRegularExpression::escape(spelt) + QStringLiteral("(?![\\w-])"))))
+            EXPECT_TRUE(
+                text.contains(QRegularExpression(QRegularExpression::escape(spelt) + QStringLiteral("(?![\\w-])"))))
                 << path << " lacks " << name.toStdString();
         }
     }
@@ -126,14 +129,10 @@ TEST(ShippedFiles, BashCompletesCommandsOptionsAndPaths)
     QStringList names = OptionsIn(HelpRows().join(u' '));
     names.sort();
     const QList<std::pair<QStringList, QString>> rows = {
-        {{"-"}, names.join(u' ')},
-        {{"--li"}, "--limit-rate --list"},
-        {{"ch"}, "channel channels check"},
-        {{"--jobs", "4", "--root", "=", "music", "ch"}, "channel channels check"},
-        {{"album", "--pl"}, "--playlist"},
-        {{"--jobs", ""}, ""},
-        {{"--root", "m"}, "music"},
-        {{"--config", "m"}, "mix.txt music"},
+        {{"-"}, names.join(u' ')},          {{"--li"}, "--limit-rate --list"},
+        {{"ch"}, "channel channels check"}, {{"--jobs", "4", "--root", "=", "music", "ch"}, "channel channels check"},
+        {{"album", "--pl"}, "--playlist"},  {{"--jobs", ""}, ""},
+        {{"--root", "m"}, "music"},         {{"--config", "m"}, "mix.txt music"},
         {{"check", "m"}, "music"},
     };
     for (const auto &[words, expected] : rows)

@@ -18,7 +18,8 @@ TEST_F(TavimoDlTest, AlbumDownloadsEveryTrack)
     EXPECT_EQ(root.allFiles().size(), static_cast<qsizetype>(album.tracks.size()));
     EXPECT_TRUE(result.err.contains(QStringLiteral("正在下载:  《晴天》 ...\n")));
     EXPECT_TRUE(result.err.contains(QStringLiteral("《晴天 Sunny Day》下载完毕!\n")));
-    EXPECT_TRUE(result.err.endsWith(QStringLiteral("完成: 已下载 5 首, 已存在 0 首, 失败 0 首\n"))) << result.err.toStdString();
+    EXPECT_TRUE(result.err.endsWith(QStringLiteral("完成: 已下载 5 首, 已存在 0 首, 失败 0 首\n")))
+        << result.err.toStdString();
     EXPECT_TRUE(result.out.isEmpty());
     // Not a terminal: not one control character.
     EXPECT_FALSE(result.err.contains(u'\r') || result.err.contains(u'\x1b'));
@@ -66,10 +67,12 @@ TEST_F(TavimoDlTest, RefusedInputExitsWith2)
 // not a success; both end with 1.
 TEST_F(TavimoDlTest, FailedTracksExitWith1)
 {
-    const RunResult missing = run({QStringLiteral("--quiet"), QStringLiteral("album"), albumAddress(AlbumCase::MissingFiles)});
+    const RunResult missing = run(
+        {QStringLiteral("--quiet"), QStringLiteral("album"), albumAddress(AlbumCase::MissingFiles)});
     EXPECT_EQ(missing.exitCode, 1) << missing.err.toStdString();
     EXPECT_EQ(missing.err.count(QStringLiteral("》下载失败: 服务器回复 HTTP 404\n")), 1) << missing.err.toStdString();
-    EXPECT_TRUE(missing.err.endsWith(QStringLiteral("完成: 已下载 2 首, 已存在 0 首, 失败 1 首\n"))) << missing.err.toStdString();
+    EXPECT_TRUE(missing.err.endsWith(QStringLiteral("完成: 已下载 2 首, 已存在 0 首, 失败 1 首\n")))
+        << missing.err.toStdString();
 
     const RunResult noRows = run({QStringLiteral("album"), albumAddress(AlbumCase::NoTrackRows)});
     EXPECT_EQ(noRows.exitCode, 1);
@@ -89,7 +92,8 @@ TEST_F(TavimoDlTest, ArtistByPageAndByNameInParallel)
 
     tavimo::test::TempRoot other;
     const RunResult byName = run({QStringLiteral("--jobs"), QStringLiteral("4"), QStringLiteral("artist"),
-                                  QStringLiteral("--name"), QStringLiteral("Moon Band")}, other);
+                                  QStringLiteral("--name"), QStringLiteral("Moon Band")},
+                                 other);
     EXPECT_EQ(byName.exitCode, 0) << byName.err.toStdString();
     ASSERT_EQ(other.allFiles(), files);
     for (const QString &file : files)

@@ -34,8 +34,8 @@ struct SignInRow {
 // refuses the run with a hint, and nothing is downloaded.
 TEST_F(TavimoDlTest, LikedTakesTheSignInFromCookies)
 {
-    const QByteArray session =
-        tavimo::test::CookieLine(emulator.hosts().radio, QByteArray::fromStdString(emu::Emulator::signInCookie()));
+    const QByteArray session = tavimo::test::CookieLine(emulator.hosts().radio,
+                                                        QByteArray::fromStdString(emu::Emulator::signInCookie()));
     const QByteArray stranger = tavimo::test::CookieLine(emulator.hosts().radio, "tavimo_session=wrong");
     const QByteArray elsewhere = "example.com\tFALSE\t/\tFALSE\t0\ta\tb\n";
     const QString harvested = QStringLiteral("红心下载完毕. 共%1首.").arg(emulator.catalogue().liked().size());
@@ -53,7 +53,8 @@ TEST_F(TavimoDlTest, LikedTakesTheSignInFromCookies)
         environment.insert(QStringLiteral("HOME"), home.path());
         environment.insert(QStringLiteral("XDG_DATA_HOME"), home.file(QStringLiteral("data")));
         ASSERT_TRUE(QDir().mkpath(home.file(QStringLiteral("data/tavimo/browser"))));
-        const QString file = row.browserStore ? QStringLiteral("data/tavimo/browser/cookies.txt") : QStringLiteral("cookies.txt");
+        const QString file = row.browserStore ? QStringLiteral("data/tavimo/browser/cookies.txt")
+                                              : QStringLiteral("cookies.txt");
         if (!row.cookies.isNull())
             home.write(file, row.cookies);
         QStringList arguments{QStringLiteral("liked")};

@@ -49,7 +49,8 @@ TEST_F(TavimoDlTest, ListShowsTracksWithoutDownloading)
 // summary; the human text stays on standard error.
 TEST_F(TavimoDlTest, JsonLinesForTracksAndSummary)
 {
-    const RunResult result = run({QStringLiteral("--json"), QStringLiteral("album"), albumAddress(AlbumCase::MissingFiles)});
+    const RunResult result = run(
+        {QStringLiteral("--json"), QStringLiteral("album"), albumAddress(AlbumCase::MissingFiles)});
     EXPECT_EQ(result.exitCode, 1);
     const QList<QJsonObject> objects = JsonLines(result.out);
     ASSERT_EQ(objects.size(), 4);
