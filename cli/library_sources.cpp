@@ -4,7 +4,9 @@
 #include "cli/config_file.h"
 #include "download/locked_file.h"
 
+#include <QFile>
 #include <QFileInfo>
+#include <QSaveFile>
 
 #include <algorithm>
 #include <cerrno>
@@ -32,6 +34,33 @@ bool HoldsLine(const QByteArray &text, const QByteArray &line)
                        [&line](const QByteArray &held) { return held.trimmed() == line; });
 }
 
+QString UnfinishedPath(const QString &root)
+{
+    return LibraryFolder(root) + QStringLiteral("/unfinished");
+}
+
+// Rewrites the marks of the unfinished sources with these ends; whether it
+// could.
+bool MarkUnfinished(const QString &root, const QList<SourceEnd> &ends)
+{
+    const QStringList before = UnfinishedSources(root);
+    QStringList marked = before;
+    for (const SourceEnd &end : ends) {
+        const QString line = SourceLine(end.job);
+        marked.removeAll(line);
+        if (!end.finished)
+            marked.append(line);
+    }
+    if (marked == before)
+        return true;
+    const QString path = UnfinishedPath(root);
+    if (marked.isEmpty())
+        return QFile::remove(path);
+    QSaveFile file(path);
+    const QByteArray text = marked.join(u'\n').toUtf8() + '\n';
+    return file.open(QIODevice::WriteOnly) && file.write(text) == text.size() && file.commit();
+}
+
 QString SystemError()
 {
     return QString::fromLocal8Bit(std::strerror(errno));
@@ -56,7 +85,11 @@ QString LibraryArchivePath(const QString &root)
 
 QString SourceLine(const CliJob &job)
 {
-    QStringList words = SourceWords(job);
+    // A liked source keeps its cookies file whatever folder a later run is in.
+    CliJob source = job;
+    if (!source.cookiesFile.isEmpty())
+        source.cookiesFile = QFileInfo(source.cookiesFile).absoluteFilePath();
+    QStringList words = SourceWords(source);
     for (QString &word : words)
         word = Quoted(word);
     return words.join(u' ');
@@ -79,17 +112,25 @@ std::optional<QList<CliJob>> ReadSources(const QString &root, QString &error)
     return ParseJobLines(*bytes, JobLine::Source, QStringLiteral("来源记录 ") + path, error);
 }
 
-QString RecordSource(const QString &root, const CliJob &job)
+QStringList UnfinishedSources(const QString &root)
+{
+    QFile file(UnfinishedPath(root));
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return QString::fromUtf8(file.readAll()).split(u'\n', Qt::SkipEmptyParts);
+}
+
+QString RecordSources(const QString &root, const QList<SourceEnd> &ends)
 {
     const QString path = SourcesPath(root);
-    // Kept whatever folder a later sync runs in.
-    CliJob source = job;
-    if (!source.cookiesFile.isEmpty())
-        source.cookiesFile = QFileInfo(source.cookiesFile).absoluteFilePath();
     SharedLineFile file;
-    if (!file.open(path, SharedLineFile::Access::AppendLater) || !file.append(SourceLine(source).toUtf8(), HoldsLine))
-        return QStringLiteral("无法记录来源 %1: %2").arg(path, SystemError());
-    return QString();
+    bool recorded = file.open(path, SharedLineFile::Access::AppendLater);
+    for (qsizetype i = 0; recorded && i < ends.size(); ++i)
+        recorded = file.append(SourceLine(ends.at(i).job).toUtf8(), HoldsLine);
+    // The marks change whole, under the sources file's lock.
+    if (recorded)
+        recorded = file.exclusively([&root, &ends] { return MarkUnfinished(root, ends); });
+    return recorded ? QString() : QStringLiteral("无法记录来源 %1: %2").arg(path, SystemError());
 }
 
 } // namespace tavimo::cli

@@ -22,9 +22,21 @@ QString SourceLine(const CliJob &job);
 // line that cannot be used; the error names that line.
 std::optional<QList<CliJob>> ReadSources(const QString &root, QString &error);
 
-// Records the job's source beneath root, once: a line already there is not
-// written again, even by another run appending at the same time. Why it
-// could not be recorded, or the empty text.
-QString RecordSource(const QString &root, const CliJob &job);
+// How a source's job ended: whether it fetched all there was, so that a
+// later run may break on what the library holds.
+struct SourceEnd {
+    CliJob job;
+    bool finished = false;
+};
+
+// Records each job's source beneath root, once: a line already there is not
+// written again, even by another run appending at the same time. A source
+// whose job did not finish (stopped, failed, a track missing) is marked
+// unfinished until a later job of it finishes. Why the sources could not be
+// recorded, or the empty text.
+QString RecordSources(const QString &root, const QList<SourceEnd> &ends);
+
+// The lines of the sources beneath root marked unfinished.
+QStringList UnfinishedSources(const QString &root);
 
 } // namespace tavimo::cli

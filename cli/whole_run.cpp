@@ -27,6 +27,14 @@ bool LeavesSource(const RunResult &result)
     return result.end != RunEnd::Rejected && result.end != RunEnd::NothingFound;
 }
 
+// Whether a job left nothing that a later break could pass over. Only the
+// liked list breaks by its pages; an artist's albums break one by one, each
+// only once the archive has it whole.
+bool Finished(const CliJob &job, const RunResult &result)
+{
+    return job.command != Command::Liked || (result.end == RunEnd::Done && result.counts.failed == 0);
+}
+
 } // namespace
 
 CommandRun::CommandRun(const CliOptions &options, ConsoleOutput &out, ModXmlHttp &net, FileDownloader &files)
@@ -66,22 +74,27 @@ QCoro::Task<int> CommandRun::run(ServiceHosts hosts, QString root, QList<CliJob>
     for (const CliJob &job : jobs)
         jobs_.push_back(std::make_unique<BatchJob>(library_, job));
     placeTracks(root);
+    if (options_.breakOnExisting)
+        unfinished_ = UnfinishedSources(root);
     const RunTally whole(library_);
     const QList<RunResult> results = co_await runJobs(hosts, root);
     // A stopped workflow returns before its last tracks ended; the
     // summaries count them once they have.
     co_await library_.finish();
     RunVerdict verdict;
+    QList<SourceEnd> sources;
     for (qsizetype i = 0; i < results.size(); ++i) {
         const BatchJob &job = *jobs_.at(size_t(i));
         const RunResult result = settled(results.at(i), job);
-        const int status = ExitStatus(result, interrupted_);
+        const int status = jobStatus(result);
         verdict.weigh(result, status);
         reportJob(job, result, status);
+        if (FetchesTracks(job.command().command) && LeavesSource(result))
+            sources.append({job.command(), Finished(job.command(), result)});
     }
     RunResult result = whole.result(verdict.end, verdict.reason);
     result.failedPage = verdict.failedPage;
-    int status = std::max(verdict.status, recordSources(root, results));
+    int status = std::max(verdict.status, recordSources(root, sources));
     if (!storageFailure_.isEmpty()) {
         result.end = RunEnd::Failed;
         result.reason = storageFailure_;
@@ -112,8 +125,11 @@ QCoro::Task<QList<RunResult>> CommandRun::runJobs(ServiceHosts hosts, QString ro
     for (const std::unique_ptr<BatchJob> &job : jobs_) {
         if (net_.stop().isRaised())
             break;
-        setups.push_back(CommandSetup{hosts, root, net_, *job, out_, PauseSetting(), options_.jobs,
-                                      options_.breakOnExisting, showChannel()});
+        // A source that did not finish last time is read whole, so the break
+        // cannot pass over what it left.
+        const bool breaks = options_.breakOnExisting && !unfinished_.contains(SourceLine(job->command()));
+        setups.push_back(
+            CommandSetup{hosts, root, net_, *job, out_, PauseSetting(), options_.jobs, breaks, showChannel()});
         QCoro::Task<RunResult> current = runJob(*job, setups.back());
         if (previous) {
             results.append(co_await *previous);
@@ -166,27 +182,26 @@ void CommandRun::reportJob(const BatchJob &job, const RunResult &result, int sta
     out_.always(QStringLiteral("来源 %1: %2").arg(SourceLine(job.command()), done));
 }
 
-bool CommandRun::keepsLibrary() const
+// A job's exit status; in a sync, a source refused for its input (a cookies
+// file gone) is a failure among requests already made, not a command line
+// refused before any.
+int CommandRun::jobStatus(const RunResult &result) const
 {
-    return options_.record && !options_.list && options_.command != Command::Sync;
+    const int status = ExitStatus(result, interrupted_);
+    return options_.command == Command::Sync && status == kExitRejected ? kExitSomeFailed : status;
 }
 
-// Records the source of each job that fetched tracks and was not refused;
-// the exit status its failure to write one calls for.
-int CommandRun::recordSources(const QString &root, const QList<RunResult> &results)
+// Records the sources of a run that keeps its library, and whether each
+// finished; the exit status a failure to write them calls for.
+int CommandRun::recordSources(const QString &root, const QList<SourceEnd> &sources)
 {
-    if (!keepsLibrary())
+    if (!options_.record || options_.list || sources.isEmpty())
         return kExitComplete;
-    for (qsizetype i = 0; i < results.size(); ++i) {
-        const CliJob &job = jobs_.at(size_t(i))->command();
-        if (!FetchesTracks(job.command) || !LeavesSource(results.at(i)))
-            continue;
-        if (const QString error = RecordSource(root, job); !error.isEmpty()) {
-            out_.error(error);
-            return kExitSomeFailed;
-        }
-    }
-    return kExitComplete;
+    const QString error = RecordSources(root, sources);
+    if (error.isEmpty())
+        return kExitComplete;
+    out_.error(error);
+    return kExitSomeFailed;
 }
 
 void CommandRun::placeTracks(const QString &root)

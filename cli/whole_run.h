@@ -5,6 +5,7 @@
 #include "cli/console_output.h"
 #include "cli/job_downloads.h"
 #include "cli/json_report.h"
+#include "cli/library_sources.h"
 #include "cli/progress_meter.h"
 #include "cli/stop_signals.h"
 #include "cli/track_listing.h"
@@ -41,9 +42,9 @@ private:
     QCoro::Task<QList<RunResult>> runJobs(ServiceHosts hosts, QString root);
     static QCoro::Task<RunResult> runJob(BatchJob &job, CommandSetup &setup);
     RunResult settled(const RunResult &result, const BatchJob &job) const;
+    int jobStatus(const RunResult &result) const;
     void reportJob(const BatchJob &job, const RunResult &result, int status);
-    int recordSources(const QString &root, const QList<RunResult> &results);
-    bool keepsLibrary() const;
+    int recordSources(const QString &root, const QList<SourceEnd> &sources);
 
     void placeTracks(const QString &root);
     std::function<void(const HotChannel &)> showChannel();
@@ -69,6 +70,7 @@ private:
     StopSignals stops_;
     bool interrupted_ = false;
     QString storageFailure_;
+    QStringList unfinished_; // the lines of the sources a break must not pass over
 };
 
 } // namespace tavimo::cli

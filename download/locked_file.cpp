@@ -92,6 +92,14 @@ std::optional<QByteArray> SharedLineFile::read() const
     return ReadWhole(fd_);
 }
 
+bool SharedLineFile::exclusively(const std::function<bool()> &work)
+{
+    if (fd_ < 0 && (access_ == Access::Read || !openForAppending()))
+        return false;
+    const FileLock lock(fd_, LOCK_EX);
+    return lock.held() && work();
+}
+
 bool SharedLineFile::append(const QByteArray &line, bool (*skip)(const QByteArray &text, const QByteArray &line))
 {
     if (fd_ < 0 && access_ == Access::Read) {

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 namespace tavimo {
@@ -47,6 +48,11 @@ public:
     // could not be written. A line cut short by an earlier crash is ended
     // first, so it cannot swallow this one.
     bool append(const QByteArray &line, bool (*skip)(const QByteArray &text, const QByteArray &line) = nullptr);
+
+    // Runs work while this run alone holds the file's lock, for changes to
+    // files beside it that must not interleave with another run's; false
+    // with errno set when the lock cannot be had, else work's result.
+    bool exclusively(const std::function<bool()> &work);
 
 private:
     bool openForAppending();
