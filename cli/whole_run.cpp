@@ -231,11 +231,13 @@ bool CommandRun::writePlaylists()
 {
     if (options_.list)
         return true;
-    const QStringList errors = library_.writePlaylists([this](int job) {
-        return std::any_of(jobs_.cbegin(), jobs_.cend(), [job](const std::unique_ptr<BatchJob> &owner) {
-            return owner->job() == job && owner->command().shape.m3u;
-        });
-    });
+    const QStringList errors = library_.writePlaylists(
+        [this](int job) {
+            return std::any_of(jobs_.cbegin(), jobs_.cend(), [job](const std::unique_ptr<BatchJob> &owner) {
+                return owner->job() == job && owner->command().shape.m3u;
+            });
+        },
+        options_.breakOnExisting);
     for (const QString &error : errors)
         out_.error(error);
     return errors.isEmpty();

@@ -144,27 +144,33 @@ void LibraryTrackDownloads::note(const QString &folder, const TrackFile &placed)
     auto found = playlistOf_.constFind(folder);
     if (found == playlistOf_.cend()) {
         found = playlistOf_.insert(folder, playlists_.size());
-        playlists_.append({QFileInfo(folder).fileName(), placed.job, {}, {}});
+        playlists_.append({QFileInfo(folder).fileName(), {}, {}, {}});
     }
     Playlist &playlist = playlists_[*found];
+    playlist.jobs.insert(placed.job);
     if (!playlist.paths.contains(placed.path)) {
         playlist.paths.insert(placed.path);
         playlist.entries.append({placed.path, placed.tags.title});
     }
 }
 
-QStringList LibraryTrackDownloads::writePlaylists(const std::function<bool(int job)> &wanted) const
+QStringList LibraryTrackDownloads::writePlaylists(const std::function<bool(int job)> &wanted, bool keepUnreached) const
 {
     QStringList errors;
     for (const Playlist &playlist : playlists_) {
-        if (!wanted(playlist.job))
+        if (std::none_of(playlist.jobs.cbegin(), playlist.jobs.cend(), wanted))
             continue;
         const bool anyOnDisk = std::any_of(playlist.entries.cbegin(), playlist.entries.cend(),
                                            [](const PlaylistEntry &entry) { return QFileInfo(entry.path).isFile(); });
         if (!anyOnDisk)
             continue;
         const QString path = CommonFolder(playlist.entries) + u'/' + playlist.name + QStringLiteral(".m3u8");
-        if (const QString error = WriteM3uPlaylist(path, playlist.entries); !error.isEmpty())
+        QList<PlaylistEntry> entries = playlist.entries;
+        for (const PlaylistEntry &kept : keepUnreached ? ReadM3uPlaylist(path) : QList<PlaylistEntry>()) {
+            if (!playlist.paths.contains(kept.path))
+                entries.append(kept);
+        }
+        if (const QString error = WriteM3uPlaylist(path, entries); !error.isEmpty())
             errors.append(QStringLiteral("无法写入播放列表 %1: %2").arg(path, error));
     }
     return errors;

@@ -45,15 +45,17 @@ public:
     const TrackRecords &records() const override { return inner_.records(); }
     int openJob() override { return inner_.openJob(); }
 
-    // Writes "<folder name>.m3u8" for each folder the wanted jobs filled, in
-    // the folder that holds its tracks, listing those on disk; why each one
-    // that could not be written failed.
-    QStringList writePlaylists(const std::function<bool(int job)> &wanted) const;
+    // Writes "<folder name>.m3u8" for each folder a wanted job filled, in
+    // the folder that holds its tracks, listing those on disk; with
+    // keepUnreached, a run that broke early keeps the entries of the
+    // playlist there that it did not reach, after its own. Why each one that
+    // could not be written failed.
+    QStringList writePlaylists(const std::function<bool(int job)> &wanted, bool keepUnreached) const;
 
 private:
     struct Playlist {
         QString name;
-        int job = 0; // of the first track that went there
+        QSet<int> jobs; // of the tracks that went there
         QList<PlaylistEntry> entries;
         QSet<QString> paths;
     };

@@ -16,4 +16,9 @@ struct PlaylistEntry {
 // or why it could not be written.
 QString WriteM3uPlaylist(const QString &playlistPath, const QList<PlaylistEntry> &entries);
 
+// The entries of the playlist at playlistPath, their paths made absolute
+// and clean: each line that is not a comment is a path, titled by the
+// "#EXTINF" line before it. None when it cannot be read.
+QList<PlaylistEntry> ReadM3uPlaylist(const QString &playlistPath);
+
 } // namespace tavimo

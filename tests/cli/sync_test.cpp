@@ -1,9 +1,11 @@
 #include "cli/config_file.h"
 #include "cli/library_sources.h"
+#include "download/m3u_playlist.h"
 #include "support/cookie_line.h"
 #include "support/tavimo_dl_runner.h"
 #include "support/wait_until.h"
 
+#include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
 
@@ -99,7 +101,9 @@ TEST_F(SyncTest, DamagedSourcesFileNamesItsLine)
 // fails fails alone with its cause.
 TEST_F(SyncTest, SyncAsksOnlyForWhatIsNew)
 {
-    ASSERT_EQ(run(QStringList{QStringLiteral("-o"), QStringLiteral("红心/{title}")} + liked()).exitCode, 0);
+    ASSERT_EQ(run(QStringList{QStringLiteral("--m3u"), QStringLiteral("-o"), QStringLiteral("红心/{title}")} + liked())
+                  .exitCode,
+              0);
     ASSERT_EQ(run({QStringLiteral("album"), albumAddress(AlbumCase::Plain)}).exitCode, 0);
     emulator.setLikedLately(2);
     const RunResult listed = run({QStringLiteral("--json"), QStringLiteral("--list"), QStringLiteral("sync")});
@@ -115,6 +119,8 @@ TEST_F(SyncTest, SyncAsksOnlyForWhatIsNew)
     EXPECT_EQ(Requests(log, "/mine"), 2);
     EXPECT_EQ(Requests(log, "/view/song/"), 2);
     EXPECT_TRUE(root.allFiles().contains(QStringLiteral("红心/新近红心 2.mp3")));
+    // The playlist keeps the tracks of the pages the sync did not read.
+    EXPECT_EQ(root.read(QStringLiteral("红心/TavimoFM.加心.m3u8")).count("#EXTINF"), 42);
     EXPECT_TRUE(synced.out.contains(
         QRegularExpression(QStringLiteral("\"argument\":\"[^\"]*subject[^\"]*\".*\"end\":\"failed\".*\"status\":500"))))
         << synced.out.toStdString();
@@ -176,6 +182,34 @@ TEST_F(SyncTest, InterruptedRunsCompleteOnTheNextSync)
     for (const QString &text :
          QString::fromUtf8(root.read(QStringLiteral(".tavimo/archive"))).split(u'\n', Qt::SkipEmptyParts))
         EXPECT_TRUE(line.match(text).hasMatch()) << text.toStdString();
+}
+
+// A playlist read back: paths beside it made absolute, titles from the line
+// before; what is not a path line is passed over.
+TEST(M3uPlaylist, ReadBackWhateverItHolds)
+{
+    const TempRoot folder;
+    const QString path = folder.file(QStringLiteral("p.m3u8"));
+    const struct {
+        QByteArray text;
+        QList<PlaylistEntry> entries;
+    } rows[] = {
+        {"", {}},
+        {"#EXTM3U\n#EXTINF:-1,", {}},
+        {"#EXTM3U\r\n#EXTINF:-1,A, b\r\na.mp3\r\n\nsub/../b.mp3",
+         {{folder.file("a.mp3"), "A, b"}, {folder.file("b.mp3"), ""}}},
+        {"#\xff\xfe\n../up.mp3\n", {{QFileInfo(folder.path()).path() + "/up.mp3", ""}}},
+    };
+    for (const auto &row : rows) {
+        folder.write(QStringLiteral("p.m3u8"), row.text);
+        const QList<PlaylistEntry> entries = ReadM3uPlaylist(path);
+        ASSERT_EQ(entries.size(), row.entries.size()) << row.text.toStdString();
+        for (qsizetype i = 0; i < entries.size(); ++i) {
+            EXPECT_EQ(entries.at(i).path, row.entries.at(i).path);
+            EXPECT_EQ(entries.at(i).title, row.entries.at(i).title);
+        }
+    }
+    EXPECT_TRUE(ReadM3uPlaylist(folder.file(QStringLiteral("none.m3u8"))).isEmpty());
 }
 
 // A source's line reads back as the same job, whatever its words hold.
