@@ -149,7 +149,8 @@ QString readSettings(const QCommandLineParser &parser, CliOptions &options)
     if (QString error = readShape(parser, options.shape); !error.isEmpty())
         return error;
     options.breakOnExisting = parser.isSet(QStringLiteral("break-on-existing"));
-    options.record = !parser.isSet(QStringLiteral("no-record"));
+    // A listing fetches nothing, so it leaves no source.
+    options.record = !parser.isSet(QStringLiteral("no-record")) && !options.list;
     options.full = parser.isSet(QStringLiteral("full"));
     options.batchFile = parser.value(QStringLiteral("batch-file"));
     if (parser.isSet(QStringLiteral("batch-file")) && options.batchFile.isEmpty())

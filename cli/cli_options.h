@@ -51,7 +51,7 @@ struct CliOptions {
     bool checkPresent = false;    // a present file must be a whole MP3 to be skipped
     FileShape shape;              // the output template, --m3u and --tags of the command line
     bool breakOnExisting = false; // skip what the library holds (on for sync)
-    bool record = true;           // record the sources of the run beneath its root
+    bool record = true;           // record the sources of the run beneath its root (never with --list)
     bool full = false;            // sync: read every page, breaking on nothing
     int sleepRequestsMs = 0;      // the least gap between page and interface requests
     int stallTimeoutMs = 30000;   // how long a transfer may bring nothing before it fails

@@ -44,19 +44,24 @@ private:
 // records their sources.
 bool KeepsLibrary(const CliOptions &options, const QList<CliJob> &jobs)
 {
-    return options.record && !options.list &&
+    return options.record &&
            std::any_of(jobs.cbegin(), jobs.cend(), [](const CliJob &job) { return FetchesTracks(job.command); });
 }
 
+// Whether the run skips the tracks its archive has: one named, or the
+// library's own when it syncs or breaks on what the library holds.
+bool SkipsArchived(const CliOptions &options)
+{
+    return !options.archiveFile.isEmpty() || options.command == Command::Sync || options.breakOnExisting;
+}
+
 // The archive a run keeps: the one named, else the library's own when the
-// run syncs, breaks on what the library holds or keeps the library; empty
-// for none.
+// run skips by it or keeps the library; empty for none.
 QString ArchivePathOf(const CliOptions &options, const QString &root, bool keepsLibrary)
 {
     if (!options.archiveFile.isEmpty())
         return options.archiveFile;
-    const bool library = options.command == Command::Sync || options.breakOnExisting || keepsLibrary;
-    return library ? LibraryArchivePath(root) : QString();
+    return SkipsArchived(options) || keepsLibrary ? LibraryArchivePath(root) : QString();
 }
 
 // A listing only reads the archive; a run merely keeping its library's
@@ -65,8 +70,7 @@ ArchiveUse ArchiveUseOf(const CliOptions &options)
 {
     if (options.list)
         return ArchiveUse::Consult;
-    const bool skips = !options.archiveFile.isEmpty() || options.command == Command::Sync || options.breakOnExisting;
-    return skips ? ArchiveUse::Skip : ArchiveUse::Record;
+    return SkipsArchived(options) ? ArchiveUse::Skip : ArchiveUse::Record;
 }
 
 // Reads the download archive at path, for writing unless only listing (the

@@ -195,7 +195,7 @@ int CommandRun::jobStatus(const RunResult &result) const
 // finished; the exit status a failure to write them calls for.
 int CommandRun::recordSources(const QString &root, const QList<SourceEnd> &sources)
 {
-    if (!options_.record || options_.list || sources.isEmpty())
+    if (!options_.record || sources.isEmpty())
         return kExitComplete;
     const QString error = RecordSources(root, sources);
     if (error.isEmpty())

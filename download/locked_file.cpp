@@ -94,14 +94,6 @@ std::optional<QByteArray> SharedLineFile::read() const
 
 bool SharedLineFile::exclusively(const std::function<bool()> &work)
 {
-    if (fd_ < 0 && (access_ == Access::Read || !openForAppending()))
-        return false;
-    const FileLock lock(fd_, LOCK_EX);
-    return lock.held() && work();
-}
-
-bool SharedLineFile::append(const QByteArray &line, bool (*skip)(const QByteArray &text, const QByteArray &line))
-{
     if (fd_ < 0 && access_ == Access::Read) {
         errno = EBADF;
         return false;
@@ -109,21 +101,25 @@ bool SharedLineFile::append(const QByteArray &line, bool (*skip)(const QByteArra
     if (fd_ < 0 && !openForAppending())
         return false;
     const FileLock lock(fd_, LOCK_EX);
-    if (!lock.held())
-        return false;
-    std::optional<QByteArray> text;
-    if (skip != nullptr) {
-        text = ReadWhole(fd_);
-        if (!text)
-            return false;
-        if (skip(*text, line))
-            return true;
-    }
-    struct stat info {};
-    char last = '\n';
-    const bool unended = ::fstat(fd_, &info) == 0 && info.st_size > 0 &&
-                         ::pread(fd_, &last, 1, info.st_size - 1) == 1 && last != '\n';
-    return WriteAll(fd_, (unended ? QByteArray("\n") : QByteArray()) + line + '\n');
+    return lock.held() && work();
+}
+
+bool SharedLineFile::append(const QByteArray &line, bool (*skip)(const QByteArray &text, const QByteArray &line))
+{
+    return exclusively([this, &line, skip] {
+        if (skip != nullptr) {
+            const std::optional<QByteArray> text = ReadWhole(fd_);
+            if (!text)
+                return false;
+            if (skip(*text, line))
+                return true;
+        }
+        struct stat info {};
+        char last = '\n';
+        const bool unended = ::fstat(fd_, &info) == 0 && info.st_size > 0 &&
+                             ::pread(fd_, &last, 1, info.st_size - 1) == 1 && last != '\n';
+        return WriteAll(fd_, (unended ? QByteArray("\n") : QByteArray()) + line + '\n');
+    });
 }
 
 } // namespace tavimo
