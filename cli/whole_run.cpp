@@ -178,7 +178,10 @@ void CommandRun::reportJob(const BatchJob &job, const RunResult &result, int sta
         json_->jobSummary(job.command(), result, status, sync ? SourceLine(job.command()) : QString(), pending);
     if (!sync || json_)
         return;
-    const QString done = pending ? QStringLiteral("待下载 %1 首").arg(*pending) : SummaryLine(result.counts);
+    QString done = pending ? QStringLiteral("待下载 %1 首").arg(*pending) : SummaryLine(result.counts);
+    // A source that failed says so, with its cause, before its counts.
+    if (jobStatus(result) == kExitSomeFailed && !result.reason.isEmpty())
+        done = QStringLiteral("失败 (%1); %2").arg(result.reason, done);
     out_.always(QStringLiteral("来源 %1: %2").arg(SourceLine(job.command()), done));
 }
 

@@ -125,6 +125,10 @@ TEST_F(SyncTest, SyncAsksOnlyForWhatIsNew)
         QRegularExpression(QStringLiteral("\"argument\":\"[^\"]*subject[^\"]*\".*\"end\":\"failed\".*\"status\":500"))))
         << synced.out.toStdString();
     EXPECT_TRUE(synced.err.contains(QStringLiteral("500"))) << synced.err.toStdString();
+    const RunResult told = run({QStringLiteral("sync")});
+    EXPECT_TRUE(
+        told.err.contains(QStringLiteral("来源 album %1: 失败 (无法获取 %1: ").arg(albumAddress(AlbumCase::Plain))))
+        << told.err.toStdString();
 
     emulator.clearFaults();
     emulator.clearRequestLog();
